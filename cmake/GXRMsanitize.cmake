@@ -1,0 +1,6 @@
+# GXRM_SANITIZE=address,undefined (or thread) instruments every target of the build.
+if(GXRM_SANITIZE)
+  set(_gxrm_san -fsanitize=${GXRM_SANITIZE} -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  add_compile_options(${_gxrm_san})
+  add_link_options(${_gxrm_san})
+endif()
