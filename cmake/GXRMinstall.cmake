@@ -1,0 +1,20 @@
+# Installs the library, its headers, the CMake package, the pkg-config file
+# and the default configuration file beside the library.
+include(CMakePackageConfigHelpers)
+
+install(TARGETS GXRMparser EXPORT GXRMparserTargets
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  FILE_SET HEADERS DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/GXRMparser)
+install(FILES cmake/GXRMconfig.ini DESTINATION ${CMAKE_INSTALL_LIBDIR})
+
+set(GXRM_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/GXRMparser)
+install(EXPORT GXRMparserTargets NAMESPACE GXRMparser:: DESTINATION ${GXRM_CMAKE_DIR})
+configure_package_config_file(cmake/GXRMparserConfig.cmake.in
+  ${PROJECT_BINARY_DIR}/GXRMparserConfig.cmake INSTALL_DESTINATION ${GXRM_CMAKE_DIR})
+write_basic_package_version_file(${PROJECT_BINARY_DIR}/GXRMparserConfigVersion.cmake
+  COMPATIBILITY SameMajorVersion)
+install(FILES ${PROJECT_BINARY_DIR}/GXRMparserConfig.cmake
+  ${PROJECT_BINARY_DIR}/GXRMparserConfigVersion.cmake DESTINATION ${GXRM_CMAKE_DIR})
+
+configure_file(cmake/GXRMparser.pc.in ${PROJECT_BINARY_DIR}/GXRMparser.pc @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/GXRMparser.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

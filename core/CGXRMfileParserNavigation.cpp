@@ -1,0 +1,202 @@
+// Navigation: floors, kind elements, "Type" elements and their containers.
+//
+// The answer is always that of a plain walk from the root: the first match
+// in document order, exact comparison, and the DOM error for a key attribute
+// missing on an element met before the match. Floors and the global list are
+// found through an index of the root's children that is rebuilt whenever the
+// document's top two levels change, so that a lookup does not grow with the
+// number of floors.
+#include <cstring>
+#include <string>
+#include <unordered_map>
+
+#include "core/CGXRMfileParser.h"
+#include "core/GXRMdomImpl.h"
+#include "core/GXRMtext.h"
+#include "format/GXRMformat.h"
+
+using gxrm::dom::detail::Access;
+using gxrm::dom::detail::DocImpl;
+namespace format = gxrm::format;
+
+namespace {
+
+constexpr size_t kNone = static_cast<size_t>(-1);
+
+// The root's "Floor" children by floor name, and its first "GlobalObjList".
+struct RootIndex {
+  uint64_t generation = 0;
+  pugi::xml_node_struct* root = nullptr;
+  struct Entry {
+    pugi::xml_node_struct* node;
+    size_t position;
+  };
+  std::unordered_map<std::string, Entry> floors;  // first floor of each name
+  size_t first_nameless = kNone;                  // first floor without a name
+  pugi::xml_node_struct* global = nullptr;
+};
+
+void BuildIndex(RootIndex& index, pugi::xml_node root) {
+  index.floors.clear();
+  index.first_nameless = kNone;
+  index.global = nullptr;
+  size_t position = 0;
+  for (pugi::xml_node c = root.first_child(); c; c = c.next_sibling()) {
+    if (c.type() != pugi::node_element) continue;
+    if (!index.global && std::strcmp(c.name(), format::kGlobalObjList) == 0) {
+      index.global = c.internal_object();
+    }
+    if (std::strcmp(c.name(), format::kFloor) != 0) continue;
+    pugi::xml_attribute name = c.attribute(format::kAttFloorName);
+    if (!name) {
+      if (index.first_nameless == kNone) index.first_nameless = position;
+    } else {
+      index.floors.try_emplace(name.value(), RootIndex::Entry{c.internal_object(), position});
+    }
+    ++position;
+  }
+}
+
+const RootIndex& IndexOf(const IXMLDOMElementPtr& root) {
+  DocImpl& impl = *Access::Impl(root);
+  auto index = std::static_pointer_cast<RootIndex>(impl.navCache);
+  if (!index) {
+    index = std::make_shared<RootIndex>();
+    impl.navCache = index;
+  }
+  pugi::xml_node r = Access::Pugi(root);
+  if (index->root != r.internal_object() || index->generation != impl.rootGeneration) {
+    BuildIndex(*index, r);
+    index->root = r.internal_object();
+    index->generation = impl.rootGeneration;
+  }
+  return *index;
+}
+
+IXMLDOMElementPtr Wrap(const IXMLDOMElementPtr& from, pugi::xml_node n) {
+  return IXMLDOMElementPtr(Access::MakeNode(Access::Impl(from), n));
+}
+
+// The first child element of that name, as selectSingleNode gives it.
+IXMLDOMElementPtr FirstChild(const IXMLDOMElementPtr& parent, const char* name) {
+  return IXMLDOMElementPtr(parent.selectSingleNode(name));
+}
+
+[[noreturn]] void ThrowMissingKey(const char* element, const char* attribute) {
+  gxrm::ThrowDomError(gxrm::kErrPointer, std::string("a \"") + element + "\" element without \"" +
+                                             attribute + "\" was met");
+}
+
+// The type names as the document holds them (UTF-8), made once.
+const std::string& TypeNameUtf8(GXRM_objType_base::Type type) {
+  static const std::vector<std::string> names = [] {
+    std::vector<std::string> v;
+    for (int t = 0; t < CGXRMobjTypeBase::GetObjTypeCount(); ++t) {
+      v.push_back(gxrm::ToUtf8(CGXRMobjTypeBase::GetObjTypeName(static_cast<GXRM_objType_base::Type>(t))));
+    }
+    return v;
+  }();
+  static const std::string none;
+  return type >= 0 && static_cast<size_t>(type) < names.size() ? names[type] : none;
+}
+
+}  // namespace
+
+IXMLDOMElementPtr CGXRMfileParser::RequireRoot() {
+  IXMLDOMElementPtr root;
+  GetRootElem(root);
+  if (!root) gxrm::ThrowDomError(gxrm::kErrPointer, "the document has no root element");
+  return root;
+}
+
+bool CGXRMfileParser::GetFloorNode(const CString& floor, IXMLDOMElementPtr& node) {
+  IXMLDOMElementPtr root = RequireRoot();
+  const RootIndex& index = IndexOf(root);
+  auto it = index.floors.find(gxrm::GbkToUtf8(floor, "floor name"));
+  size_t match = it == index.floors.end() ? kNone : it->second.position;
+  if (index.first_nameless != kNone && (match == kNone || index.first_nameless < match)) {
+    ThrowMissingKey(format::kFloor, format::kAttFloorName);
+  }
+  if (match == kNone) return false;
+  node = Wrap(root, pugi::xml_node(it->second.node));
+  return true;
+}
+
+bool CGXRMfileParser::GetObjRootNode(const CString& floor, GXRM_obj_base::Kind kind,
+                                     IXMLDOMElementPtr& node) {
+  IXMLDOMElementPtr floor_elem;
+  if (!GetFloorNode(floor, floor_elem)) return false;
+  IXMLDOMElementPtr kind_elem = FirstChild(floor_elem, CGXRMobjBase::GetObjNamebyKind(kind).c_str());
+  if (!kind_elem) return false;
+  node = kind_elem;
+  return true;
+}
+
+bool CGXRMfileParser::GetObjRootNode(GXRM_obj_base::Kind kind, IXMLDOMElementPtr& node) {
+  IXMLDOMElementPtr root = RequireRoot();
+  const RootIndex& index = IndexOf(root);
+  if (!index.global) gxrm::ThrowDomError(gxrm::kErrPointer, "the document has no global object list");
+  node = FirstChild(Wrap(root, pugi::xml_node(index.global)), CGXRMobjBase::GetObjNamebyKind(kind).c_str());
+  return static_cast<bool>(node);
+}
+
+IXMLDOMElementPtr CGXRMfileParser::TypeUnder(const IXMLDOMElementPtr& kind_elem,
+                                             GXRM_objType_base::Type type) const {
+  const std::string& name = TypeNameUtf8(type);
+  for (pugi::xml_node c = Access::Pugi(kind_elem).first_child(); c; c = c.next_sibling()) {
+    if (c.type() != pugi::node_element || std::strcmp(c.name(), format::kType) != 0) continue;
+    pugi::xml_attribute type_name = c.attribute(format::kAttTypeName);
+    if (!type_name) ThrowMissingKey(format::kType, format::kAttTypeName);
+    if (name == type_name.value()) return Wrap(kind_elem, c);
+  }
+  return IXMLDOMElementPtr();
+}
+
+bool CGXRMfileParser::GetObjTypeNode(const CString& floor, GXRM_objType_base::Type type,
+                                     IXMLDOMElementPtr& node) {
+  IXMLDOMElementPtr kind_elem;
+  if (!GetObjRootNode(floor, CGXRMobjTypeBase::GetObjKind(type), kind_elem)) return false;
+  IXMLDOMElementPtr type_elem = TypeUnder(kind_elem, type);
+  if (!type_elem) return false;
+  node = type_elem;
+  return true;
+}
+
+bool CGXRMfileParser::GetObjTypeNode(GXRM_objType_base::Type type, IXMLDOMElementPtr& node) {
+  IXMLDOMElementPtr kind_elem;
+  if (!GetObjRootNode(CGXRMobjTypeBase::GetObjKind(type), kind_elem)) return false;
+  IXMLDOMElementPtr type_elem = TypeUnder(kind_elem, type);
+  if (!type_elem) return false;
+  node = type_elem;
+  return true;
+}
+
+bool CGXRMfileParser::GetObjTypeInfoNode(const CString& floor, GXRM_objType_base::Type type,
+                                         IXMLDOMElementPtr& node) {
+  IXMLDOMElementPtr type_elem;
+  if (!GetObjTypeNode(floor, type, type_elem)) return false;
+  node = FirstChild(type_elem, format::kObjTypeInfo);
+  return static_cast<bool>(node);
+}
+
+bool CGXRMfileParser::GetObjTypeInfoNode(GXRM_objType_base::Type type, IXMLDOMElementPtr& node) {
+  IXMLDOMElementPtr type_elem;
+  if (!GetObjTypeNode(type, type_elem)) return false;
+  node = FirstChild(type_elem, format::kObjTypeInfo);
+  return static_cast<bool>(node);
+}
+
+bool CGXRMfileParser::GetObjInstanceNode(const CString& floor, GXRM_objType_base::Type type,
+                                         IXMLDOMElementPtr& node) {
+  IXMLDOMElementPtr type_elem;
+  if (!GetObjTypeNode(floor, type, type_elem)) return false;
+  node = FirstChild(type_elem, format::kObjInstance);
+  return static_cast<bool>(node);
+}
+
+bool CGXRMfileParser::GetObjInstanceNode(GXRM_objType_base::Type type, IXMLDOMElementPtr& node) {
+  IXMLDOMElementPtr type_elem;
+  if (!GetObjTypeNode(type, type_elem)) return false;
+  node = FirstChild(type_elem, format::kObjInstance);
+  return static_cast<bool>(node);
+}

@@ -1,0 +1,454 @@
+#include "core/GXRMdom.h"
+
+#include <new>
+
+#include "core/GXRMdomImpl.h"
+#include "core/GXRMerror.h"
+#include "core/GXRMxmlchars.h"
+
+namespace gxrm::dom {
+
+using detail::Access;
+using detail::DocImpl;
+
+namespace detail {
+
+DocImpl::DocImpl() {
+  limbo = doc.append_child(pugi::node_element);
+  if (!limbo || !limbo.set_name("gxrm-limbo")) throw std::bad_alloc();
+}
+
+pugi::xml_node DocImpl::Root() const {
+  for (pugi::xml_node n = limbo.next_sibling(); n; n = n.next_sibling()) {
+    if (n.type() == pugi::node_element) return n;
+  }
+  return {};
+}
+
+Node Access::MakeNode(const std::shared_ptr<DocImpl>& doc, pugi::xml_node n) {
+  Node h;
+  if (n) {
+    h.doc_ = doc;
+    h.node_ = n.internal_object();
+  }
+  return h;
+}
+
+Node Access::MakeAttribute(const std::shared_ptr<DocImpl>& doc, pugi::xml_node owner,
+                           pugi::xml_attribute a) {
+  Node h;
+  if (a) {
+    h.doc_ = doc;
+    h.node_ = owner.internal_object();
+    h.attr_ = a.internal_object();
+  }
+  return h;
+}
+
+Document Access::MakeDocument(const std::shared_ptr<DocImpl>& doc) {
+  Document d;
+  d.doc_ = doc;
+  d.node_ = doc->doc.internal_object();
+  return d;
+}
+
+DocImpl& Access::Require(const Node& n, const char* operation) {
+  if (!n.node_) ThrowDomError(kErrPointer, std::string(operation) + " on an empty handle");
+  return *n.doc_;
+}
+
+}  // namespace detail
+
+namespace {
+
+// Raises 0x80070057 unless `name` is a legal XML name.
+void CheckName(std::string_view name, const char* what) {
+  if (!xml::IsName(name)) {
+    ThrowDomError(kErrInvalidArg, std::string(what) + " '" + std::string(name) +
+                                      "' is no legal XML name");
+  }
+}
+
+// Raises 0x80070057 unless `text` may stand in an XML document.
+void CheckText(std::string_view text, const char* what) {
+  if (!xml::IsText(text)) {
+    ThrowDomError(kErrInvalidArg, std::string(what) + " holds a character XML 1.0 cannot carry");
+  }
+}
+
+void CheckComment(std::string_view text) {
+  CheckText(text, "comment");
+  if (text.find("--") != std::string_view::npos || (!text.empty() && text.back() == '-')) {
+    ThrowDomError(kErrInvalidArg, "comment text may not hold '--' or end with '-'");
+  }
+}
+
+// Raises 0x8007000E when pugixml could not allocate a node.
+pugi::xml_node Allocated(pugi::xml_node n) {
+  if (!n) ThrowDomError(kErrOutOfMemory, "no memory for a new node");
+  return n;
+}
+
+bool IsCharacterNode(pugi::xml_node_type t) {
+  return t == pugi::node_pcdata || t == pugi::node_cdata || t == pugi::node_comment ||
+         t == pugi::node_pi;
+}
+
+void AppendDescendantText(pugi::xml_node n, std::string& out) {
+  for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling()) {
+    if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata) {
+      out += c.value();
+    } else if (c.type() == pugi::node_element) {
+      AppendDescendantText(c, out);
+    }
+  }
+}
+
+bool IsAncestorOrSelf(pugi::xml_node candidate, pugi::xml_node n) {
+  for (; n; n = n.parent()) {
+    if (n == candidate) return true;
+  }
+  return false;
+}
+
+// The first child shown to hosts: the document's limbo is skipped.
+pugi::xml_node VisibleFirstChild(const DocImpl& impl, pugi::xml_node n) {
+  pugi::xml_node c = n.first_child();
+  return c == impl.limbo ? c.next_sibling() : c;
+}
+
+// Refuses what may not stand directly under the document.
+void CheckDocumentChild(const DocImpl& impl, pugi::xml_node child) {
+  switch (child.type()) {
+    case pugi::node_element: {
+      pugi::xml_node root = impl.Root();
+      if (root && root != child) ThrowDomError(kErrFail, "a document has only one root element");
+      return;
+    }
+    case pugi::node_comment:
+    case pugi::node_pi:
+    case pugi::node_declaration:
+      return;
+    default:
+      ThrowDomError(kErrFail, "text cannot stand at document level");
+  }
+}
+
+}  // namespace
+
+// ---- Node ----
+
+std::string Node::nodeName() const {
+  Access::Require(*this, "nodeName");
+  if (attr_) return pugi::xml_attribute(attr_).name();
+  pugi::xml_node n(node_);
+  switch (n.type()) {
+    case pugi::node_document: return "#document";
+    case pugi::node_pcdata: return "#text";
+    case pugi::node_cdata: return "#cdata-section";
+    case pugi::node_comment: return "#comment";
+    case pugi::node_declaration: return "xml";
+    default: return n.name();
+  }
+}
+
+NodeType Node::nodeType() const {
+  Access::Require(*this, "nodeType");
+  if (attr_) return NODE_ATTRIBUTE;
+  switch (pugi::xml_node(node_).type()) {
+    case pugi::node_document: return NODE_DOCUMENT;
+    case pugi::node_element: return NODE_ELEMENT;
+    case pugi::node_pcdata: return NODE_TEXT;
+    case pugi::node_cdata: return NODE_CDATA_SECTION;
+    case pugi::node_comment: return NODE_COMMENT;
+    case pugi::node_pi:
+    case pugi::node_declaration: return NODE_PROCESSING_INSTRUCTION;
+    default: return NODE_INVALID;
+  }
+}
+
+std::string Node::text() const {
+  Access::Require(*this, "text");
+  if (attr_) return pugi::xml_attribute(attr_).value();
+  pugi::xml_node n(node_);
+  if (IsCharacterNode(n.type())) return n.value();
+  std::string out;
+  AppendDescendantText(n, out);
+  return out;
+}
+
+void Node::text(std::string_view value) {
+  DocImpl& impl = Access::Require(*this, "text");
+  pugi::xml_node n(node_);
+  std::string v(value);
+  if (attr_) {
+    CheckText(value, "attribute value");
+    if (impl.AttributesTouchRoot(n)) ++impl.rootGeneration;
+    if (!pugi::xml_attribute(attr_).set_value(v.c_str())) ThrowDomError(kErrOutOfMemory, "text");
+    return;
+  }
+  if (n.type() == pugi::node_comment) {
+    CheckComment(value);
+  } else {
+    CheckText(value, "text");
+  }
+  if (IsCharacterNode(n.type())) {
+    if (!n.set_value(v.c_str())) ThrowDomError(kErrOutOfMemory, "text");
+    return;
+  }
+  if (n.type() != pugi::node_element) ThrowDomError(kErrFail, "text cannot be set on this node");
+  if (impl.TouchesRoot(n)) ++impl.rootGeneration;
+  while (pugi::xml_node c = n.first_child()) impl.limbo.append_move(c);
+  Allocated(n.append_child(pugi::node_pcdata)).set_value(v.c_str());
+}
+
+std::string Node::nodeTypedValue() const {
+  Access::Require(*this, "nodeTypedValue");
+  if (attr_) return pugi::xml_attribute(attr_).value();
+  pugi::xml_node n(node_);
+  return IsCharacterNode(n.type()) ? n.value() : text();
+}
+
+Node Node::parentNode() const {
+  DocImpl& impl = Access::Require(*this, "parentNode");
+  if (attr_) return Node();
+  pugi::xml_node p = pugi::xml_node(node_).parent();
+  if (!p || p == impl.limbo) return Node();
+  return Access::MakeNode(doc_, p);
+}
+
+Document Node::ownerDocument() const {
+  Access::Require(*this, "ownerDocument");
+  return Access::MakeDocument(doc_);
+}
+
+NodeList Node::childNodes() const {
+  DocImpl& impl = Access::Require(*this, "childNodes");
+  NodeList list;
+  list.doc_ = doc_;
+  if (attr_) return list;
+  for (pugi::xml_node c = VisibleFirstChild(impl, pugi::xml_node(node_)); c; c = c.next_sibling()) {
+    list.items_.push_back(c.internal_object());
+  }
+  return list;
+}
+
+Node Node::firstChild() const {
+  DocImpl& impl = Access::Require(*this, "firstChild");
+  if (attr_) return Node();
+  return Access::MakeNode(doc_, VisibleFirstChild(impl, pugi::xml_node(node_)));
+}
+
+Node Node::nextSibling() const {
+  DocImpl& impl = Access::Require(*this, "nextSibling");
+  pugi::xml_node n(node_);
+  if (attr_ || n.parent() == impl.limbo) return Node();
+  return Access::MakeNode(doc_, n.next_sibling());
+}
+
+Node Node::appendChild(const Node& child) {
+  DocImpl& impl = Access::Require(*this, "appendChild");
+  Access::Require(child, "appendChild of an empty node");
+  pugi::xml_node parent(node_);
+  pugi::xml_node c(child.node_);
+  if (attr_ || (parent.type() != pugi::node_element && parent.type() != pugi::node_document)) {
+    ThrowDomError(kErrFail, "this node cannot have children");
+  }
+  if (child.attr_ || c.type() == pugi::node_document) {
+    ThrowDomError(kErrFail, "an attribute or a document cannot be appended as a child");
+  }
+  if (parent == impl.doc) CheckDocumentChild(impl, c);
+  if (child.doc_ != doc_) {
+    if (impl.TouchesRoot(parent)) ++impl.rootGeneration;
+    return Access::MakeNode(doc_, Allocated(parent.append_copy(c)));
+  }
+  if (IsAncestorOrSelf(c, parent)) ThrowDomError(kErrFail, "a node cannot be appended below itself");
+  if (impl.TouchesRoot(parent) || impl.TouchesRoot(c.parent())) ++impl.rootGeneration;
+  if (!parent.append_move(c)) ThrowDomError(kErrFail, "the node cannot be appended here");
+  return child;
+}
+
+Node Node::removeChild(const Node& child) {
+  DocImpl& impl = Access::Require(*this, "removeChild");
+  Access::Require(child, "removeChild of an empty node");
+  pugi::xml_node c(child.node_);
+  if (attr_ || child.attr_ || child.doc_ != doc_ || c.parent() != pugi::xml_node(node_) ||
+      c == impl.limbo) {
+    ThrowDomError(kErrFail, "the node to remove is not a child of this node");
+  }
+  if (impl.TouchesRoot(pugi::xml_node(node_))) ++impl.rootGeneration;
+  impl.limbo.append_move(c);
+  return child;
+}
+
+NodeList Node::selectNodes(std::string_view name) const {
+  DocImpl& impl = Access::Require(*this, "selectNodes");
+  NodeList list;
+  list.doc_ = doc_;
+  if (attr_) return list;
+  for (pugi::xml_node c = VisibleFirstChild(impl, pugi::xml_node(node_)); c; c = c.next_sibling()) {
+    if (c.type() == pugi::node_element && name == c.name()) list.items_.push_back(c.internal_object());
+  }
+  return list;
+}
+
+Node Node::selectSingleNode(std::string_view name) const {
+  DocImpl& impl = Access::Require(*this, "selectSingleNode");
+  if (attr_) return Node();
+  for (pugi::xml_node c = VisibleFirstChild(impl, pugi::xml_node(node_)); c; c = c.next_sibling()) {
+    if (c.type() == pugi::node_element && name == c.name()) return Access::MakeNode(doc_, c);
+  }
+  return Node();
+}
+
+NamedNodeMap Node::attributes() const {
+  Access::Require(*this, "attributes");
+  NamedNodeMap map;
+  map.doc_ = doc_;
+  pugi::xml_node n(node_);
+  if (attr_ || n.type() != pugi::node_element) return map;
+  map.owner_ = node_;
+  for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute()) {
+    map.items_.push_back(a.internal_object());
+  }
+  return map;
+}
+
+// ---- Element ----
+
+Element::Element(const Node& node) : Node() {
+  if (node && !Access::PugiAttribute(node) && Access::Pugi(node).type() == pugi::node_element) {
+    Node::operator=(node);
+  }
+}
+
+std::string Element::getAttribute(std::string_view name) const {
+  Access::Require(*this, "getAttribute");
+  for (pugi::xml_attribute a = pugi::xml_node(node_).first_attribute(); a; a = a.next_attribute()) {
+    if (name == a.name()) return a.value();
+  }
+  return std::string();
+}
+
+Node Element::getAttributeNode(std::string_view name) const {
+  Access::Require(*this, "getAttributeNode");
+  pugi::xml_node n(node_);
+  for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute()) {
+    if (name == a.name()) return Access::MakeAttribute(doc_, n, a);
+  }
+  return Node();
+}
+
+void Element::setAttribute(std::string_view name, std::string_view value) {
+  DocImpl& impl = Access::Require(*this, "setAttribute");
+  CheckName(name, "attribute name");
+  CheckText(value, "attribute value");
+  pugi::xml_node n(node_);
+  std::string v(value);
+  if (impl.AttributesTouchRoot(n)) ++impl.rootGeneration;
+  for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute()) {
+    if (name == a.name()) {
+      if (!a.set_value(v.c_str())) ThrowDomError(kErrOutOfMemory, "setAttribute");
+      return;
+    }
+  }
+  std::string nm(name);
+  pugi::xml_attribute a = n.append_attribute(nm.c_str());
+  if (!a || !a.set_value(v.c_str())) ThrowDomError(kErrOutOfMemory, "setAttribute");
+}
+
+// ---- Document ----
+
+Document Document::create() {
+  try {
+    return Access::MakeDocument(std::make_shared<DocImpl>());
+  } catch (const std::bad_alloc&) {
+    ThrowDomError(kErrOutOfMemory, "no memory for a new document");
+  }
+}
+
+const ParseError& Document::parseError() const {
+  return Access::Require(*this, "parseError").parseError;
+}
+
+Element Document::documentElement() const {
+  DocImpl& impl = Access::Require(*this, "documentElement");
+  return Element(Access::MakeNode(doc_, impl.Root()));
+}
+
+Element Document::createElement(std::string_view name) const {
+  DocImpl& impl = Access::Require(*this, "createElement");
+  CheckName(name, "element name");
+  std::string nm(name);
+  pugi::xml_node e = Allocated(impl.limbo.append_child(pugi::node_element));
+  if (!e.set_name(nm.c_str())) ThrowDomError(kErrOutOfMemory, "createElement");
+  return Element(Access::MakeNode(doc_, e));
+}
+
+Node Document::createTextNode(std::string_view text) const {
+  DocImpl& impl = Access::Require(*this, "createTextNode");
+  CheckText(text, "text");
+  std::string v(text);
+  pugi::xml_node t = Allocated(impl.limbo.append_child(pugi::node_pcdata));
+  if (!t.set_value(v.c_str())) ThrowDomError(kErrOutOfMemory, "createTextNode");
+  return Access::MakeNode(doc_, t);
+}
+
+Node Document::createComment(std::string_view text) const {
+  DocImpl& impl = Access::Require(*this, "createComment");
+  CheckComment(text);
+  std::string v(text);
+  pugi::xml_node t = Allocated(impl.limbo.append_child(pugi::node_comment));
+  if (!t.set_value(v.c_str())) ThrowDomError(kErrOutOfMemory, "createComment");
+  return Access::MakeNode(doc_, t);
+}
+
+// ---- NodeList and NamedNodeMap ----
+
+namespace {
+void RequireList(const void* doc, const char* operation) {
+  if (!doc) ThrowDomError(kErrPointer, std::string(operation) + " on an empty handle");
+}
+}  // namespace
+
+long NodeList::length() const {
+  RequireList(doc_.get(), "NodeList::length");
+  return static_cast<long>(items_.size());
+}
+
+Node NodeList::item(long index) const {
+  RequireList(doc_.get(), "NodeList::item");
+  if (index < 0 || index >= static_cast<long>(items_.size())) return Node();
+  return Access::MakeNode(doc_, pugi::xml_node(items_[index]));
+}
+
+Node NodeList::nextNode() {
+  RequireList(doc_.get(), "NodeList::nextNode");
+  return pos_ < static_cast<long>(items_.size()) ? item(pos_++) : Node();
+}
+
+long NamedNodeMap::length() const {
+  RequireList(doc_.get(), "NamedNodeMap::length");
+  return static_cast<long>(items_.size());
+}
+
+Node NamedNodeMap::item(long index) const {
+  RequireList(doc_.get(), "NamedNodeMap::item");
+  if (index < 0 || index >= static_cast<long>(items_.size())) return Node();
+  return Access::MakeAttribute(doc_, pugi::xml_node(owner_), pugi::xml_attribute(items_[index]));
+}
+
+Node NamedNodeMap::getNamedItem(std::string_view name) const {
+  RequireList(doc_.get(), "getNamedItem");
+  for (size_t i = 0; i < items_.size(); ++i) {
+    if (name == pugi::xml_attribute(items_[i]).name()) return item(static_cast<long>(i));
+  }
+  return Node();
+}
+
+Node NamedNodeMap::nextNode() {
+  RequireList(doc_.get(), "NamedNodeMap::nextNode");
+  return pos_ < static_cast<long>(items_.size()) ? item(pos_++) : Node();
+}
+
+}  // namespace gxrm::dom

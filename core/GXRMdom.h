@@ -1,0 +1,260 @@
+// GXRMdom.h: the XML DOM the library works on, in namespace gxrm::dom.
+//
+// Document, Node, Element, NodeList and NamedNodeMap are reference-counted
+// handles. A default-constructed handle is empty; copies share the object. A
+// handle keeps its node and the node's document alive, also after the node was
+// removed from its tree and after every other owner let go. Strings are UTF-8.
+//
+// Every operation on an empty handle raises DomError 0x80004003. Names are
+// checked against the XML 1.0 Name production and text against its Char
+// production before anything enters the tree (DomError 0x80070057).
+//
+//   auto doc = gxrm::dom::Document::create();
+//   gxrm::dom::Element root = doc.createElement("model");
+//   doc.appendChild(root);
+//   root.setAttribute("name", "A");
+//   doc.save("model.xml");
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/GXRMapi.h"
+
+namespace pugi {
+struct xml_node_struct;
+struct xml_attribute_struct;
+}  // namespace pugi
+
+namespace gxrm::dom {
+
+namespace detail {
+struct DocImpl;
+struct Access;
+}  // namespace detail
+
+// W3C node type values.
+enum NodeType : int {
+  NODE_INVALID = 0,
+  NODE_ELEMENT = 1,
+  NODE_ATTRIBUTE = 2,
+  NODE_TEXT = 3,
+  NODE_CDATA_SECTION = 4,
+  NODE_PROCESSING_INSTRUCTION = 7,
+  NODE_COMMENT = 8,
+  NODE_DOCUMENT = 9,
+};
+
+class Document;
+class NodeList;
+class NamedNodeMap;
+
+class GXRM_API Node {
+ public:
+  Node() noexcept = default;
+
+  // True when the handle holds a node.
+  explicit operator bool() const noexcept { return node_ != nullptr; }
+  // Same node (two empty handles are equal).
+  bool operator==(const Node& other) const noexcept {
+    return node_ == other.node_ && attr_ == other.attr_;
+  }
+  bool operator!=(const Node& other) const noexcept { return !(*this == other); }
+
+  // Element or attribute name, PI target, "#text", "#cdata-section",
+  // "#comment" or "#document".
+  std::string nodeName() const;
+  NodeType nodeType() const;
+  // Attribute value, text of a character node, or the concatenated text of all
+  // text and CDATA below an element or document.
+  std::string text() const;
+  // Sets an attribute's value or a character node's text; on an element,
+  // replaces all its children by one text node. Raises 0x80070057 for text
+  // XML cannot carry.
+  void text(std::string_view value);
+  // The value of an attribute or character node as text; "" for others.
+  std::string nodeTypedValue() const;
+
+  // Parent node; empty for the document, an attribute or a node not in a tree.
+  Node parentNode() const;
+  // The document the node belongs to (the document itself for a document).
+  Document ownerDocument() const;
+  // All child nodes of any type, in document order (a snapshot).
+  NodeList childNodes() const;
+  // First child, or an empty handle.
+  Node firstChild() const;
+  // Next sibling, or an empty handle.
+  Node nextSibling() const;
+
+  // Appends `child` as the last child and returns it. A node of this document
+  // leaves its old place; a node of another document is copied and the copy
+  // returned. Raises 0x80004003 for an empty child and 0x80004005 when the
+  // child cannot stand there (an ancestor, an attribute, a second root).
+  Node appendChild(const Node& child);
+  // Takes `child` out of the tree and returns it; it stays usable. Raises
+  // 0x80004005 when it is not a child of this node.
+  Node removeChild(const Node& child);
+
+  // The child elements named `name`, in document order (a snapshot).
+  NodeList selectNodes(std::string_view name) const;
+  // The first child element named `name`, or an empty handle.
+  Node selectSingleNode(std::string_view name) const;
+  // The attributes of an element in their order; an empty map for other nodes.
+  NamedNodeMap attributes() const;
+
+ protected:
+  std::shared_ptr<detail::DocImpl> doc_;
+  pugi::xml_node_struct* node_ = nullptr;       // the node; the owner element for attributes
+  pugi::xml_attribute_struct* attr_ = nullptr;  // set for attribute nodes only
+
+  friend struct detail::Access;
+};
+
+class GXRM_API Element : public Node {
+ public:
+  Element() noexcept = default;
+  // Element query: a handle on `node` when it is an element, else empty.
+  Element(const Node& node);  // NOLINT: implicit like a smart-pointer query
+
+  // Attribute value, or "" when the element has no attribute of that name.
+  std::string getAttribute(std::string_view name) const;
+  // The attribute node of that name, or an empty handle.
+  Node getAttributeNode(std::string_view name) const;
+  // Sets the value of the attribute of that name in its place, or appends it
+  // as the last attribute. Raises 0x80070057 for an illegal name or value.
+  void setAttribute(std::string_view name, std::string_view value);
+};
+
+// Why the last load failed: `reason` is empty after a successful load.
+struct ParseError {
+  long errorCode = 0;  // parser error number, -1 for a file that could not be read
+  long line = 0;       // 1-based line of the error, 0 when unknown
+  long linepos = 0;    // 1-based column of the error, 0 when unknown
+  long filepos = 0;    // byte offset of the error in the parsed text
+  std::string reason;  // the parser's message
+};
+
+class GXRM_API Document : public Node {
+ public:
+  Document() noexcept = default;
+
+  // A new empty document. Raises 0x8007000E when memory cannot be had.
+  static Document create();
+
+  // Replaces the content by the parsed file at `path`. False, with an empty
+  // document and parseError() set, when the file cannot be read or is not
+  // well-formed.
+  bool load(const std::string& path);
+  // As load, from text in memory.
+  bool loadXML(std::string_view xml);
+  // The reason of the last failed load.
+  const ParseError& parseError() const;
+
+  // Writes the document as UTF-8 through a temporary file renamed over `path`;
+  // on failure a file already there is unchanged. Raises 0x80070003,
+  // 0x80070005, 0x80070070 or 0x80004005.
+  void save(const std::string& path) const;
+  // The document as UTF-8 text.
+  std::string xml() const;
+
+  // The root element, or an empty handle.
+  Element documentElement() const;
+  // A new element outside the tree. Raises 0x80070057 for an illegal name.
+  Element createElement(std::string_view name) const;
+  // A new text node outside the tree. Raises 0x80070057 for text XML cannot carry.
+  Node createTextNode(std::string_view text) const;
+  // A new comment outside the tree.
+  Node createComment(std::string_view text) const;
+
+ private:
+  friend struct detail::Access;
+};
+
+// A snapshot of nodes with a cursor for nextNode.
+class GXRM_API NodeList {
+ public:
+  NodeList() noexcept = default;
+  long length() const;
+  // Entry at a 0-based index; empty handle when out of range.
+  Node item(long index) const;
+  // The next entry from the cursor, then an empty handle.
+  Node nextNode();
+  void reset() noexcept { pos_ = 0; }
+
+  class iterator {
+   public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = Node;
+    using difference_type = std::ptrdiff_t;
+    using pointer = void;
+    using reference = Node;
+    iterator(const NodeList* list, long index) : list_(list), index_(index) {}
+    Node operator*() const { return list_->item(index_); }
+    iterator& operator++() { ++index_; return *this; }
+    bool operator==(const iterator& o) const { return index_ == o.index_; }
+    bool operator!=(const iterator& o) const { return index_ != o.index_; }
+   private:
+    const NodeList* list_;
+    long index_;
+  };
+  iterator begin() const { return iterator(this, 0); }
+  iterator end() const { return iterator(this, length()); }
+
+ private:
+  std::shared_ptr<detail::DocImpl> doc_;
+  std::vector<pugi::xml_node_struct*> items_;
+  long pos_ = 0;
+  friend class Node;
+  friend struct detail::Access;
+};
+
+// The attributes of one element, in their order, with a cursor for nextNode.
+class GXRM_API NamedNodeMap {
+ public:
+  NamedNodeMap() noexcept = default;
+  long length() const;
+  // Attribute at a 0-based index; empty handle when out of range.
+  Node item(long index) const;
+  // The attribute of exactly that name, or an empty handle.
+  Node getNamedItem(std::string_view name) const;
+  // The next attribute from the cursor, then an empty handle.
+  Node nextNode();
+  void reset() noexcept { pos_ = 0; }
+
+  class iterator {
+   public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = Node;
+    using difference_type = std::ptrdiff_t;
+    using pointer = void;
+    using reference = Node;
+    iterator(const NamedNodeMap* map, long index) : map_(map), index_(index) {}
+    Node operator*() const { return map_->item(index_); }
+    iterator& operator++() { ++index_; return *this; }
+    bool operator==(const iterator& o) const { return index_ == o.index_; }
+    bool operator!=(const iterator& o) const { return index_ != o.index_; }
+   private:
+    const NamedNodeMap* map_;
+    long index_;
+  };
+  iterator begin() const { return iterator(this, 0); }
+  iterator end() const { return iterator(this, length()); }
+
+ private:
+  std::shared_ptr<detail::DocImpl> doc_;
+  pugi::xml_node_struct* owner_ = nullptr;
+  std::vector<pugi::xml_attribute_struct*> items_;
+  long pos_ = 0;
+  friend class Node;
+  friend struct detail::Access;
+};
+
+}  // namespace gxrm::dom
+
+// The element handle of the library's signatures.
+using IXMLDOMElementPtr = gxrm::dom::Element;

@@ -1,0 +1,287 @@
+// Loading: expat parses strictly and builds the pugixml tree.
+#include <expat.h>
+#include <iconv.h>
+
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "core/GXRMdomImpl.h"
+#include "core/GXRMxmlchars.h"
+
+namespace gxrm::dom {
+
+using detail::Access;
+using detail::DocImpl;
+
+namespace {
+
+constexpr size_t kChunk = 1 << 20;
+
+// The declared encoding when it is one of the Chinese code pages expat does
+// not know; those files are converted to UTF-8 before parsing.
+std::string ChineseEncoding(std::string_view head) {
+  if (head.substr(0, 5) != "<?xml") return {};
+  std::string_view decl = head.substr(0, head.find("?>"));
+  size_t at = decl.find("encoding");
+  if (at == std::string_view::npos) return {};
+  size_t q = decl.find_first_of("\"'", at);
+  if (q == std::string_view::npos) return {};
+  size_t end = decl.find(decl[q], q + 1);
+  if (end == std::string_view::npos) return {};
+  std::string name(decl.substr(q + 1, end - q - 1));
+  for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (const char* known : {"GBK", "GB2312", "CP936", "GB18030"}) {
+    if (name == known) return name;
+  }
+  return {};
+}
+
+// Builds the tree from expat's events under a staging element of the limbo,
+// so that a failed load never shows a partial document.
+class Loader {
+ public:
+  explicit Loader(DocImpl& impl) : impl_(impl) {
+    impl_.parseError = ParseError();
+    ++impl_.rootGeneration;
+    // The old content stays alive for handles that still point into it.
+    for (pugi::xml_node n = impl_.limbo.next_sibling(); n;) {
+      pugi::xml_node next = n.next_sibling();
+      if (n.type() == pugi::node_declaration) {
+        impl_.doc.remove_child(n);
+      } else {
+        impl_.limbo.append_move(n);
+      }
+      n = next;
+    }
+    staging_ = impl_.limbo.append_child(pugi::node_element);
+    cur_ = staging_;
+  }
+  ~Loader() {
+    if (parser_) XML_ParserFree(parser_);
+    if (cd_ != reinterpret_cast<iconv_t>(-1)) iconv_close(cd_);
+  }
+  Loader(const Loader&) = delete;
+  Loader& operator=(const Loader&) = delete;
+
+  bool Run(std::FILE* file) {
+    std::string buf(kChunk, '\0');
+    size_t n = std::fread(buf.data(), 1, buf.size(), file);
+    if (std::ferror(file)) return Fail(-1, std::string("read error: ") + std::strerror(errno));
+    if (!Start(std::string_view(buf.data(), n))) return false;
+    while (true) {
+      bool last = n < buf.size();
+      if (!Feed(std::string_view(buf.data(), n), last)) return false;
+      if (last) break;
+      n = std::fread(buf.data(), 1, buf.size(), file);
+      if (std::ferror(file)) return Fail(-1, std::string("read error: ") + std::strerror(errno));
+    }
+    return Finish();
+  }
+
+  bool RunText(std::string_view text) {
+    return Start(text) && Feed(text, true) && Finish();
+  }
+
+  bool Fail(long code, const std::string& reason) {
+    if (impl_.parseError.reason.empty()) {
+      impl_.parseError.errorCode = code;
+      impl_.parseError.reason = reason;
+    }
+    if (staging_) impl_.limbo.remove_child(staging_);
+    staging_ = pugi::xml_node();
+    return false;
+  }
+
+ private:
+  bool Start(std::string_view head) {
+    std::string chinese = ChineseEncoding(head.substr(0, 1024));
+    if (!chinese.empty()) {
+      cd_ = iconv_open("UTF-8", chinese.c_str());
+      if (cd_ == reinterpret_cast<iconv_t>(-1)) return Fail(-1, "unsupported encoding " + chinese);
+    }
+    parser_ = XML_ParserCreate(chinese.empty() ? nullptr : "UTF-8");
+    if (!parser_) return Fail(-1, "out of memory");
+    XML_SetUserData(parser_, this);
+    XML_SetElementHandler(parser_, OnStart, OnEnd);
+    XML_SetCharacterDataHandler(parser_, OnText);
+    XML_SetCommentHandler(parser_, OnComment);
+    XML_SetProcessingInstructionHandler(parser_, OnPi);
+    XML_SetCdataSectionHandler(parser_, OnCdataStart, OnCdataEnd);
+    XML_SetXmlDeclHandler(parser_, OnXmlDecl);
+    XML_SetSkippedEntityHandler(parser_, OnSkippedEntity);
+    XML_SetExternalEntityRefHandler(parser_, OnExternalEntity);
+    return true;
+  }
+
+  bool Feed(std::string_view data, bool last) {
+    if (cd_ != reinterpret_cast<iconv_t>(-1)) return FeedConverted(data, last);
+    return Parse(data, last);
+  }
+
+  // Converts a chunk of GBK-family bytes; an incomplete character at the end
+  // waits for the next chunk.
+  bool FeedConverted(std::string_view data, bool last) {
+    pending_in_.append(data);
+    std::string out(pending_in_.size() * 2 + 16, '\0');
+    char* src = pending_in_.data();
+    size_t src_left = pending_in_.size();
+    char* dst = out.data();
+    size_t dst_left = out.size();
+    size_t r = iconv(cd_, &src, &src_left, &dst, &dst_left);
+    if (r == static_cast<size_t>(-1) && (errno == EILSEQ || (errno == EINVAL && last))) {
+      return Fail(-1, "invalid byte sequence for the declared encoding at byte " +
+                          std::to_string(consumed_ + (src - pending_in_.data())));
+    }
+    consumed_ += src - pending_in_.data();
+    out.resize(out.size() - dst_left);
+    pending_in_.erase(0, src - pending_in_.data());
+    return Parse(out, last);
+  }
+
+  bool Parse(std::string_view data, bool last) {
+    if (XML_Parse(parser_, data.data(), static_cast<int>(data.size()), last) == XML_STATUS_OK) {
+      return true;
+    }
+    ParseError& e = impl_.parseError;
+    if (e.reason.empty()) {
+      e.errorCode = XML_GetErrorCode(parser_);
+      e.reason = XML_ErrorString(XML_GetErrorCode(parser_));
+    }
+    e.line = static_cast<long>(XML_GetCurrentLineNumber(parser_));
+    e.linepos = static_cast<long>(XML_GetCurrentColumnNumber(parser_)) + 1;
+    e.filepos = static_cast<long>(XML_GetCurrentByteIndex(parser_));
+    return Fail(e.errorCode, e.reason);
+  }
+
+  // Moves the parsed nodes to document level behind an optional declaration.
+  bool Finish() {
+    FlushText();
+    pugi::xml_node after = impl_.limbo;
+    if (!version_.empty()) {
+      pugi::xml_node decl = impl_.doc.insert_child_after(pugi::node_declaration, after);
+      decl.append_attribute("version").set_value(version_.c_str());
+      decl.append_attribute("encoding").set_value("UTF-8");
+      if (!standalone_.empty()) decl.append_attribute("standalone").set_value(standalone_.c_str());
+      after = decl;
+    }
+    while (pugi::xml_node n = staging_.first_child()) {
+      after = impl_.doc.insert_move_after(n, after);
+    }
+    impl_.limbo.remove_child(staging_);
+    staging_ = pugi::xml_node();
+    return true;
+  }
+
+  void FlushText() {
+    if (text_.empty()) return;
+    if (!xml::IsWhiteSpace(text_)) {
+      cur_.append_child(pugi::node_pcdata).set_value(text_.c_str());
+    }
+    text_.clear();
+  }
+
+  static Loader& Self(void* data) { return *static_cast<Loader*>(data); }
+
+  static void OnStart(void* data, const XML_Char* name, const XML_Char** atts) {
+    Loader& l = Self(data);
+    l.FlushText();
+    pugi::xml_node e = l.cur_.append_child(pugi::node_element);
+    e.set_name(name);
+    for (; *atts; atts += 2) e.append_attribute(atts[0]).set_value(atts[1]);
+    l.cur_ = e;
+  }
+
+  static void OnEnd(void* data, const XML_Char*) {
+    Loader& l = Self(data);
+    l.FlushText();
+    l.cur_ = l.cur_.parent();
+  }
+
+  static void OnText(void* data, const XML_Char* s, int len) {
+    Loader& l = Self(data);
+    (l.in_cdata_ ? l.cdata_ : l.text_).append(s, static_cast<size_t>(len));
+  }
+
+  static void OnComment(void* data, const XML_Char* s) {
+    Loader& l = Self(data);
+    l.FlushText();
+    l.cur_.append_child(pugi::node_comment).set_value(s);
+  }
+
+  static void OnPi(void* data, const XML_Char* target, const XML_Char* s) {
+    Loader& l = Self(data);
+    l.FlushText();
+    pugi::xml_node pi = l.cur_.append_child(pugi::node_pi);
+    pi.set_name(target);
+    pi.set_value(s);
+  }
+
+  static void OnCdataStart(void* data) {
+    Loader& l = Self(data);
+    l.FlushText();
+    l.in_cdata_ = true;
+  }
+
+  static void OnCdataEnd(void* data) {
+    Loader& l = Self(data);
+    l.cur_.append_child(pugi::node_cdata).set_value(l.cdata_.c_str());
+    l.cdata_.clear();
+    l.in_cdata_ = false;
+  }
+
+  static void OnXmlDecl(void* data, const XML_Char* version, const XML_Char*, int standalone) {
+    Loader& l = Self(data);
+    if (!version) return;
+    l.version_ = version;
+    if (standalone >= 0) l.standalone_ = standalone ? "yes" : "no";
+  }
+
+  // An entity whose declaration was never read would be lost: refuse it.
+  static void OnSkippedEntity(void* data, const XML_Char* name, int) {
+    Loader& l = Self(data);
+    l.impl_.parseError.errorCode = XML_ERROR_UNDEFINED_ENTITY;
+    l.impl_.parseError.reason = std::string("undefined entity '") + name + "'";
+    XML_StopParser(l.parser_, XML_FALSE);
+  }
+
+  // External entities are never fetched.
+  static int OnExternalEntity(XML_Parser, const XML_Char*, const XML_Char*, const XML_Char*,
+                              const XML_Char*) {
+    return XML_STATUS_ERROR;
+  }
+
+  DocImpl& impl_;
+  XML_Parser parser_ = nullptr;
+  iconv_t cd_ = reinterpret_cast<iconv_t>(-1);
+  pugi::xml_node staging_;
+  pugi::xml_node cur_;
+  std::string text_;
+  std::string cdata_;
+  bool in_cdata_ = false;
+  std::string version_;
+  std::string standalone_;
+  std::string pending_in_;
+  size_t consumed_ = 0;
+};
+
+}  // namespace
+
+bool Document::load(const std::string& path) {
+  DocImpl& impl = Access::Require(*this, "load");
+  Loader loader(impl);
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
+  if (!file) return loader.Fail(-1, "cannot open '" + path + "': " + std::strerror(errno));
+  return loader.Run(file.get());
+}
+
+bool Document::loadXML(std::string_view xml) {
+  DocImpl& impl = Access::Require(*this, "loadXML");
+  Loader loader(impl);
+  return loader.RunText(xml);
+}
+
+}  // namespace gxrm::dom

@@ -1,0 +1,31 @@
+// GXRMtext.h: conversion between the hosts' GBK text and the UTF-8 of the DOM.
+//
+// Hosts hand the library 8-bit text in code page 936 (GBK). GB18030, the
+// superset of GBK, is used for both directions so that a character GBK cannot
+// hold travels as its four-byte GB18030 sequence and comes back unchanged.
+// ASCII text passes without conversion.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "core/GXRMapi.h"
+
+namespace gxrm {
+
+// UTF-8 to GBK/GB18030. Raises DomError 0x80070459 on invalid UTF-8.
+GXRM_API CString FromUtf8(std::string_view utf8);
+
+// GBK/GB18030 to UTF-8. Raises DomError 0x80070459 on text that is no valid GB18030.
+GXRM_API std::string ToUtf8(const CString& gbk);
+
+// True when every byte is below 0x80.
+bool IsAscii(std::string_view text) noexcept;
+
+// GBK/GB18030 to UTF-8 without raising: false on invalid text (out unspecified).
+bool TryToUtf8(std::string_view gbk, std::string& out);
+
+// As ToUtf8, for any view; `what` names the text in the error message.
+std::string GbkToUtf8(std::string_view gbk, const char* what = "text");
+
+}  // namespace gxrm
