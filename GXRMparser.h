@@ -5,5 +5,16 @@
 // Headers of subsystems that are not built yet are added here as they land.
 #pragma once
 
+#include "core/CGXRMfileParser.h"
+#include "core/CGXRMnode.h"
 #include "core/GXRMapi.h"
+#include "core/GXRMdom.h"
+#include "core/GXRMerror.h"
+#include "core/GXRMmessage.h"
+#include "core/GXRMtext.h"
 #include "format/GXRMformat.h"
+#include "records/CGXRMobj.h"
+#include "records/CGXRMobjType.h"
+#include "catalogue/CGXRMobjBase.h"
+#include "catalogue/CGXRMobjTypeBase.h"
+#include "catalogue/CGXRMsectMng.h"
