@@ -1,0 +1,229 @@
+// Navigation to floors, kinds, types and their containers: first match in
+// document order, exact comparison, and the out-handle rules.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "ParserFixture.h"
+#include "core/GXRMtext.h"
+#include "format/GXRMformat.h"
+
+namespace {
+
+using gxrm::dom::Element;
+using gxrm::dom::Node;
+namespace format = gxrm::format;
+using GXRM_obj_base::Kind;
+using GXRM_objType_base::Type;
+
+// A document with one floor "1F" holding a BEAM kind with the frame-beam
+// type, and a global list of the same shape; `extra` goes before the floors.
+std::string Model(const std::string& extra = "") {
+  const std::string beam =
+      "<BEAM><Type typename=\"" + gxrm::ToUtf8(CGXRMobjTypeBase::GetObjTypeName(GXRM_objType_base::FRAME_BEAM)) +
+      "\"><ObjTypeInfo/><ObjInstance/></Type></BEAM>";
+  return "<GXRMheader_v1.0>" + extra + "<GlobalObjList>" + beam + "</GlobalObjList><Floor floorname=\"1F\">" +
+         beam + "</Floor></GXRMheader_v1.0>";
+}
+
+TEST(Navigation, FindsEachStepOfAFloorAndOfTheGlobalList) {
+  TestParser parser;
+  ASSERT_TRUE(parser.LoadXml(Model()));
+  IXMLDOMElementPtr node;
+  ASSERT_TRUE(parser.GetFloorNode("1F", node));
+  EXPECT_EQ(node.getAttribute(format::kAttFloorName), "1F");
+  ASSERT_TRUE(parser.GetObjRootNode("1F", GXRM_obj_base::BEAM, node));
+  EXPECT_EQ(node.nodeName(), format::kBeam);
+  ASSERT_TRUE(parser.GetObjTypeNode("1F", GXRM_objType_base::FRAME_BEAM, node));
+  EXPECT_EQ(node.nodeName(), format::kType);
+  ASSERT_TRUE(parser.GetObjTypeInfoNode("1F", GXRM_objType_base::FRAME_BEAM, node));
+  EXPECT_EQ(node.parentNode().parentNode().parentNode().nodeName(), format::kFloor);
+  ASSERT_TRUE(parser.GetObjInstanceNode(GXRM_objType_base::FRAME_BEAM, node));
+  EXPECT_EQ(node.parentNode().parentNode().parentNode().nodeName(), format::kGlobalObjList);
+}
+
+TEST(Navigation, ComparesWholeNamesExactlyAndTakesTheFirstMatch) {
+  TestParser parser;
+  ASSERT_TRUE(parser.LoadXml(
+      "<r><Floor floorname=\"1F\" n=\"1\"/><Floor floorname=\"1f\" n=\"2\"/><Floor floorname=\"1F\" n=\"3\"/>"
+      "<Floor floorname=\"\" n=\"4\"/></r>"));
+  IXMLDOMElementPtr node;
+  ASSERT_TRUE(parser.GetFloorNode("1F", node));
+  EXPECT_EQ(node.getAttribute("n"), "1");
+  ASSERT_TRUE(parser.GetFloorNode("1f", node));
+  EXPECT_EQ(node.getAttribute("n"), "2");
+  ASSERT_TRUE(parser.GetFloorNode("", node));
+  EXPECT_EQ(node.getAttribute("n"), "4");
+  for (const char* miss : {"1", "1F ", " 1F", "2F"}) {
+    EXPECT_FALSE(parser.GetFloorNode(miss, node)) << miss;
+    EXPECT_EQ(node.getAttribute("n"), "4") << "out handle changed for " << miss;
+  }
+}
+
+TEST(Navigation, OutHandleIsEmptiedOnlyByAFailingLastStep) {
+  TestParser parser;
+  ASSERT_TRUE(parser.LoadXml(
+      "<r><GlobalObjList><BEAM><Type typename=\"" +
+      gxrm::ToUtf8(CGXRMobjTypeBase::GetObjTypeName(GXRM_objType_base::FRAME_BEAM)) +
+      "\"/></BEAM></GlobalObjList><Floor floorname=\"1F\"/></r>"));
+  IXMLDOMElementPtr root;
+  parser.GetRootElem(root);
+  IXMLDOMElementPtr node = root;
+  // The "Type" exists but has no containers: emptied.
+  EXPECT_FALSE(parser.GetObjTypeInfoNode(GXRM_objType_base::FRAME_BEAM, node));
+  EXPECT_FALSE(node);
+  node = root;
+  EXPECT_FALSE(parser.GetObjInstanceNode(GXRM_objType_base::FRAME_BEAM, node));
+  EXPECT_FALSE(node);
+  // No "Type" of that type, no kind under the floor, no floor: unchanged.
+  node = root;
+  EXPECT_FALSE(parser.GetObjTypeInfoNode(GXRM_objType_base::SECONDARY_BEAM, node));
+  EXPECT_FALSE(parser.GetObjInstanceNode("1F", GXRM_objType_base::FRAME_BEAM, node));
+  EXPECT_FALSE(parser.GetObjRootNode("2F", GXRM_obj_base::BEAM, node));
+  EXPECT_EQ(node, root);
+  // The global kind step is itself a last step: emptied.
+  EXPECT_FALSE(parser.GetObjRootNode(GXRM_obj_base::WALL, node));
+  EXPECT_FALSE(node);
+  // Kinds and types the catalogue does not know find nothing.
+  for (int bad : {-1, 9, 100}) EXPECT_FALSE(parser.GetObjRootNode(static_cast<Kind>(bad), node)) << bad;
+  for (int bad : {-1, 48, 100}) EXPECT_FALSE(parser.GetObjTypeNode(static_cast<Type>(bad), node)) << bad;
+}
+
+TEST(Navigation, RaisesPointerErrorWhereAStepGoesOnFromNothing) {
+  TestParser parser;
+  IXMLDOMElementPtr node;
+  EXPECT_EQ(CodeOf([&] { parser.GetFloorNode("1F", node); }), 0x80004003u);  // no document
+  parser.NewDocument();
+  EXPECT_EQ(CodeOf([&] { parser.GetObjRootNode(GXRM_obj_base::BEAM, node); }), 0x80004003u);  // no root
+  ASSERT_TRUE(parser.LoadXml("<r><Floor floorname=\"1F\"/></r>"));
+  EXPECT_EQ(CodeOf([&] { parser.GetObjRootNode(GXRM_obj_base::BEAM, node); }), 0x80004003u);  // no global list
+  // A key attribute missing on an element met before the match.
+  ASSERT_TRUE(parser.LoadXml("<r><Floor floorname=\"1F\"/><Floor/><Floor floorname=\"2F\"/></r>"));
+  EXPECT_TRUE(parser.GetFloorNode("1F", node));
+  EXPECT_EQ(CodeOf([&] { parser.GetFloorNode("2F", node); }), 0x80004003u);
+  EXPECT_EQ(CodeOf([&] { parser.GetFloorNode("3F", node); }), 0x80004003u);
+  ASSERT_TRUE(parser.LoadXml(Model("").replace(Model("").find("<Type "), 6, "<Type/><Type ")));
+  EXPECT_EQ(CodeOf([&] { parser.GetObjTypeNode(GXRM_objType_base::FRAME_BEAM, node); }), 0x80004003u);
+  // Invalid GBK in a floor name.
+  ASSERT_TRUE(parser.LoadXml(Model()));
+  EXPECT_EQ(CodeOf([&] { parser.GetFloorNode("\x81", node); }), 0x80070459u);
+}
+
+// ---- The index behind floor look-ups against a plain walk ----
+
+enum class Outcome { kMissing, kFound, kRaised };
+struct Answer {
+  Outcome outcome;
+  Node node;
+  bool operator==(const Answer& o) const { return outcome == o.outcome && node == o.node; }
+};
+
+// The plain walk from the root, through the public DOM only.
+Answer WalkToFloor(const gxrm::dom::Document& doc, const std::string& name) {
+  Element root = doc.documentElement();
+  if (!root) return {Outcome::kRaised, Node()};
+  for (Node floor : root.selectNodes(format::kFloor)) {
+    Node key = Element(floor).getAttributeNode(format::kAttFloorName);
+    if (!key) return {Outcome::kRaised, Node()};
+    if (key.text() == name) return {Outcome::kFound, floor};
+  }
+  return {Outcome::kMissing, Node()};
+}
+
+Answer WalkToGlobalKind(const gxrm::dom::Document& doc) {
+  Element root = doc.documentElement();
+  Node list = root ? root.selectSingleNode(format::kGlobalObjList) : Node();
+  if (!list) return {Outcome::kRaised, Node()};
+  Node kind = list.selectSingleNode(format::kBeam);
+  return {kind ? Outcome::kFound : Outcome::kMissing, kind};
+}
+
+template <typename Lookup>
+Answer Ask(Lookup lookup) {
+  IXMLDOMElementPtr node;
+  try {
+    bool found = lookup(node);
+    return {found ? Outcome::kFound : Outcome::kMissing, found ? Node(node) : Node()};
+  } catch (const gxrm::DomError&) {
+    return {Outcome::kRaised, Node()};
+  }
+}
+
+// Random changes made through handles, as a host could make them.
+class Mutator {
+ public:
+  Mutator(gxrm::dom::Document doc, unsigned seed) : doc_(doc), rng_(seed) {}
+
+  void Step() {
+    Element root = doc_.documentElement();
+    if (!root) {
+      doc_.appendChild(doc_.createElement("r"));
+      return;
+    }
+    auto children = root.childNodes();
+    Node some = children.length() ? children.item(Pick(children.length())) : Node();
+    switch (Pick(10)) {
+      case 0: root.appendChild(NewFloor()); break;
+      case 1: if (some) root.removeChild(some); break;
+      case 2: if (some) root.appendChild(some); break;  // move to the end
+      case 3: if (Element(some)) Element(some).setAttribute(format::kAttFloorName, Name()); break;
+      case 4: {
+        Node key = Element(some) ? Element(some).getAttributeNode(format::kAttFloorName) : Node();
+        if (key) key.text(Name());
+        break;
+      }
+      case 5: root.appendChild(NewGlobalList()); break;
+      case 6: {  // move a floor into a nested element and maybe back
+        Node list = root.selectSingleNode(format::kGlobalObjList);
+        if (list && some && some != list) list.appendChild(some);
+        break;
+      }
+      case 7: {
+        Node list = root.selectSingleNode(format::kGlobalObjList);
+        Node nested = list ? list.selectSingleNode(format::kFloor) : Node();
+        if (nested) root.appendChild(nested);
+        break;
+      }
+      case 8: if (Pick(8) == 0) doc_.removeChild(root); break;
+      default: root.appendChild(doc_.createElement(Pick(2) ? "Other" : format::kFloor)); break;
+    }
+  }
+
+ private:
+  long Pick(long n) { return std::uniform_int_distribution<long>(0, n - 1)(rng_); }
+  std::string Name() {
+    static const char* names[] = {"1F", "1f", "2F", "", "B1"};
+    return names[Pick(5)];
+  }
+  Node NewFloor() {
+    Element floor = doc_.createElement(format::kFloor);
+    floor.setAttribute(format::kAttFloorName, Name());
+    return floor;
+  }
+  Node NewGlobalList() {
+    Element list = doc_.createElement(format::kGlobalObjList);
+    if (Pick(2)) list.appendChild(doc_.createElement(format::kBeam));
+    return list;
+  }
+  gxrm::dom::Document doc_;
+  std::mt19937 rng_;
+};
+
+TEST(Navigation, IndexedLookupsAgreeWithAPlainWalkAfterEveryChange) {
+  for (unsigned seed = 1; seed <= 60; ++seed) {
+    TestParser parser;
+    ASSERT_TRUE(parser.LoadXml(Model()));
+    Mutator mutate(parser.Doc(), seed);
+    for (int step = 0; step < 150; ++step) {
+      mutate.Step();
+      for (const char* name : {"1F", "1f", "2F", "", "B1"}) {
+        Answer fast = Ask([&](IXMLDOMElementPtr& n) { return parser.GetFloorNode(name, n); });
+        ASSERT_EQ(fast, WalkToFloor(parser.Doc(), name)) << "seed " << seed << " step " << step << " floor '" << name << "'";
+      }
+      Answer fast = Ask([&](IXMLDOMElementPtr& n) { return parser.GetObjRootNode(GXRM_obj_base::BEAM, n); });
+      ASSERT_EQ(fast, WalkToGlobalKind(parser.Doc())) << "seed " << seed << " step " << step << " global list";
+    }
+  }
+}
+
+}  // namespace

@@ -1,0 +1,104 @@
+// The document base: creation, sharing between copies, saving and AddChild.
+#include "core/CGXRMfileParser.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "ParserFixture.h"
+#include "core/GXRMtext.h"
+
+namespace {
+
+CGXRMnode Record(std::initializer_list<std::pair<CString, CString>> pairs) {
+  CGXRMnode node;
+  for (const auto& [name, value] : pairs) node.AddAtt(name, value);
+  return node;
+}
+
+IXMLDOMElementPtr Root(CGXRMfileParser& parser) {
+  IXMLDOMElementPtr root;
+  EXPECT_TRUE(parser.GetRootElem(root));
+  return root;
+}
+
+TEST(CGXRMfileParser, WithoutDocumentEveryOperationRaisesPointerError) {
+  CGXRMfileParser parser;
+  IXMLDOMElementPtr root;
+  EXPECT_EQ(CodeOf([&] { parser.GetRootElem(root); }), 0x80004003u);
+  EXPECT_EQ(CodeOf([&] { parser.SaveGXRMinstance("x.gxrm"); }), 0x80004003u);
+  EXPECT_EQ(CodeOf([&] { parser.AddChild("a", CGXRMnode(), root); }), 0x80004003u);
+  EXPECT_EQ(CodeOf([&] { parser.GetFloorNode("1F", root); }), 0x80004003u);
+}
+
+TEST(CGXRMfileParser, NewDocumentIsEmptyAndCopiesShareIt) {
+  CGXRMfileParser first;
+  CGXRMnode header;
+  ASSERT_TRUE(first.CreateGXRMinstance(header));
+  EXPECT_FALSE(Root(first));
+
+  TestParser writer;
+  ASSERT_TRUE(writer.LoadXml("<r/>"));
+  CGXRMfileParser copy(writer);
+  CGXRMfileParser assigned;
+  assigned = writer;
+  writer.AddChild("a", CGXRMnode(), Root(writer));
+  EXPECT_TRUE(Root(copy).selectSingleNode("a"));
+  EXPECT_TRUE(Root(assigned).selectSingleNode("a"));
+
+  writer.NewDocument();
+  EXPECT_FALSE(Root(writer));
+  EXPECT_TRUE(Root(copy).selectSingleNode("a"));
+}
+
+TEST(CGXRMfileParser, AddChildWritesRecordInOrderWithLineFeed) {
+  TestParser parser;
+  ASSERT_TRUE(parser.LoadXml("<r/>"));
+  IXMLDOMElementPtr root = Root(parser);
+  parser.AddChild("e", Record({{"b", "2"}, {"a", "1"}, {"b", "3"}, {"c", ""}}), root);
+  parser.AddChild("e", CGXRMnode(), root);
+  EXPECT_EQ(parser.Doc().xml(), "<r><e b=\"3\" a=\"1\" c=\"\">\n</e><e>\n</e></r>");
+}
+
+TEST(CGXRMfileParser, AddChildVectorAppendsInOrderAndReturnsTheLast) {
+  TestParser parser;
+  ASSERT_TRUE(parser.LoadXml("<r><x/></r>"));
+  IXMLDOMElementPtr root = Root(parser);
+  EXPECT_FALSE(parser.AddChild("e", std::vector<CGXRMnode>{}, IXMLDOMElementPtr()));
+  IXMLDOMElementPtr last =
+      parser.AddChild("e", std::vector<CGXRMnode>{Record({{"i", "1"}}), Record({{"i", "2"}}), Record({{"i", "3"}})}, root);
+  EXPECT_EQ(last.getAttribute("i"), "3");
+  EXPECT_EQ(parser.Doc().xml(), "<r><x/><e i=\"1\">\n</e><e i=\"2\">\n</e><e i=\"3\">\n</e></r>");
+}
+
+TEST(CGXRMfileParser, FailedAddChildLeavesTheDocumentUnchanged) {
+  TestParser parser;
+  ASSERT_TRUE(parser.LoadXml("<r/>"));
+  IXMLDOMElementPtr root = Root(parser);
+  EXPECT_EQ(CodeOf([&] { parser.AddChild("bad name", CGXRMnode(), root); }), 0x80070057u);
+  EXPECT_EQ(CodeOf([&] { parser.AddChild("e", Record({{"1x", "v"}}), root); }), 0x80070057u);
+  EXPECT_EQ(CodeOf([&] { parser.AddChild("e", Record({{"x", "\x01"}}), root); }), 0x80070057u);
+  EXPECT_EQ(CodeOf([&] { parser.AddChild("e", Record({{"x", "\x81"}}), root); }), 0x80070459u);
+  EXPECT_EQ(CodeOf([&] { parser.AddChild("e", CGXRMnode(), IXMLDOMElementPtr()); }), 0x80004003u);
+  EXPECT_EQ(parser.Doc().xml(), "<r/>");
+  // The vector form keeps what it made before the failing record.
+  std::vector<CGXRMnode> records = {Record({{"ok", "1"}}), Record({{"no good", "2"}})};
+  EXPECT_EQ(CodeOf([&] { parser.AddChild("e", records, root); }), 0x80070057u);
+  EXPECT_EQ(parser.Doc().xml(), "<r><e ok=\"1\">\n</e></r>");
+}
+
+TEST(CGXRMfileParser, SavesGbkTextAsUtf8ToAGbkPath) {
+  TestParser parser;
+  ASSERT_TRUE(parser.LoadXml("<r/>"));
+  parser.AddChild("e", Record({{"n", gxrm::FromUtf8("楼层")}}), Root(parser));
+  const char* dir = std::getenv("TMPDIR");
+  std::string utf8_path = std::string(dir ? dir : "/tmp") + "/文件.gxrm";
+  parser.SaveGXRMinstance(gxrm::FromUtf8(utf8_path));
+  std::ifstream in(utf8_path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  EXPECT_EQ(text.str(), "<r><e n=\"楼层\">\n</e></r>");
+}
+
+}  // namespace
