@@ -18,3 +18,4 @@
 #include "catalogue/CGXRMobjBase.h"
 #include "catalogue/CGXRMobjTypeBase.h"
 #include "catalogue/CGXRMsectMng.h"
+#include "writer/CGXRMwriter.h"

@@ -1,0 +1,263 @@
+#include "writer/CGXRMwriter.h"
+
+#include <initializer_list>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "catalogue/CGXRMobjTypeBase.h"
+#include "core/GXRMerror.h"
+#include "core/GXRMtext.h"
+#include "format/GXRMformat.h"
+
+namespace format = gxrm::format;
+
+namespace {
+
+// Every element the library makes starts with this text child.
+constexpr char kLineFeed[] = "\n";
+
+// One kind of the object-list skeleton, with the names the DOM takes (UTF-8).
+struct KindSkeleton {
+  GXRM_obj_base::Kind kind;
+  std::string element;
+  std::vector<std::string> typeNames;  // catalogue order
+};
+
+std::vector<KindSkeleton> BuildSkeleton() {
+  std::map<GXRM_obj_base::Kind, CString> kinds;
+  CGXRMobjBase::GetALLObjInfo(kinds);
+  std::vector<KindSkeleton> skeleton;
+  for (const auto& [kind, element] : kinds) {
+    std::vector<GXRM_objType_define> rows;
+    CGXRMobjTypeBase::GetObjTypeByKind(kind, rows);
+    KindSkeleton entry{kind, gxrm::ToUtf8(element), {}};
+    for (const GXRM_objType_define& row : rows) entry.typeNames.push_back(gxrm::ToUtf8(row.name));
+    skeleton.push_back(std::move(entry));
+  }
+  return skeleton;
+}
+
+// The catalogue is constant: it is converted once, not per object list.
+const std::vector<KindSkeleton>& Skeleton() {
+  static const std::vector<KindSkeleton> skeleton = BuildSkeleton();
+  return skeleton;
+}
+
+const std::vector<std::string>& TypeNamesOf(GXRM_obj_base::Kind kind) {
+  static const std::vector<std::string> none;
+  for (const KindSkeleton& entry : Skeleton()) {
+    if (entry.kind == kind) return entry.typeNames;
+  }
+  return none;
+}
+
+// AddChild for names already in UTF-8: the element, at most one attribute,
+// appended under `parent` and given its line feed.
+IXMLDOMElementPtr AppendElement(const gxrm::dom::Document& doc, IXMLDOMElementPtr& parent,
+                                const std::string& name, const char* att = nullptr,
+                                const std::string& value = std::string()) {
+  IXMLDOMElementPtr elem = doc.createElement(name);
+  if (att) elem.setAttribute(att, value);
+  parent.appendChild(elem);
+  elem.appendChild(doc.createTextNode(kLineFeed));
+  return elem;
+}
+
+// An element with the record's attributes, not yet in the tree.
+IXMLDOMElementPtr MakeElement(const gxrm::dom::Document& doc, const CString& name,
+                              const CGXRMnode& record) {
+  IXMLDOMElementPtr elem = doc.createElement(gxrm::GbkToUtf8(name, "element name"));
+  for (const auto& [att, value] : record.Atts()) {
+    elem.setAttribute(gxrm::GbkToUtf8(att, "attribute name"), gxrm::GbkToUtf8(value, "attribute value"));
+  }
+  return elem;
+}
+
+// The first child element of `parent` with that name, or an empty handle; an
+// empty parent (a document without root) raises the DOM error.
+IXMLDOMElementPtr ChildNamed(const IXMLDOMElementPtr& parent, const char* name) {
+  return IXMLDOMElementPtr(parent.selectSingleNode(name));
+}
+
+bool AppendUnderRoot(CGXRMfileParser& parser, const char* name, const CGXRMnode& record) {
+  IXMLDOMElementPtr root;
+  if (!parser.GetRootElem(root)) return false;
+  parser.AddChild(name, record, root);
+  return true;
+}
+
+// One list group of a component element: its element name and its records.
+struct ListGroup {
+  const char* element;
+  const std::vector<CGXRMnode>& records;
+};
+
+// A "TypeClass" or "Instance" with its id and name, then its list groups in order.
+IXMLDOMElementPtr AppendComponent(CGXRMfileParser& parser, IXMLDOMElementPtr container,
+                                  const char* element, const char* idAtt, const char* nameAtt,
+                                  const CGXRMobj& record, std::initializer_list<ListGroup> groups) {
+  CGXRMnode head;
+  head.AddAtt(idAtt, record.GetId());
+  head.AddAtt(nameAtt, record.GetName());
+  IXMLDOMElementPtr component = parser.AddChild(element, head, container);
+  for (const ListGroup& group : groups) parser.AddChild(group.element, group.records, component);
+  return component;
+}
+
+IXMLDOMElementPtr AppendTypeClass(CGXRMfileParser& parser, IXMLDOMElementPtr container,
+                                  const CGXRMobjType& type) {
+  return AppendComponent(parser, container, format::kTypeClass, format::kAttClassId,
+                         format::kAttClassName, type,
+                         {{format::kTypeClassAtt, type.AttList()},
+                          {format::kTypeClassGeoAtt, type.GeoAttList()},
+                          {format::kTypeClassSection, type.SectionList()},
+                          {format::kTypeClassSpecialtyAtt, type.SpAttList()}});
+}
+
+bool AppendInstance(CGXRMfileParser& parser, IXMLDOMElementPtr container, const CGXRMobj& obj) {
+  AppendComponent(parser, container, format::kInstance, format::kAttObjId, format::kAttObjName, obj,
+                  {{format::kObjAtt, obj.AttList()},
+                   {format::kObjGeoAtt, obj.GeoAttList()},
+                   {format::kObjSection, obj.SectionList()}});
+  return true;
+}
+
+// The type's rules, themselves, under a new "TypeClassCalRule"; none, no element.
+void AppendTypeRules(CGXRMfileParser& parser, IXMLDOMElementPtr typeClass, const CGXRMobjType& type) {
+  if (type.CalRules().empty()) return;
+  IXMLDOMElementPtr holder = parser.AddChild(format::kTypeClassCalRule, CGXRMnode(), typeClass);
+  for (const IXMLDOMElementPtr& rule : type.CalRules()) holder.appendChild(rule);
+}
+
+}  // namespace
+
+CGXRMwriter::CGXRMwriter() = default;
+CGXRMwriter::CGXRMwriter(const CGXRMwriter& other) = default;
+CGXRMwriter& CGXRMwriter::operator=(const CGXRMwriter& other) = default;
+CGXRMwriter::~CGXRMwriter() = default;
+
+bool CGXRMwriter::CreateGXRMinstance(CGXRMnode& header) {
+  if (!CGXRMfileParser::CreateGXRMinstance(header)) return false;
+  IXMLDOMElementPtr root = MakeElement(m_pDoc, format::kRootPrefix + GetGXRMversion(), header);
+  m_pDoc.appendChild(root);
+  root.appendChild(m_pDoc.createTextNode(kLineFeed));
+  return true;
+}
+
+bool CGXRMwriter::CreateProjSetting(const CGXRMnode& record) {
+  return AppendUnderRoot(*this, format::kProjSetting, record);
+}
+
+bool CGXRMwriter::CreateCalRule(const CGXRMnode& record) {
+  return AppendUnderRoot(*this, format::kCalRule, record);
+}
+
+bool CGXRMwriter::CreateProjUseSecInfo(const CGXRMnode& record) {
+  return AppendUnderRoot(*this, format::kUserSecInfo, record);
+}
+
+bool CGXRMwriter::CreateProjFloorInfo(const CGXRMnode& record) {
+  if (!AppendUnderRoot(*this, format::kProjFloorInfo, record)) return false;
+  return CreateGlobalObjList();
+}
+
+bool CGXRMwriter::AddFloor(const CString& floorName, const CGXRMnode& floorRecord) {
+  IXMLDOMElementPtr root;
+  if (!GetRootElem(root)) return false;
+  // Without a floor-information element this raises before anything is attached.
+  AddChild(format::kFloorInfo, floorRecord, ChildNamed(root, format::kProjFloorInfo));
+  CGXRMnode floorAtts;
+  floorAtts.AddAtt(format::kAttFloorName, floorName);
+  floorAtts.AddAtt(format::kAttBasePoint, CString());
+  return CreateFloorObjList(AddChild(format::kFloor, floorAtts, root));
+}
+
+bool CGXRMwriter::SetFloorParam(const CString& floorName, const CString& attName, const CString& value) {
+  IXMLDOMElementPtr floor;
+  if (!GetFloorNode(floorName, floor)) return false;
+  floor.setAttribute(gxrm::GbkToUtf8(attName, "attribute name"), gxrm::GbkToUtf8(value, "attribute value"));
+  return true;
+}
+
+bool CGXRMwriter::AddSec(CString /*secName: the record carries the name*/, CGXRMnode& secRecord) {
+  IXMLDOMElementPtr root;
+  if (!GetRootElem(root)) return false;
+  IXMLDOMElementPtr container = ChildNamed(root, format::kUserSecInfo);
+  if (!container) return false;
+  AddChild(format::kSecInfo, secRecord, container);
+  return true;
+}
+
+bool CGXRMwriter::AddObjType(CGXRMobjType type) {
+  IXMLDOMElementPtr info;
+  if (!GetObjTypeInfoNode(type.GetType(), info)) return false;
+  AppendTypeClass(*this, info, type);
+  return true;
+}
+
+bool CGXRMwriter::AddObjType(const CString& floorName, CGXRMobjType type) {
+  IXMLDOMElementPtr info;
+  if (!GetObjTypeInfoNode(floorName, type.GetType(), info)) return false;
+  AppendTypeRules(*this, AppendTypeClass(*this, info, type), type);
+  return true;
+}
+
+bool CGXRMwriter::AddObj(CGXRMobj obj) {
+  IXMLDOMElementPtr container;
+  if (!GetObjInstanceNode(obj.GetType(), container)) return false;
+  return AppendInstance(*this, container, obj);
+}
+
+bool CGXRMwriter::AddObj(const CString& floorName, CGXRMobj obj) {
+  IXMLDOMElementPtr container;
+  if (!GetObjInstanceNode(floorName, obj.GetType(), container)) return false;
+  return AppendInstance(*this, container, obj);
+}
+
+bool CGXRMwriter::ClearCalRule() {
+  IXMLDOMElementPtr root;
+  if (!GetRootElem(root)) return false;
+  IXMLDOMElementPtr calRule = ChildNamed(root, format::kCalRule);
+  if (!calRule) return false;
+  root.removeChild(calRule);
+  return true;
+}
+
+bool CGXRMwriter::AppendCalRule(IXMLDOMElementPtr rule) {
+  IXMLDOMElementPtr holder = CheckCalRuleNode();
+  if (!holder) return false;
+  holder.appendChild(rule);
+  return true;
+}
+
+bool CGXRMwriter::CreateGlobalObjList() {
+  IXMLDOMElementPtr root;
+  if (!GetRootElem(root)) return false;
+  return CreateFloorObjList(AddChild(format::kGlobalObjList, CGXRMnode(), root));
+}
+
+bool CGXRMwriter::CreateFloorObjList(IXMLDOMElementPtr floor) {
+  for (const KindSkeleton& entry : Skeleton()) {
+    CreateFloorObjTypeList(entry.kind, AppendElement(m_pDoc, floor, entry.element));
+  }
+  return true;
+}
+
+bool CGXRMwriter::CreateFloorObjTypeList(GXRM_obj_base::Kind kind, IXMLDOMElementPtr kindElem) {
+  for (const std::string& typeName : TypeNamesOf(kind)) {
+    IXMLDOMElementPtr type = AppendElement(m_pDoc, kindElem, format::kType, format::kAttTypeName, typeName);
+    AppendElement(m_pDoc, type, format::kObjTypeInfo);
+    AppendElement(m_pDoc, type, format::kObjInstance);
+  }
+  return true;
+}
+
+IXMLDOMElementPtr CGXRMwriter::CheckCalRuleNode() {
+  IXMLDOMElementPtr root;
+  if (!GetRootElem(root)) return IXMLDOMElementPtr();
+  IXMLDOMElementPtr calRule = ChildNamed(root, format::kCalRule);
+  if (calRule) return calRule;
+  return AddChild(format::kCalRule, CGXRMnode(), root);
+}
