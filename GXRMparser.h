@@ -19,3 +19,4 @@
 #include "catalogue/CGXRMobjTypeBase.h"
 #include "catalogue/CGXRMsectMng.h"
 #include "writer/CGXRMwriter.h"
+#include "reader/CGXRMreader.h"

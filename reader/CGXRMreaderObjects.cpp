@@ -1,0 +1,159 @@
+// Component types and instances: the bulk of a file.
+//
+// Navigation finds the container through the DOM handles; its children are
+// then walked on the pugixml tree behind them, read-only, which avoids a node
+// list and a handle per element. Calculation rules are handed out as real
+// handles on the reader's own elements.
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "core/GXRMdomImpl.h"
+#include "core/GXRMerror.h"
+#include "core/GXRMtext.h"
+#include "format/GXRMformat.h"
+#include "reader/CGXRMreader.h"
+#include "reader/GXRMreadText.h"
+
+using gxrm::dom::detail::Access;
+namespace format = gxrm::format;
+
+namespace {
+
+bool IsElement(pugi::xml_node n, const char* name) {
+  return n.type() == pugi::node_element && std::strcmp(n.name(), name) == 0;
+}
+
+// Makes room for the records of `parent`'s children named `name` before they
+// are read: growing later would deep-copy every record already in `records`.
+// Grows geometrically, so that many small appends stay linear.
+template <typename Record>
+void MakeRoom(std::vector<Record>& records, pugi::xml_node parent, const char* name) {
+  size_t count = 0;
+  for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling()) count += IsElement(c, name);
+  size_t needed = records.size() + count;
+  if (needed > records.capacity()) records.reserve(std::max(needed, 2 * records.capacity()));
+}
+
+[[noreturn]] void ThrowNameless(pugi::xml_node elem, const char* attribute) {
+  gxrm::ThrowDomError(gxrm::kErrPointer, std::string("a \"") + elem.name() + "\" element without \"" +
+                                             attribute + "\" was met");
+}
+
+// The GBK name of a type definition or instance; raises 0x80004003 when the
+// element lacks its name attribute.
+CString NameOf(pugi::xml_node elem, const char* attribute) {
+  pugi::xml_attribute a = elem.attribute(attribute);
+  if (!a) ThrowNameless(elem, attribute);
+  return gxrm::FromUtf8(a.value());
+}
+
+// A child element name and the record list its elements feed.
+struct ListSlot {
+  const char* name;
+  std::vector<CGXRMnode>* list;
+};
+
+template <size_t N>
+void ReadLists(pugi::xml_node parent, const ListSlot (&slots)[N]) {
+  for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling()) {
+    if (c.type() != pugi::node_element) continue;
+    for (const ListSlot& slot : slots) {
+      if (std::strcmp(c.name(), slot.name) != 0) continue;
+      gxrm::reader::ReadAttributes(c, slot.list->emplace_back());
+      break;
+    }
+  }
+}
+
+// Handles on the rule elements of the first "TypeClassCalRule", up to the
+// first child that is no element.
+void ReadTypeRules(const IXMLDOMElementPtr& container, pugi::xml_node type_class, CGXRMobjType& record) {
+  pugi::xml_node rules = type_class.child(format::kTypeClassCalRule);
+  for (pugi::xml_node c = rules.first_child(); c; c = c.next_sibling()) {
+    if (c.type() != pugi::node_element) break;
+    record.AppendCalRule(Access::MakeNode(Access::Impl(container), c));
+  }
+}
+
+void ReadTypeClass(const IXMLDOMElementPtr& container, pugi::xml_node elem, CGXRMobjType& record) {
+  const ListSlot slots[] = {{format::kTypeClassAtt, &record.MutableAttList()},
+                            {format::kTypeClassGeoAtt, &record.MutableGeoAttList()},
+                            {format::kTypeClassSection, &record.MutableSectionList()},
+                            {format::kTypeClassSpecialtyAtt, &record.MutableSpAttList()}};
+  ReadLists(elem, slots);
+  ReadTypeRules(container, elem, record);
+}
+
+void ReadInstance(pugi::xml_node elem, CGXRMobj& record) {
+  const ListSlot slots[] = {{format::kObjAtt, &record.MutableAttList()},
+                            {format::kObjGeoAtt, &record.MutableGeoAttList()},
+                            {format::kObjSection, &record.MutableSectionList()}};
+  ReadLists(elem, slots);
+}
+
+void AppendRecords(const IXMLDOMElementPtr& container, GXRM_objType_base::Type type,
+                 std::vector<CGXRMobjType>& types) {
+  pugi::xml_node parent = Access::Pugi(container);
+  MakeRoom(types, parent, format::kTypeClass);
+  for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling()) {
+    if (!IsElement(c, format::kTypeClass)) continue;
+    ReadTypeClass(container, c, types.emplace_back(NameOf(c, format::kAttClassName), type));
+  }
+}
+
+void AppendRecords(const IXMLDOMElementPtr& container, GXRM_objType_base::Type type,
+                std::vector<CGXRMobj>& objs) {
+  pugi::xml_node parent = Access::Pugi(container);
+  MakeRoom(objs, parent, format::kInstance);
+  for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling()) {
+    if (!IsElement(c, format::kInstance)) continue;
+    ReadInstance(c, objs.emplace_back(NameOf(c, format::kAttObjName), type));
+  }
+}
+
+// Appends the records of the container `locate` finds; false, nothing
+// appended, when it finds none.
+template <typename Locate, typename Record>
+bool ReadContainer(Locate locate, GXRM_objType_base::Type type, std::vector<Record>& records) {
+  IXMLDOMElementPtr container;
+  if (!locate(container)) return false;
+  AppendRecords(container, type, records);
+  return true;
+}
+
+}  // namespace
+
+bool CGXRMreader::GetObjTypeList(const CString& floorName, GXRM_objType_base::Type type,
+                                 std::vector<CGXRMobjType>& types) {
+  return ReadContainer([&](IXMLDOMElementPtr& c) { return GetObjTypeInfoNode(floorName, type, c); },
+                       type, types);
+}
+
+bool CGXRMreader::GetObjTypeList(GXRM_objType_base::Type type, std::vector<CGXRMobjType>& types) {
+  return ReadContainer([&](IXMLDOMElementPtr& c) { return GetObjTypeInfoNode(type, c); }, type, types);
+}
+
+bool CGXRMreader::GetObjList(const CString& floorName, GXRM_objType_base::Type type,
+                             std::vector<CGXRMobj>& objs) {
+  return ReadContainer([&](IXMLDOMElementPtr& c) { return GetObjInstanceNode(floorName, type, c); },
+                       type, objs);
+}
+
+bool CGXRMreader::GetObjList(GXRM_objType_base::Type type, std::vector<CGXRMobj>& objs) {
+  return ReadContainer([&](IXMLDOMElementPtr& c) { return GetObjInstanceNode(type, c); }, type, objs);
+}
+
+bool CGXRMreader::ChangeObjName(const CString& floorName, GXRM_objType_base::Type type,
+                                const CString& oldName, const CString& newName) {
+  IXMLDOMElementPtr container;
+  if (!GetObjInstanceNode(floorName, type, container)) return false;
+  // Converted before the walk, so that a name that is no GBK changes nothing.
+  std::string new_name = gxrm::GbkToUtf8(newName, "new instance name");
+  for (const gxrm::dom::Node& node : container.selectNodes(format::kInstance)) {
+    gxrm::dom::Node name = IXMLDOMElementPtr(node).getAttributeNode(format::kAttObjName);
+    if (!name) ThrowNameless(Access::Pugi(node), format::kAttObjName);
+    if (gxrm::FromUtf8(name.text()) == oldName) name.text(new_name);
+  }
+  return true;
+}
