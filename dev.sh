@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# Sets up a Debian 12 machine, builds, and runs the main job or every test.
+#
+#   ./dev.sh main   install what is missing, build, write and inspect a sample building
+#   ./dev.sh test   install what is missing, build, and run every test: the suite,
+#                   the suite under AddressSanitizer+UndefinedBehaviorSanitizer, the
+#                   thread test under ThreadSanitizer, the install and consumer test,
+#                   the fuzz corpus and a minute of fuzzing
+set -euo pipefail
+cd "$(dirname "$0")"
+
+PACKAGES=(build-essential cmake pkg-config clang libclang-rt-14-dev libexpat1-dev libpugixml-dev
+          libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev)
+JOBS=${JOBS:-$(nproc)}
+
+install_packages() {
+  local missing=()
+  for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return
+  local sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo=sudo
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+}
+
+# build DIR [cmake options...]
+build() {
+  local dir=$1
+  shift
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  cmake --build "$dir" -j"$JOBS"
+}
+
+main_job() {
+  build build
+  local bin=build/bin
+  if [ -x $bin/gxrm ]; then
+    $bin/gxrm sample build/building.gxrm
+    $bin/gxrm info build/building.gxrm
+  else
+    $bin/building_example build/building.gxrm
+  fi
+}
+
+test_job() {
+  build build -DGXRM_BUILD_BENCH=ON
+  ctest --test-dir build --output-on-failure -j"$JOBS"
+
+  echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
+  build build-asan -DGXRM_SANITIZE=address,undefined -DGXRM_BUILD_TOOLS=ON
+  ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-asan --output-on-failure -j"$JOBS"
+
+  echo "== ThreadSanitizer"
+  build build-tsan -DGXRM_SANITIZE=thread -DGXRM_BUILD_TOOLS=OFF -DGXRM_BUILD_EXAMPLES=OFF
+  ctest --test-dir build-tsan --output-on-failure -R Threads
+
+  if [ -x fuzz/run.sh ]; then
+    echo "== Fuzzing"
+    fuzz/run.sh build-fuzz "${FUZZ_SECONDS:-60}"
+  fi
+
+  echo "== Benchmarks (short run)"
+  for b in build/bench/*_bench build/bin/*_bench; do
+    [ -x "$b" ] && "$b" --benchmark_min_time=0.01 >/dev/null
+  done
+  echo "all tests passed"
+}
+
+install_packages
+case "${1:-}" in
+  main) main_job ;;
+  test) test_job ;;
+  *) echo "usage: $0 main|test" >&2; exit 2 ;;
+esac

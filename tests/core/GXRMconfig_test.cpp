@@ -1,0 +1,73 @@
+// The version read from GXRMconfig.ini beside the library: each case copies
+// the library into a fresh directory with its own file and runs a probe.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// Runs the probe with a copy of the library in its own directory, with
+// `ini` as its configuration file (none when `ini` is null); returns what it
+// printed after the path line, then what it wrote to standard error.
+std::string Probe(const std::string& name, const char* ini, const char* args = "") {
+  const char* tmp = std::getenv("TMPDIR");
+  std::string dir = std::string(tmp ? tmp : "/tmp") + "/config_" + name;
+  std::string setup = "rm -rf '" + dir + "' && mkdir -p '" + dir + "' && cp '" GXRM_LIBRARY_FILE "' '" +
+                      dir + "/" GXRM_LIBRARY_SONAME "'";
+  EXPECT_EQ(std::system(setup.c_str()), 0);
+  if (ini) std::ofstream(dir + "/GXRMconfig.ini", std::ios::binary) << ini;
+  std::string out = dir + "/out.txt";
+  std::string err = dir + "/err.txt";
+  std::string run = "LD_LIBRARY_PATH='" + dir + "' '" GXRM_PROBE "' " + args + " > '" + out + "' 2> '" + err + "'";
+  EXPECT_EQ(std::system(run.c_str()), 0);
+  std::string text = Slurp(out);
+  std::string path_line = "path " + dir + "/\n";
+  EXPECT_EQ(text.substr(0, path_line.size()), path_line) << "the library's own directory";
+  std::string errors = Slurp(err);
+  return text.substr(text.find('\n') + 1) + (errors.empty() ? "" : "stderr " + errors);
+}
+
+const char kNoVersion[] = "message 0x1040 读取配置文件错误!\nversion []\n";
+
+TEST(GXRMconfig, ReadsTheVersionWithProfileRules) {
+  struct Case {
+    const char* name;
+    const char* ini;
+    const char* expected;
+  };
+  const std::string long_value(150, '7');
+  const std::string long_ini = "[GXRM_Global_Config]\nGXRMversion=" + long_value + "\n";
+  const std::string cut = "version [" + long_value.substr(0, 99) + "]\n";
+  const Case cases[] = {
+      {"plain", "[GXRM_Global_Config]\nGXRMversion=2.1\n", "version [2.1]\n"},
+      {"case", "[gxrm_global_config]\ngxrmVERSION=2.1\n", "version [2.1]\n"},
+      {"blanks_quotes", "[GXRM_Global_Config]\r\n  GXRMversion =  \"2.1 b\"  \r\n", "version [2.1 b]\n"},
+      {"first_key", "[GXRM_Global_Config]\nGXRMversion=1\nGXRMversion=2\n", "version [1]\n"},
+      {"first_section", "[GXRM_Global_Config]\nother=1\n[GXRM_Global_Config]\nGXRMversion=2\n", kNoVersion},
+      {"comment", "[GXRM_Global_Config]\n;GXRMversion=9\nGXRMversion=3\n", "version [3]\n"},
+      {"other_section", "[Other]\nGXRMversion=2.1\n", kNoVersion},
+      {"empty_value", "[GXRM_Global_Config]\nGXRMversion=\n", kNoVersion},
+      {"long", long_ini.c_str(), cut.c_str()},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Probe(c.name, c.ini), c.expected) << c.name;
+}
+
+TEST(GXRMconfig, MissingFileIsReportedThroughTheHandler) {
+  EXPECT_EQ(Probe("missing", nullptr), kNoVersion);
+}
+
+TEST(GXRMconfig, DefaultHandlerWritesUtf8ToStandardError) {
+  EXPECT_EQ(Probe("default", nullptr, "--default-handler"), "version []\nstderr 读取配置文件错误!\n");
+}
+
+}  // namespace
