@@ -16,5 +16,7 @@ write_basic_package_version_file(${PROJECT_BINARY_DIR}/GXRMparserConfigVersion.c
 install(FILES ${PROJECT_BINARY_DIR}/GXRMparserConfig.cmake
   ${PROJECT_BINARY_DIR}/GXRMparserConfigVersion.cmake DESTINATION ${GXRM_CMAKE_DIR})
 
+# The pkg-config file finds the prefix from its own place, so copies relocate.
+file(RELATIVE_PATH GXRM_PC_TO_PREFIX /${CMAKE_INSTALL_LIBDIR}/pkgconfig /)
 configure_file(cmake/GXRMparser.pc.in ${PROJECT_BINARY_DIR}/GXRMparser.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/GXRMparser.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

@@ -1,0 +1,30 @@
+// A minimal host: writes a one-floor model with the umbrella header alone and
+// fails if the installed library had to complain about its configuration.
+#include <GXRMparser/GXRMparser.h>
+
+#include <cstdio>
+
+int main(int argc, char** argv) {
+  if (argc != 2) return 2;
+  bool complained = false;
+  gxrm::SetMessageHandler([&](const CString&, unsigned) { complained = true; });
+  CGXRMwriter writer;
+  CGXRMnode header;
+  header.AddAtt("Creator", "gxrm_host");
+  CGXRMnode floor;
+  floor.AddAtt("FInfo002", "1F");
+  if (!writer.CreateGXRMinstance(header) || !writer.CreateProjFloorInfo(CGXRMnode()) ||
+      !writer.AddFloor("1F", floor) ||
+      !writer.AddObj("1F", CGXRMobj(gxrm::FromUtf8("柱1"), "1", GXRM_objType_base::FRAME_COLUMN))) {
+    return 1;
+  }
+  writer.SaveGXRMinstance(argv[1]);
+  CGXRMreader reader;
+  std::vector<CGXRMobj> columns;
+  if (!reader.LoadGXRMfile(argv[1]) || !reader.GetObjList("1F", GXRM_objType_base::FRAME_COLUMN, columns) ||
+      columns.size() != 1 || complained) {
+    return 1;
+  }
+  std::printf("%s: %s\n", argv[1], gxrm::ToUtf8(columns[0].GetName()).c_str());
+  return 0;
+}
