@@ -35,9 +35,11 @@ bool CGXRMfileParser::GetRootElem(IXMLDOMElementPtr& root) {
 IXMLDOMElementPtr CGXRMfileParser::AddChild(const CString& name, const CGXRMnode& record,
                                             IXMLDOMElementPtr parent) {
   if (!m_pDoc) gxrm::ThrowDomError(gxrm::kErrPointer, "AddChild without a document");
-  IXMLDOMElementPtr elem = m_pDoc.createElement(gxrm::GbkToUtf8(name, "element name"));
+  std::string name_utf8, att_utf8, value_utf8;
+  IXMLDOMElementPtr elem = m_pDoc.createElement(gxrm::AsUtf8(name, name_utf8, "element name"));
   for (const auto& [att, value] : record.Atts()) {
-    elem.setAttribute(gxrm::GbkToUtf8(att, "attribute name"), gxrm::GbkToUtf8(value, "attribute value"));
+    elem.setAttribute(gxrm::AsUtf8(att, att_utf8, "attribute name"),
+                      gxrm::AsUtf8(value, value_utf8, "attribute value"));
   }
   if (!parent) gxrm::ThrowDomError(gxrm::kErrPointer, "AddChild under an empty parent handle");
   parent.appendChild(elem);

@@ -83,6 +83,13 @@ void CheckComment(std::string_view text) {
   }
 }
 
+// A null-terminated copy of `name` for pugixml, without an allocation per call.
+const char* Terminated(std::string_view name) {
+  thread_local std::string scratch;
+  scratch.assign(name.data(), name.size());
+  return scratch.c_str();
+}
+
 // Raises 0x8007000E when pugixml could not allocate a node.
 pugi::xml_node Allocated(pugi::xml_node n) {
   if (!n) ThrowDomError(kErrOutOfMemory, "no memory for a new node");
@@ -344,17 +351,13 @@ void Element::setAttribute(std::string_view name, std::string_view value) {
   CheckName(name, "attribute name");
   CheckText(value, "attribute value");
   pugi::xml_node n(node_);
-  std::string v(value);
   if (impl.AttributesTouchRoot(n)) ++impl.rootGeneration;
-  for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute()) {
-    if (name == a.name()) {
-      if (!a.set_value(v.c_str())) ThrowDomError(kErrOutOfMemory, "setAttribute");
-      return;
-    }
+  pugi::xml_attribute a;
+  for (a = n.first_attribute(); a; a = a.next_attribute()) {
+    if (name == a.name()) break;
   }
-  std::string nm(name);
-  pugi::xml_attribute a = n.append_attribute(nm.c_str());
-  if (!a || !a.set_value(v.c_str())) ThrowDomError(kErrOutOfMemory, "setAttribute");
+  if (!a) a = n.append_attribute(Terminated(name));
+  if (!a || !a.set_value(value.data(), value.size())) ThrowDomError(kErrOutOfMemory, "setAttribute");
 }
 
 // ---- Document ----
@@ -379,27 +382,24 @@ Element Document::documentElement() const {
 Element Document::createElement(std::string_view name) const {
   DocImpl& impl = Access::Require(*this, "createElement");
   CheckName(name, "element name");
-  std::string nm(name);
   pugi::xml_node e = Allocated(impl.limbo.append_child(pugi::node_element));
-  if (!e.set_name(nm.c_str())) ThrowDomError(kErrOutOfMemory, "createElement");
+  if (!e.set_name(Terminated(name))) ThrowDomError(kErrOutOfMemory, "createElement");
   return Element(Access::MakeNode(doc_, e));
 }
 
 Node Document::createTextNode(std::string_view text) const {
   DocImpl& impl = Access::Require(*this, "createTextNode");
   CheckText(text, "text");
-  std::string v(text);
   pugi::xml_node t = Allocated(impl.limbo.append_child(pugi::node_pcdata));
-  if (!t.set_value(v.c_str())) ThrowDomError(kErrOutOfMemory, "createTextNode");
+  if (!t.set_value(text.data(), text.size())) ThrowDomError(kErrOutOfMemory, "createTextNode");
   return Access::MakeNode(doc_, t);
 }
 
 Node Document::createComment(std::string_view text) const {
   DocImpl& impl = Access::Require(*this, "createComment");
   CheckComment(text);
-  std::string v(text);
   pugi::xml_node t = Allocated(impl.limbo.append_child(pugi::node_comment));
-  if (!t.set_value(v.c_str())) ThrowDomError(kErrOutOfMemory, "createComment");
+  if (!t.set_value(text.data(), text.size())) ThrowDomError(kErrOutOfMemory, "createComment");
   return Access::MakeNode(doc_, t);
 }
 

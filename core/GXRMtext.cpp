@@ -80,6 +80,12 @@ std::string GbkToUtf8(std::string_view gbk, const char* what) {
   return out;
 }
 
+std::string_view AsUtf8(std::string_view gbk, std::string& scratch, const char* what) {
+  if (IsAscii(gbk)) return gbk;
+  scratch = GbkToUtf8(gbk, what);
+  return scratch;
+}
+
 std::string ToUtf8(const CString& gbk) { return GbkToUtf8(gbk); }
 
 CString FromUtf8(std::string_view utf8) {
