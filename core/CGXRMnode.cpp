@@ -3,6 +3,8 @@
 CGXRMnode::CGXRMnode() = default;
 CGXRMnode::CGXRMnode(const CGXRMnode& other) = default;
 CGXRMnode& CGXRMnode::operator=(const CGXRMnode& other) = default;
+CGXRMnode::CGXRMnode(CGXRMnode&& other) noexcept = default;
+CGXRMnode& CGXRMnode::operator=(CGXRMnode&& other) noexcept = default;
 CGXRMnode::~CGXRMnode() = default;
 
 void CGXRMnode::AddAtt(const CString& name, const CString& value) { m_atts.emplace_back(name, value); }

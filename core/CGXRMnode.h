@@ -17,6 +17,9 @@ class GXRM_API CGXRMnode {
   CGXRMnode();
   CGXRMnode(const CGXRMnode& other);
   CGXRMnode& operator=(const CGXRMnode& other);
+  // Moves leave the source empty; they spare deep copies in containers.
+  CGXRMnode(CGXRMnode&& other) noexcept;
+  CGXRMnode& operator=(CGXRMnode&& other) noexcept;
   ~CGXRMnode();
 
   // Appends the pair at the end; an existing pair of that name stays.

@@ -9,6 +9,8 @@ CGXRMobj::CGXRMobj(CString name, CString id, GXRM_objType_base::Type type)
 
 CGXRMobj::CGXRMobj(const CGXRMobj& other) = default;
 CGXRMobj& CGXRMobj::operator=(const CGXRMobj& other) = default;
+CGXRMobj::CGXRMobj(CGXRMobj&& other) noexcept = default;
+CGXRMobj& CGXRMobj::operator=(CGXRMobj&& other) noexcept = default;
 CGXRMobj::~CGXRMobj() = default;
 
 CString CGXRMobj::GetName() const { return m_name; }

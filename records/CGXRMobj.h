@@ -23,6 +23,9 @@ class GXRM_API CGXRMobj {
   CGXRMobj(CString name, CString id, GXRM_objType_base::Type type);
   CGXRMobj(const CGXRMobj& other);
   CGXRMobj& operator=(const CGXRMobj& other);
+  // Moves leave the source empty; they spare deep copies in containers.
+  CGXRMobj(CGXRMobj&& other) noexcept;
+  CGXRMobj& operator=(CGXRMobj&& other) noexcept;
   ~CGXRMobj();
 
   virtual CString GetName() const;

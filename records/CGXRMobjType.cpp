@@ -10,6 +10,8 @@ CGXRMobjType::CGXRMobjType(CString name, GXRM_objType_base::Type type, CString i
 
 CGXRMobjType::CGXRMobjType(const CGXRMobjType& other) = default;
 CGXRMobjType& CGXRMobjType::operator=(const CGXRMobjType& other) = default;
+CGXRMobjType::CGXRMobjType(CGXRMobjType&& other) noexcept = default;
+CGXRMobjType& CGXRMobjType::operator=(CGXRMobjType&& other) noexcept = default;
 CGXRMobjType::~CGXRMobjType() = default;
 
 CString CGXRMobjType::GetName() const { return m_name; }

@@ -20,6 +20,9 @@ class GXRM_API CGXRMobjType : public CGXRMobj {
   CGXRMobjType(CString name, GXRM_objType_base::Type type, CString id);
   CGXRMobjType(const CGXRMobjType& other);
   CGXRMobjType& operator=(const CGXRMobjType& other);
+  // Moves leave the source empty; they spare deep copies in containers.
+  CGXRMobjType(CGXRMobjType&& other) noexcept;
+  CGXRMobjType& operator=(CGXRMobjType&& other) noexcept;
   ~CGXRMobjType();
 
   CString GetName() const override;
