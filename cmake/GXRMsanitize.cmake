@@ -4,3 +4,9 @@ if(GXRM_SANITIZE)
   add_compile_options(${_gxrm_san})
   add_link_options(${_gxrm_san})
 endif()
+
+# Fuzzing builds instrument everything for coverage; only the fuzz targets
+# link libFuzzer's main.
+if(GXRM_BUILD_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
