@@ -86,4 +86,6 @@ class GXRM_API CGXRMfileParser {
  private:
   IXMLDOMElementPtr RequireRoot();
   IXMLDOMElementPtr TypeUnder(const IXMLDOMElementPtr& kind_elem, GXRM_objType_base::Type type) const;
+  bool TypeIn(bool found, const IXMLDOMElementPtr& kind_elem, GXRM_objType_base::Type type,
+              IXMLDOMElementPtr& node) const;
 };

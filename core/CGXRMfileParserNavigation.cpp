@@ -152,51 +152,55 @@ IXMLDOMElementPtr CGXRMfileParser::TypeUnder(const IXMLDOMElementPtr& kind_elem,
   return IXMLDOMElementPtr();
 }
 
-bool CGXRMfileParser::GetObjTypeNode(const CString& floor, GXRM_objType_base::Type type,
-                                     IXMLDOMElementPtr& node) {
-  IXMLDOMElementPtr kind_elem;
-  if (!GetObjRootNode(floor, CGXRMobjTypeBase::GetObjKind(type), kind_elem)) return false;
+// The "Type" of `type` under a kind element that was `found`.
+bool CGXRMfileParser::TypeIn(bool found, const IXMLDOMElementPtr& kind_elem, GXRM_objType_base::Type type,
+                             IXMLDOMElementPtr& node) const {
+  if (!found) return false;
   IXMLDOMElementPtr type_elem = TypeUnder(kind_elem, type);
   if (!type_elem) return false;
   node = type_elem;
   return true;
+}
+
+bool CGXRMfileParser::GetObjTypeNode(const CString& floor, GXRM_objType_base::Type type,
+                                     IXMLDOMElementPtr& node) {
+  IXMLDOMElementPtr kind_elem;
+  return TypeIn(GetObjRootNode(floor, CGXRMobjTypeBase::GetObjKind(type), kind_elem), kind_elem, type, node);
 }
 
 bool CGXRMfileParser::GetObjTypeNode(GXRM_objType_base::Type type, IXMLDOMElementPtr& node) {
   IXMLDOMElementPtr kind_elem;
-  if (!GetObjRootNode(CGXRMobjTypeBase::GetObjKind(type), kind_elem)) return false;
-  IXMLDOMElementPtr type_elem = TypeUnder(kind_elem, type);
-  if (!type_elem) return false;
-  node = type_elem;
-  return true;
+  return TypeIn(GetObjRootNode(CGXRMobjTypeBase::GetObjKind(type), kind_elem), kind_elem, type, node);
 }
+
+namespace {
+// The container `name` under a "Type" element that was `found`; `node`
+// receives the result when the "Type" was found.
+bool ContainerIn(bool found, const IXMLDOMElementPtr& type_elem, const char* name, IXMLDOMElementPtr& node) {
+  if (!found) return false;
+  node = FirstChild(type_elem, name);
+  return static_cast<bool>(node);
+}
+}  // namespace
 
 bool CGXRMfileParser::GetObjTypeInfoNode(const CString& floor, GXRM_objType_base::Type type,
                                          IXMLDOMElementPtr& node) {
   IXMLDOMElementPtr type_elem;
-  if (!GetObjTypeNode(floor, type, type_elem)) return false;
-  node = FirstChild(type_elem, format::kObjTypeInfo);
-  return static_cast<bool>(node);
+  return ContainerIn(GetObjTypeNode(floor, type, type_elem), type_elem, format::kObjTypeInfo, node);
 }
 
 bool CGXRMfileParser::GetObjTypeInfoNode(GXRM_objType_base::Type type, IXMLDOMElementPtr& node) {
   IXMLDOMElementPtr type_elem;
-  if (!GetObjTypeNode(type, type_elem)) return false;
-  node = FirstChild(type_elem, format::kObjTypeInfo);
-  return static_cast<bool>(node);
+  return ContainerIn(GetObjTypeNode(type, type_elem), type_elem, format::kObjTypeInfo, node);
 }
 
 bool CGXRMfileParser::GetObjInstanceNode(const CString& floor, GXRM_objType_base::Type type,
                                          IXMLDOMElementPtr& node) {
   IXMLDOMElementPtr type_elem;
-  if (!GetObjTypeNode(floor, type, type_elem)) return false;
-  node = FirstChild(type_elem, format::kObjInstance);
-  return static_cast<bool>(node);
+  return ContainerIn(GetObjTypeNode(floor, type, type_elem), type_elem, format::kObjInstance, node);
 }
 
 bool CGXRMfileParser::GetObjInstanceNode(GXRM_objType_base::Type type, IXMLDOMElementPtr& node) {
   IXMLDOMElementPtr type_elem;
-  if (!GetObjTypeNode(type, type_elem)) return false;
-  node = FirstChild(type_elem, format::kObjInstance);
-  return static_cast<bool>(node);
+  return ContainerIn(GetObjTypeNode(type, type_elem), type_elem, format::kObjInstance, node);
 }

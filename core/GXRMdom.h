@@ -36,6 +36,8 @@ namespace gxrm::dom {
 namespace detail {
 struct DocImpl;
 struct Access;
+template <typename List>
+class IndexIterator;
 }  // namespace detail
 
 // W3C node type values.
@@ -53,6 +55,7 @@ enum NodeType : int {
 class Document;
 class NodeList;
 class NamedNodeMap;
+
 
 class GXRM_API Node {
  public:
@@ -175,6 +178,31 @@ class GXRM_API Document : public Node {
   friend struct detail::Access;
 };
 
+namespace detail {
+// Walks a node list or attribute map by index, for range-for.
+template <typename List>
+class IndexIterator {
+ public:
+  using iterator_category = std::forward_iterator_tag;
+  using value_type = Node;
+  using difference_type = std::ptrdiff_t;
+  using pointer = void;
+  using reference = Node;
+  IndexIterator(const List* list, long index) : list_(list), index_(index) {}
+  Node operator*() const { return list_->item(index_); }
+  IndexIterator& operator++() {
+    ++index_;
+    return *this;
+  }
+  bool operator==(const IndexIterator& o) const { return index_ == o.index_; }
+  bool operator!=(const IndexIterator& o) const { return index_ != o.index_; }
+
+ private:
+  const List* list_;
+  long index_;
+};
+}  // namespace detail
+
 // A snapshot of nodes with a cursor for nextNode.
 class GXRM_API NodeList {
  public:
@@ -186,22 +214,7 @@ class GXRM_API NodeList {
   Node nextNode();
   void reset() noexcept { pos_ = 0; }
 
-  class iterator {
-   public:
-    using iterator_category = std::forward_iterator_tag;
-    using value_type = Node;
-    using difference_type = std::ptrdiff_t;
-    using pointer = void;
-    using reference = Node;
-    iterator(const NodeList* list, long index) : list_(list), index_(index) {}
-    Node operator*() const { return list_->item(index_); }
-    iterator& operator++() { ++index_; return *this; }
-    bool operator==(const iterator& o) const { return index_ == o.index_; }
-    bool operator!=(const iterator& o) const { return index_ != o.index_; }
-   private:
-    const NodeList* list_;
-    long index_;
-  };
+  using iterator = detail::IndexIterator<NodeList>;
   iterator begin() const { return iterator(this, 0); }
   iterator end() const { return iterator(this, length()); }
 
@@ -226,22 +239,7 @@ class GXRM_API NamedNodeMap {
   Node nextNode();
   void reset() noexcept { pos_ = 0; }
 
-  class iterator {
-   public:
-    using iterator_category = std::forward_iterator_tag;
-    using value_type = Node;
-    using difference_type = std::ptrdiff_t;
-    using pointer = void;
-    using reference = Node;
-    iterator(const NamedNodeMap* map, long index) : map_(map), index_(index) {}
-    Node operator*() const { return map_->item(index_); }
-    iterator& operator++() { ++index_; return *this; }
-    bool operator==(const iterator& o) const { return index_ == o.index_; }
-    bool operator!=(const iterator& o) const { return index_ != o.index_; }
-   private:
-    const NamedNodeMap* map_;
-    long index_;
-  };
+  using iterator = detail::IndexIterator<NamedNodeMap>;
   iterator begin() const { return iterator(this, 0); }
   iterator end() const { return iterator(this, length()); }
 
