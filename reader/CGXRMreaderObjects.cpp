@@ -4,7 +4,6 @@
 // then walked on the pugixml tree behind them, read-only, which avoids a node
 // list and a handle per element. Calculation rules are handed out as real
 // handles on the reader's own elements.
-#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -22,17 +21,6 @@ namespace {
 
 bool IsElement(pugi::xml_node n, const char* name) {
   return n.type() == pugi::node_element && std::strcmp(n.name(), name) == 0;
-}
-
-// Makes room for the records of `parent`'s children named `name` before they
-// are read: growing later would deep-copy every record already in `records`.
-// Grows geometrically, so that many small appends stay linear.
-template <typename Record>
-void MakeRoom(std::vector<Record>& records, pugi::xml_node parent, const char* name) {
-  size_t count = 0;
-  for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling()) count += IsElement(c, name);
-  size_t needed = records.size() + count;
-  if (needed > records.capacity()) records.reserve(std::max(needed, 2 * records.capacity()));
 }
 
 [[noreturn]] void ThrowNameless(pugi::xml_node elem, const char* attribute) {
@@ -95,7 +83,6 @@ void ReadInstance(pugi::xml_node elem, CGXRMobj& record) {
 void AppendRecords(const IXMLDOMElementPtr& container, GXRM_objType_base::Type type,
                  std::vector<CGXRMobjType>& types) {
   pugi::xml_node parent = Access::Pugi(container);
-  MakeRoom(types, parent, format::kTypeClass);
   for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling()) {
     if (!IsElement(c, format::kTypeClass)) continue;
     ReadTypeClass(container, c, types.emplace_back(NameOf(c, format::kAttClassName), type));
@@ -105,7 +92,6 @@ void AppendRecords(const IXMLDOMElementPtr& container, GXRM_objType_base::Type t
 void AppendRecords(const IXMLDOMElementPtr& container, GXRM_objType_base::Type type,
                 std::vector<CGXRMobj>& objs) {
   pugi::xml_node parent = Access::Pugi(container);
-  MakeRoom(objs, parent, format::kInstance);
   for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling()) {
     if (!IsElement(c, format::kInstance)) continue;
     ReadInstance(c, objs.emplace_back(NameOf(c, format::kAttObjName), type));
