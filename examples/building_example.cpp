@@ -1,5 +1,6 @@
 // building_example: exports a small three-storey frame building to a GXRM file,
-// the way a host application does it.
+// the way a host application does it, then imports the file again and prints
+// what it holds per floor.
 //
 //   building_example [path]        (default: building.gxrm)
 //
@@ -7,8 +8,10 @@
 // converted with gxrm::FromUtf8.
 #include <cstdio>
 #include <initializer_list>
+#include <map>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "GXRMparser.h"
 
@@ -199,6 +202,62 @@ Counts WriteBuilding(const std::string& path) {
   return counts;
 }
 
+// Type definitions and components per kind in one object list.
+using KindCounts = std::map<GXRM_obj_base::Kind, Counts>;
+
+// Reads every type's records through `read(type, types, objs)` and counts them by kind.
+template <typename Read>
+KindCounts CountByKind(Read read) {
+  KindCounts counts;
+  for (int t = 0; t < CGXRMobjTypeBase::GetObjTypeCount(); ++t) {
+    const auto type = static_cast<Type>(t);
+    std::vector<CGXRMobjType> types;
+    std::vector<CGXRMobj> objs;
+    read(type, types, objs);
+    if (types.empty() && objs.empty()) continue;
+    Counts& kind = counts[CGXRMobjTypeBase::GetObjKind(type)];
+    kind.types += static_cast<int>(types.size());
+    kind.instances += static_cast<int>(objs.size());
+  }
+  return counts;
+}
+
+void PrintCounts(const std::string& list, const KindCounts& counts) {
+  std::printf("  %s:\n", list.c_str());
+  for (const auto& [kind, n] : counts) {
+    std::printf("    %s: %d types, %d components\n", gxrm::ToUtf8(CGXRMobjBase::GetObjChNamebyKind(kind)).c_str(),
+                n.types, n.instances);
+  }
+}
+
+// Loads the file as an importing host does and prints a summary; false when
+// it cannot be loaded.
+bool ReadBuilding(const std::string& path) {
+  CGXRMreader reader;
+  if (!reader.LoadGXRMfile(U(path))) {
+    const gxrm::dom::ParseError& e = reader.GetLoadError();
+    std::fprintf(stderr, "building_example: %s:%ld:%ld: %s\n", path.c_str(), e.line, e.linepos, e.reason.c_str());
+    return false;
+  }
+  CString version;
+  CStringArray floors;
+  reader.GetGXRMfileVer(version);
+  reader.GetFloorNames(floors);
+  std::printf("Read %s: version %s, %zu floors, %d calculation rules.\n", path.c_str(), gxrm::ToUtf8(version).c_str(),
+              floors.size(), reader.CountCalRule());
+  PrintCounts("global list", CountByKind([&](Type type, auto& types, auto& objs) {
+                reader.GetObjTypeList(type, types);
+                reader.GetObjList(type, objs);
+              }));
+  for (const CString& floor : floors) {
+    PrintCounts(gxrm::ToUtf8(floor), CountByKind([&](Type type, auto& types, auto& objs) {
+                  reader.GetObjTypeList(floor, type, types);
+                  reader.GetObjList(floor, type, objs);
+                }));
+  }
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -207,6 +266,7 @@ int main(int argc, char** argv) {
     Counts counts = WriteBuilding(path);
     std::printf("Wrote %s: %zu floors, %d component types, %d components.\n", path.c_str(),
                 std::size(kFloors), counts.types, counts.instances);
+    if (!ReadBuilding(path)) return 1;
   } catch (const gxrm::DomError& e) {
     std::fprintf(stderr, "building_example: %s\n", e.what());
     return 1;
