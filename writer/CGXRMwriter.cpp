@@ -53,26 +53,37 @@ const std::vector<std::string>& TypeNamesOf(GXRM_obj_base::Kind kind) {
   return none;
 }
 
-// AddChild for names already in UTF-8: the element, at most one attribute,
-// appended under `parent` and given its line feed.
-IXMLDOMElementPtr AppendElement(const gxrm::dom::Document& doc, IXMLDOMElementPtr& parent,
-                                const std::string& name, const char* att = nullptr,
-                                const std::string& value = std::string()) {
+// An element with the record's attributes, not yet in the tree.
+IXMLDOMElementPtr MakeElement(const gxrm::dom::Document& doc, const std::string& name,
+                              const CGXRMnode& record) {
   IXMLDOMElementPtr elem = doc.createElement(name);
-  if (att) elem.setAttribute(att, value);
-  parent.appendChild(elem);
-  elem.appendChild(doc.createTextNode(kLineFeed));
+  std::string attUtf8, valueUtf8;
+  for (const auto& [att, value] : record.Atts()) {
+    elem.setAttribute(gxrm::AsUtf8(att, attUtf8, "attribute name"),
+                      gxrm::AsUtf8(value, valueUtf8, "attribute value"));
+  }
   return elem;
 }
 
-// An element with the record's attributes, not yet in the tree.
-IXMLDOMElementPtr MakeElement(const gxrm::dom::Document& doc, const CString& name,
-                              const CGXRMnode& record) {
-  IXMLDOMElementPtr elem = doc.createElement(gxrm::GbkToUtf8(name, "element name"));
-  for (const auto& [att, value] : record.Atts()) {
-    elem.setAttribute(gxrm::GbkToUtf8(att, "attribute name"), gxrm::GbkToUtf8(value, "attribute value"));
-  }
+// Gives a new element its line feed and appends it under `parent`, as AddChild
+// does. The line feed goes in first, while the DOM's check that a node is not
+// appended below itself has the shortest way up to go.
+IXMLDOMElementPtr Attach(const gxrm::dom::Document& doc, IXMLDOMElementPtr parent, IXMLDOMElementPtr elem) {
+  elem.appendChild(doc.createTextNode(kLineFeed));
+  if (!parent) gxrm::ThrowDomError(gxrm::kErrPointer, "no parent for \"" + elem.nodeName() + "\"");
+  parent.appendChild(elem);
   return elem;
+}
+
+// AddChild for element names in UTF-8, which the file's own names are.
+IXMLDOMElementPtr AppendRecord(const gxrm::dom::Document& doc, const IXMLDOMElementPtr& parent,
+                               const std::string& name, const CGXRMnode& record = CGXRMnode()) {
+  return Attach(doc, parent, MakeElement(doc, name, record));
+}
+
+void AppendRecords(const gxrm::dom::Document& doc, const IXMLDOMElementPtr& parent, const std::string& name,
+                   const std::vector<CGXRMnode>& records) {
+  for (const CGXRMnode& record : records) AppendRecord(doc, parent, name, record);
 }
 
 // The first child element of `parent` with that name, or an empty handle; an
@@ -81,10 +92,11 @@ IXMLDOMElementPtr ChildNamed(const IXMLDOMElementPtr& parent, const char* name) 
   return IXMLDOMElementPtr(parent.selectSingleNode(name));
 }
 
-bool AppendUnderRoot(CGXRMfileParser& parser, const char* name, const CGXRMnode& record) {
+bool AppendUnderRoot(CGXRMfileParser& parser, const gxrm::dom::Document& doc, const char* name,
+                     const CGXRMnode& record) {
   IXMLDOMElementPtr root;
   if (!parser.GetRootElem(root)) return false;
-  parser.AddChild(name, record, root);
+  AppendRecord(doc, root, name, record);
   return true;
 }
 
@@ -95,20 +107,20 @@ struct ListGroup {
 };
 
 // A "TypeClass" or "Instance" with its id and name, then its list groups in order.
-IXMLDOMElementPtr AppendComponent(CGXRMfileParser& parser, IXMLDOMElementPtr container,
+IXMLDOMElementPtr AppendComponent(const gxrm::dom::Document& doc, const IXMLDOMElementPtr& container,
                                   const char* element, const char* idAtt, const char* nameAtt,
                                   const CGXRMobj& record, std::initializer_list<ListGroup> groups) {
   CGXRMnode head;
   head.AddAtt(idAtt, record.GetId());
   head.AddAtt(nameAtt, record.GetName());
-  IXMLDOMElementPtr component = parser.AddChild(element, head, container);
-  for (const ListGroup& group : groups) parser.AddChild(group.element, group.records, component);
+  IXMLDOMElementPtr component = AppendRecord(doc, container, element, head);
+  for (const ListGroup& group : groups) AppendRecords(doc, component, group.element, group.records);
   return component;
 }
 
-IXMLDOMElementPtr AppendTypeClass(CGXRMfileParser& parser, IXMLDOMElementPtr container,
+IXMLDOMElementPtr AppendTypeClass(const gxrm::dom::Document& doc, const IXMLDOMElementPtr& container,
                                   const CGXRMobjType& type) {
-  return AppendComponent(parser, container, format::kTypeClass, format::kAttClassId,
+  return AppendComponent(doc, container, format::kTypeClass, format::kAttClassId,
                          format::kAttClassName, type,
                          {{format::kTypeClassAtt, type.AttList()},
                           {format::kTypeClassGeoAtt, type.GeoAttList()},
@@ -116,8 +128,8 @@ IXMLDOMElementPtr AppendTypeClass(CGXRMfileParser& parser, IXMLDOMElementPtr con
                           {format::kTypeClassSpecialtyAtt, type.SpAttList()}});
 }
 
-bool AppendInstance(CGXRMfileParser& parser, IXMLDOMElementPtr container, const CGXRMobj& obj) {
-  AppendComponent(parser, container, format::kInstance, format::kAttObjId, format::kAttObjName, obj,
+bool AppendInstance(const gxrm::dom::Document& doc, const IXMLDOMElementPtr& container, const CGXRMobj& obj) {
+  AppendComponent(doc, container, format::kInstance, format::kAttObjId, format::kAttObjName, obj,
                   {{format::kObjAtt, obj.AttList()},
                    {format::kObjGeoAtt, obj.GeoAttList()},
                    {format::kObjSection, obj.SectionList()}});
@@ -125,9 +137,10 @@ bool AppendInstance(CGXRMfileParser& parser, IXMLDOMElementPtr container, const 
 }
 
 // The type's rules, themselves, under a new "TypeClassCalRule"; none, no element.
-void AppendTypeRules(CGXRMfileParser& parser, IXMLDOMElementPtr typeClass, const CGXRMobjType& type) {
+void AppendTypeRules(const gxrm::dom::Document& doc, const IXMLDOMElementPtr& typeClass,
+                     const CGXRMobjType& type) {
   if (type.CalRules().empty()) return;
-  IXMLDOMElementPtr holder = parser.AddChild(format::kTypeClassCalRule, CGXRMnode(), typeClass);
+  IXMLDOMElementPtr holder = AppendRecord(doc, typeClass, format::kTypeClassCalRule);
   for (const IXMLDOMElementPtr& rule : type.CalRules()) holder.appendChild(rule);
 }
 
@@ -140,26 +153,27 @@ CGXRMwriter::~CGXRMwriter() = default;
 
 bool CGXRMwriter::CreateGXRMinstance(CGXRMnode& header) {
   if (!CGXRMfileParser::CreateGXRMinstance(header)) return false;
-  IXMLDOMElementPtr root = MakeElement(m_pDoc, format::kRootPrefix + GetGXRMversion(), header);
+  CString name = format::kRootPrefix + GetGXRMversion();
+  IXMLDOMElementPtr root = MakeElement(m_pDoc, gxrm::GbkToUtf8(name, "element name"), header);
   m_pDoc.appendChild(root);
   root.appendChild(m_pDoc.createTextNode(kLineFeed));
   return true;
 }
 
 bool CGXRMwriter::CreateProjSetting(const CGXRMnode& record) {
-  return AppendUnderRoot(*this, format::kProjSetting, record);
+  return AppendUnderRoot(*this, m_pDoc, format::kProjSetting, record);
 }
 
 bool CGXRMwriter::CreateCalRule(const CGXRMnode& record) {
-  return AppendUnderRoot(*this, format::kCalRule, record);
+  return AppendUnderRoot(*this, m_pDoc, format::kCalRule, record);
 }
 
 bool CGXRMwriter::CreateProjUseSecInfo(const CGXRMnode& record) {
-  return AppendUnderRoot(*this, format::kUserSecInfo, record);
+  return AppendUnderRoot(*this, m_pDoc, format::kUserSecInfo, record);
 }
 
 bool CGXRMwriter::CreateProjFloorInfo(const CGXRMnode& record) {
-  if (!AppendUnderRoot(*this, format::kProjFloorInfo, record)) return false;
+  if (!AppendUnderRoot(*this, m_pDoc, format::kProjFloorInfo, record)) return false;
   return CreateGlobalObjList();
 }
 
@@ -167,11 +181,11 @@ bool CGXRMwriter::AddFloor(const CString& floorName, const CGXRMnode& floorRecor
   IXMLDOMElementPtr root;
   if (!GetRootElem(root)) return false;
   // Without a floor-information element this raises before anything is attached.
-  AddChild(format::kFloorInfo, floorRecord, ChildNamed(root, format::kProjFloorInfo));
+  AppendRecord(m_pDoc, ChildNamed(root, format::kProjFloorInfo), format::kFloorInfo, floorRecord);
   CGXRMnode floorAtts;
   floorAtts.AddAtt(format::kAttFloorName, floorName);
   floorAtts.AddAtt(format::kAttBasePoint, CString());
-  return CreateFloorObjList(AddChild(format::kFloor, floorAtts, root));
+  return CreateFloorObjList(AppendRecord(m_pDoc, root, format::kFloor, floorAtts));
 }
 
 bool CGXRMwriter::SetFloorParam(const CString& floorName, const CString& attName, const CString& value) {
@@ -186,34 +200,34 @@ bool CGXRMwriter::AddSec(CString /*secName: the record carries the name*/, CGXRM
   if (!GetRootElem(root)) return false;
   IXMLDOMElementPtr container = ChildNamed(root, format::kUserSecInfo);
   if (!container) return false;
-  AddChild(format::kSecInfo, secRecord, container);
+  AppendRecord(m_pDoc, container, format::kSecInfo, secRecord);
   return true;
 }
 
 bool CGXRMwriter::AddObjType(CGXRMobjType type) {
   IXMLDOMElementPtr info;
   if (!GetObjTypeInfoNode(type.GetType(), info)) return false;
-  AppendTypeClass(*this, info, type);
+  AppendTypeClass(m_pDoc, info, type);
   return true;
 }
 
 bool CGXRMwriter::AddObjType(const CString& floorName, CGXRMobjType type) {
   IXMLDOMElementPtr info;
   if (!GetObjTypeInfoNode(floorName, type.GetType(), info)) return false;
-  AppendTypeRules(*this, AppendTypeClass(*this, info, type), type);
+  AppendTypeRules(m_pDoc, AppendTypeClass(m_pDoc, info, type), type);
   return true;
 }
 
 bool CGXRMwriter::AddObj(CGXRMobj obj) {
   IXMLDOMElementPtr container;
   if (!GetObjInstanceNode(obj.GetType(), container)) return false;
-  return AppendInstance(*this, container, obj);
+  return AppendInstance(m_pDoc, container, obj);
 }
 
 bool CGXRMwriter::AddObj(const CString& floorName, CGXRMobj obj) {
   IXMLDOMElementPtr container;
   if (!GetObjInstanceNode(floorName, obj.GetType(), container)) return false;
-  return AppendInstance(*this, container, obj);
+  return AppendInstance(m_pDoc, container, obj);
 }
 
 bool CGXRMwriter::ClearCalRule() {
@@ -235,21 +249,23 @@ bool CGXRMwriter::AppendCalRule(IXMLDOMElementPtr rule) {
 bool CGXRMwriter::CreateGlobalObjList() {
   IXMLDOMElementPtr root;
   if (!GetRootElem(root)) return false;
-  return CreateFloorObjList(AddChild(format::kGlobalObjList, CGXRMnode(), root));
+  return CreateFloorObjList(AppendRecord(m_pDoc, root, format::kGlobalObjList));
 }
 
 bool CGXRMwriter::CreateFloorObjList(IXMLDOMElementPtr floor) {
   for (const KindSkeleton& entry : Skeleton()) {
-    CreateFloorObjTypeList(entry.kind, AppendElement(m_pDoc, floor, entry.element));
+    CreateFloorObjTypeList(entry.kind, AppendRecord(m_pDoc, floor, entry.element));
   }
   return true;
 }
 
 bool CGXRMwriter::CreateFloorObjTypeList(GXRM_obj_base::Kind kind, IXMLDOMElementPtr kindElem) {
   for (const std::string& typeName : TypeNamesOf(kind)) {
-    IXMLDOMElementPtr type = AppendElement(m_pDoc, kindElem, format::kType, format::kAttTypeName, typeName);
-    AppendElement(m_pDoc, type, format::kObjTypeInfo);
-    AppendElement(m_pDoc, type, format::kObjInstance);
+    IXMLDOMElementPtr type = m_pDoc.createElement(format::kType);
+    type.setAttribute(format::kAttTypeName, typeName);
+    Attach(m_pDoc, kindElem, type);
+    AppendRecord(m_pDoc, type, format::kObjTypeInfo);
+    AppendRecord(m_pDoc, type, format::kObjInstance);
   }
   return true;
 }
@@ -259,5 +275,5 @@ IXMLDOMElementPtr CGXRMwriter::CheckCalRuleNode() {
   if (!GetRootElem(root)) return IXMLDOMElementPtr();
   IXMLDOMElementPtr calRule = ChildNamed(root, format::kCalRule);
   if (calRule) return calRule;
-  return AddChild(format::kCalRule, CGXRMnode(), root);
+  return AppendRecord(m_pDoc, root, format::kCalRule);
 }

@@ -1,0 +1,289 @@
+// writer_bench: how the writer compares with pugixml used directly, and how
+// the cost of one AddObj depends on the number of floors.
+//
+// BM_WriterLibrary builds LargeModel through CGXRMwriter and saves it;
+// BM_WriterDirectPugixml builds the identical tree (same elements, attribute
+// order and line-feed text nodes, same GBK input converted with iconv) with
+// pugixml alone and saves it raw; at start both write a small model and must
+// give the same bytes. Each benchmark runs three times; the last lines give the
+// ratios of the fastest runs' CPU times, which other load on the machine
+// disturbs less than wall time (targets: library within 1.3 times direct;
+// AddObj with 500 floors within 1.5 times AddObj with 5 floors).
+//
+// Default (CI): 10 floors.  Full measurement: writer_bench --floors=50
+#include <benchmark/benchmark.h>
+#include <iconv.h>
+#include <pugixml.hpp>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "LargeModel.h"
+#include "catalogue/CGXRMobjBase.h"
+#include "catalogue/CGXRMobjTypeBase.h"
+#include "format/GXRMformat.h"
+
+namespace {
+
+using gxrm::bench::LargeModel;
+namespace format = gxrm::format;
+
+std::string TempFile(const char* name) { return (std::filesystem::temp_directory_path() / name).string(); }
+
+const LargeModel& Model(int floors) {
+  static std::map<int, LargeModel> models;
+  auto it = models.find(floors);
+  if (it == models.end()) it = models.emplace(floors, LargeModel::Make(floors)).first;
+  return it->second;
+}
+
+// GBK to UTF-8 with iconv; ASCII is copied, as the library does.
+class Utf8 {
+ public:
+  Utf8() : cd_(iconv_open("UTF-8", "GB18030")) {}
+  ~Utf8() { iconv_close(cd_); }
+  Utf8(const Utf8&) = delete;
+  Utf8& operator=(const Utf8&) = delete;
+
+  const std::string& operator()(const CString& gbk) {
+    if (std::all_of(gbk.begin(), gbk.end(), [](unsigned char c) { return c < 0x80; })) return out_ = gbk;
+    out_.resize(gbk.size() * 2 + 8);
+    char* src = const_cast<char*>(gbk.data());
+    size_t src_left = gbk.size();
+    char* dst = out_.data();
+    size_t dst_left = out_.size();
+    if (iconv(cd_, &src, &src_left, &dst, &dst_left) == static_cast<size_t>(-1)) {
+      throw std::runtime_error("invalid GBK in the model");
+    }
+    out_.resize(out_.size() - dst_left);
+    return out_;
+  }
+
+ private:
+  iconv_t cd_;
+  std::string out_;
+};
+
+// The writer's document built with pugixml alone, containers kept by type.
+class DirectWriter {
+ public:
+  explicit DirectWriter(const LargeModel& model) : model_(model) {}
+
+  void Build(const std::string& rootName) {
+    pugi::xml_node root = Append(doc_, rootName.c_str(), &model_.header);
+    Append(root, format::kProjSetting, &model_.projSetting);
+    pugi::xml_node floorInfo = Append(root, format::kProjFloorInfo, &model_.floorInfo);
+    std::vector<Containers> lists{Skeleton(Append(root, format::kGlobalObjList))};
+    for (size_t f = 0; f < model_.floorNames.size(); ++f) {
+      Append(floorInfo, format::kFloorInfo, &model_.floorRecords[f]);
+      pugi::xml_node floor = Append(root, format::kFloor);
+      floor.append_attribute(format::kAttFloorName).set_value(utf8_(model_.floorNames[f]).c_str());
+      floor.append_attribute(format::kAttBasePoint).set_value("");
+      lists.push_back(Skeleton(floor));
+    }
+    for (const Containers& list : lists) Fill(list);
+  }
+  void Save(const std::string& path) const {
+    doc_.save_file(path.c_str(), "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+  }
+
+ private:
+  struct Containers {
+    std::vector<pugi::xml_node> typeInfo, instance;  // by type value
+  };
+
+  pugi::xml_node Append(pugi::xml_node parent, const char* name, const CGXRMnode* record = nullptr) {
+    pugi::xml_node n = parent.append_child(name);
+    if (record) {
+      for (const auto& [att, value] : record->Atts()) {
+        pugi::xml_attribute a = n.append_attribute(utf8_(att).c_str());
+        a.set_value(utf8_(value).c_str());
+      }
+    }
+    n.append_child(pugi::node_pcdata).set_value("\n");
+    return n;
+  }
+  void AppendAll(pugi::xml_node parent, const char* name, const std::vector<CGXRMnode>& records) {
+    for (const CGXRMnode& record : records) Append(parent, name, &record);
+  }
+  // The names of a "TypeClass" or "Instance" and of the three lists both have.
+  struct ComponentNames {
+    const char *element, *id, *name, *att, *geo, *section;
+  };
+  pugi::xml_node AppendComponent(pugi::xml_node parent, const ComponentNames& n, const CGXRMobj& record) {
+    CGXRMnode head;
+    head.AddAtt(n.id, record.GetId());
+    head.AddAtt(n.name, record.GetName());
+    pugi::xml_node c = Append(parent, n.element, &head);
+    AppendAll(c, n.att, record.AttList());
+    AppendAll(c, n.geo, record.GeoAttList());
+    AppendAll(c, n.section, record.SectionList());
+    return c;
+  }
+
+  Containers Skeleton(pugi::xml_node list) {
+    static const auto kinds = KindsUtf8();
+    Containers c;
+    c.typeInfo.resize(CGXRMobjTypeBase::GetObjTypeCount());
+    c.instance.resize(CGXRMobjTypeBase::GetObjTypeCount());
+    for (const auto& [kindName, types] : kinds) {
+      pugi::xml_node kind = Append(list, kindName.c_str());
+      for (const auto& [type, typeName] : types) {
+        pugi::xml_node t = Append(kind, format::kType);
+        t.append_attribute(format::kAttTypeName).set_value(typeName.c_str());
+        c.typeInfo[type] = Append(t, format::kObjTypeInfo);
+        c.instance[type] = Append(t, format::kObjInstance);
+      }
+    }
+    return c;
+  }
+  void Fill(const Containers& list) {
+    static constexpr ComponentNames kTypeClass{format::kTypeClass,    format::kAttClassId,
+                                               format::kAttClassName, format::kTypeClassAtt,
+                                               format::kTypeClassGeoAtt, format::kTypeClassSection};
+    static constexpr ComponentNames kInstance{format::kInstance, format::kAttObjId,    format::kAttObjName,
+                                              format::kObjAtt,   format::kObjGeoAtt, format::kObjSection};
+    for (const CGXRMobjType& type : model_.types) {
+      pugi::xml_node tc = AppendComponent(list.typeInfo[type.GetType()], kTypeClass, type);
+      AppendAll(tc, format::kTypeClassSpecialtyAtt, type.SpAttList());
+    }
+    for (const CGXRMobj& obj : model_.instances) AppendComponent(list.instance[obj.GetType()], kInstance, obj);
+  }
+
+  using KindList = std::vector<std::pair<std::string, std::vector<std::pair<int, std::string>>>>;
+  static KindList KindsUtf8() {
+    Utf8 utf8;
+    std::map<GXRM_obj_base::Kind, CString> kinds;
+    CGXRMobjBase::GetALLObjInfo(kinds);
+    KindList out;
+    for (const auto& [kind, name] : kinds) {
+      std::vector<GXRM_objType_define> rows;
+      CGXRMobjTypeBase::GetObjTypeByKind(kind, rows);
+      out.push_back({name, {}});
+      for (const auto& row : rows) out.back().second.push_back({row.type, utf8(row.name)});
+    }
+    return out;
+  }
+
+  const LargeModel& model_;
+  pugi::xml_document doc_;
+  Utf8 utf8_;
+};
+
+std::string RootName() { return format::kRootPrefix + CGXRMwriter().GetGXRMversion(); }
+
+void WriteDirect(const LargeModel& model, const std::string& path) {
+  DirectWriter direct(model);
+  direct.Build(RootName());
+  direct.Save(path);
+}
+
+void BM_WriterLibrary(benchmark::State& state) {
+  const LargeModel& model = Model(static_cast<int>(state.range(0)));
+  const std::string path = TempFile("writer_bench_library.gxrm");
+  for (auto _ : state) gxrm::bench::WriteWithLibrary(model, path);
+  state.counters["MB"] = static_cast<double>(std::filesystem::file_size(path)) / 1e6;
+  std::filesystem::remove(path);
+}
+
+void BM_WriterDirectPugixml(benchmark::State& state) {
+  const LargeModel& model = Model(static_cast<int>(state.range(0)));
+  const std::string path = TempFile("writer_bench_direct.gxrm");
+  for (auto _ : state) WriteDirect(model, path);
+  state.counters["MB"] = static_cast<double>(std::filesystem::file_size(path)) / 1e6;
+  std::filesystem::remove(path);
+}
+
+// One AddObj into the last floor of a document with range(0) floors.
+void BM_AddObj(benchmark::State& state) {
+  LargeModel model = LargeModel::Make(static_cast<int>(state.range(0)));
+  CGXRMwriter writer;
+  CGXRMnode header;
+  writer.CreateGXRMinstance(header);
+  writer.CreateProjFloorInfo(model.floorInfo);
+  for (size_t f = 0; f < model.floorNames.size(); ++f) writer.AddFloor(model.floorNames[f], model.floorRecords[f]);
+  const CString& floor = model.floorNames.back();
+  size_t i = 0;
+  for (auto _ : state) {
+    if (!writer.AddObj(floor, model.instances[i++ % model.instances.size()])) state.SkipWithError("not added");
+  }
+}
+
+// Both ways must write the same bytes, or the comparison means nothing.
+bool SameOutput() {
+  const LargeModel& model = Model(2);
+  const std::string lib = TempFile("writer_bench_check_library.gxrm");
+  const std::string direct = TempFile("writer_bench_check_direct.gxrm");
+  gxrm::bench::WriteWithLibrary(model, lib);
+  WriteDirect(model, direct);
+  auto read = [](const std::string& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  };
+  bool same = read(lib) == read(direct);
+  std::filesystem::remove(lib);
+  std::filesystem::remove(direct);
+  return same;
+}
+
+// The console output plus a last line with the two ratios.
+class SummaryReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& run : runs) {
+      if (run.run_type != Run::RT_Iteration) continue;
+      // Repetitions of one argument: keep the fastest, the least disturbed.
+      auto& times = times_[run.run_name.function_name];
+      const std::string& arg = run.run_name.args;
+      if (times.empty() || args_[run.run_name.function_name].back() != arg) {
+        times.push_back(run.GetAdjustedCPUTime());
+        args_[run.run_name.function_name].push_back(arg);
+      } else {
+        times.back() = std::min(times.back(), run.GetAdjustedCPUTime());
+      }
+    }
+    ConsoleReporter::ReportRuns(runs);
+  }
+  void Finalize() override {
+    ConsoleReporter::Finalize();
+    Ratio("writer library / direct pugixml", "BM_WriterLibrary", "BM_WriterDirectPugixml", 1.3);
+    Ratio("AddObj 500 floors / 5 floors", "BM_AddObj", 1, "BM_AddObj", 0, 1.5);
+  }
+
+ private:
+  void Ratio(const char* what, const char* a, const char* b, double target) { Ratio(what, a, 0, b, 0, target); }
+  void Ratio(const char* what, const char* a, size_t ai, const char* b, size_t bi, double target) {
+    if (times_[a].size() <= ai || times_[b].size() <= bi) return;
+    double ratio = times_[a][ai] / times_[b][bi];
+    std::printf("%s: %.2f (target at most %.1f) %s\n", what, ratio, target, ratio <= target ? "ok" : "MISSED");
+  }
+  std::map<std::string, std::vector<double>> times_;       // by function, one per argument
+  std::map<std::string, std::vector<std::string>> args_;  // the arguments of times_
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int floors = gxrm::bench::TakeFloorsArg(argc, argv, 10);
+  benchmark::Initialize(&argc, argv);
+  if (!SameOutput()) {
+    std::fprintf(stderr, "writer_bench: the library and direct pugixml wrote different files\n");
+    return 1;
+  }
+  for (auto* bench : {benchmark::RegisterBenchmark("BM_WriterLibrary", BM_WriterLibrary),
+                      benchmark::RegisterBenchmark("BM_WriterDirectPugixml", BM_WriterDirectPugixml)}) {
+    bench->Arg(floors)->Unit(benchmark::kMillisecond)->Repetitions(3);
+  }
+  benchmark::RegisterBenchmark("BM_AddObj", BM_AddObj)->Arg(5)->Arg(500)->Iterations(20000)->Repetitions(3);
+  SummaryReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  return 0;
+}
