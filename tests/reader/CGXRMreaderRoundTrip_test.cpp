@@ -13,169 +13,114 @@ namespace {
 
 using namespace reader_test;
 using namespace GXRM_objType_base;
-namespace format = gxrm::format;
 
 // Values a careless serialiser would damage.
-const char* const kTricky[] = {"引号\"与&符号", "<小于>", "换行\n与\t制表", "回车\r\n", " 前后空格 ", ""};
+const char* const kTricky[] = {"引号\"与&符号", "<小于>", "换行\n与\t制表", "回车\r\n", " 前后 ", ""};
 
-CGXRMnode Record(const char* prefix, int n) {
+CGXRMnode Record(int n) {
   CGXRMnode record;
-  for (int i = 0; i < n; ++i) {
-    record.AddAtt(Gbk(prefix) + std::to_string(i), Gbk(kTricky[i % std::size(kTricky)]));
-  }
+  for (int i = 0; i < n; ++i) record.AddAtt(Gbk("属性") + std::to_string(i), Gbk(kTricky[i % 6]));
   return record;
 }
 
 template <typename Obj>
-void Fill(Obj& obj, int n) {
+Obj Filled(Obj obj, int n) {
   for (int i = 0; i < n; ++i) {
-    obj.AddAttNode(Record("属性", i + 1));
-    obj.AddGeoAttNode(Record("geo", i + 2));
-    obj.AddSection(Record("截面", 1));
+    obj.AddAttNode(Record(i + 1));
+    obj.AddGeoAttNode(Record(i + 2));
+    obj.AddSection(Record(6));
   }
+  return obj;
 }
 
-// What a host exports: per floor (and globally) some types and instances.
-struct Model {
-  CGXRMnode header = Record("头", 3);
-  CGXRMnode setting = Record("设置", 6);
-  CGXRMnode rules = Record("规则", 2);
-  std::vector<CGXRMnode> floors;
-  std::vector<CGXRMobjType> types;  // written on every floor and globally
-  std::vector<CGXRMobj> objs;
-
-  Model() {
-    for (const char* name : {"1F", "二层", "3F \"&<"}) {
-      CGXRMnode floor = Record("层", 4);
-      floor.AddAtt(format::kAttFloorKey, Gbk(name));
-      floors.push_back(floor);
-    }
-    for (Type type : {SHEAR_WALL, FRAME_BEAM, DOOR, PIT}) {
-      CGXRMobjType t(Gbk(kTricky[type % 4]) + "T", type, "id");
-      Fill(t, type % 3);
-      t.AddSpAttNode(Record("专业", 2));
-      types.push_back(t);
-      CGXRMobj o(Gbk("构件") + std::to_string(type), "id", type);
-      Fill(o, type % 3 + 1);
-      objs.push_back(o);
-    }
+// Name, type and every list, record by record; `extra` is a type's speciality list.
+std::vector<CGXRMnode::AttMap> Fields(const CGXRMobj& obj, const std::vector<CGXRMnode>& extra = {}) {
+  std::vector<CGXRMnode::AttMap> fields{{{obj.GetName(), std::to_string(obj.GetType())}}};
+  for (const auto* list : {&obj.AttList(), &obj.GeoAttList(), &obj.SectionList(), &extra}) {
+    fields.emplace_back();  // list boundary
+    for (const CGXRMnode& node : *list) fields.push_back(node.GetAttMap());
   }
-
-  std::string Write(const std::string& file) const {
-    CGXRMwriter w;
-    CGXRMnode header_copy = header;
-    EXPECT_TRUE(w.CreateGXRMinstance(header_copy));
-    EXPECT_TRUE(w.CreateProjSetting(setting));
-    EXPECT_TRUE(w.CreateCalRule(rules));
-    EXPECT_TRUE(w.CreateProjFloorInfo(setting));
-    for (const CGXRMnode& floor : floors) {
-      CString name = floor.GetNamedAtt(format::kAttFloorKey);
-      EXPECT_TRUE(w.AddFloor(name, floor));
-      EXPECT_TRUE(w.SetFloorParam(name, Gbk("高度"), Gbk(kTricky[0])));
-      for (const CGXRMobjType& t : types) EXPECT_TRUE(w.AddObjType(name, t));
-      for (const CGXRMobj& o : objs) EXPECT_TRUE(w.AddObj(name, o));
-    }
-    for (const CGXRMobjType& t : types) EXPECT_TRUE(w.AddObjType(t));
-    for (const CGXRMobj& o : objs) EXPECT_TRUE(w.AddObj(o));
-    std::string path = TempFile(file);
-    w.SaveGXRMinstance(path);
-    return path;
-  }
-};
-
-std::vector<CGXRMnode::AttMap> Maps(const std::vector<CGXRMnode>& list) {
-  std::vector<CGXRMnode::AttMap> maps;
-  for (const CGXRMnode& node : list) maps.push_back(node.GetAttMap());
-  return maps;
-}
-
-void ExpectSameObj(const CGXRMobj& read, const CGXRMobj& written) {
-  EXPECT_EQ(read.GetName(), written.GetName());
-  EXPECT_EQ(read.GetType(), written.GetType());
-  EXPECT_EQ(Maps(read.GetAttList()), Maps(written.GetAttList()));
-  EXPECT_EQ(Maps(read.GetGeoAttList()), Maps(written.GetGeoAttList()));
-  EXPECT_EQ(Maps(read.GetSection()), Maps(written.GetSection()));
-}
-
-void ExpectSameType(const CGXRMobjType& read, const CGXRMobjType& written) {
-  ExpectSameObj(read, written);
-  EXPECT_EQ(Maps(read.GetSpAttList()), Maps(written.GetSpAttList()));
+  return fields;
 }
 
 TEST(CGXRMreaderRoundTrip, WrittenModelReadsBackInEveryField) {
-  const Model model;
+  CGXRMwriter w;
+  CGXRMnode header = Record(6);
+  ASSERT_TRUE(w.CreateGXRMinstance(header) && w.CreateProjSetting(Record(5)) && w.CreateCalRule(Record(2)) &&
+              w.CreateProjFloorInfo(Record(1)));
+  std::vector<CGXRMobjType> types;
+  std::vector<CGXRMobj> objs;
+  for (Type t : {SHEAR_WALL, FRAME_BEAM, DOOR, PIT}) {
+    types.push_back(Filled(CGXRMobjType(Gbk(kTricky[t % 6]) + "T", t, "id"), t % 3));
+    types.back().AddSpAttNode(Record(3));
+    objs.push_back(Filled(CGXRMobj(Gbk("构件"), "id", t), t % 3 + 1));
+  }
+  const CStringArray floors{"1F", Gbk("二层"), "3F \"&<"};
+  for (const CString& floor : floors) {
+    CGXRMnode info = Record(2);
+    info.AddAtt(gxrm::format::kAttFloorKey, floor);
+    ASSERT_TRUE(w.AddFloor(floor, info) && w.SetFloorParam(floor, Gbk("高度"), Gbk(kTricky[2])));
+    for (size_t i = 0; i < types.size(); ++i) ASSERT_TRUE(w.AddObjType(floor, types[i]) && w.AddObj(floor, objs[i]));
+  }
+  for (size_t i = 0; i < types.size(); ++i) ASSERT_TRUE(w.AddObjType(types[i]) && w.AddObj(objs[i]));
+  w.SaveGXRMinstance(TempFile("roundtrip.gxrm"));
+
   CGXRMreader reader;
-  ASSERT_TRUE(reader.LoadGXRMfile(model.Write("roundtrip.gxrm")));
+  ASSERT_TRUE(reader.LoadGXRMfile(TempFile("roundtrip.gxrm")));
   CGXRMnode record;
   ASSERT_TRUE(reader.GetRoot(record));
-  EXPECT_EQ(record.GetAttMap(), model.header.GetAttMap());
+  EXPECT_EQ(record.GetAttMap(), header.GetAttMap());
   ASSERT_TRUE(reader.GetProjSetting(record));
-  EXPECT_EQ(record.GetAttMap(), model.setting.GetAttMap());
-  ASSERT_TRUE(reader.GetCalRule(record));
-  EXPECT_EQ(record.GetAttMap(), model.rules.GetAttMap());
-  std::vector<CGXRMnode> floors;
-  ASSERT_TRUE(reader.GetFloors(floors));
-  EXPECT_EQ(Maps(floors), Maps(model.floors));
-
-  for (const CGXRMnode& floor : model.floors) {
-    CString name = floor.GetNamedAtt(format::kAttFloorKey);
-    CString height;
-    ASSERT_TRUE(reader.GetFloorParam(name, Gbk("高度"), height));
-    EXPECT_EQ(height, Gbk(kTricky[0]));
-    for (size_t i = 0; i < model.types.size(); ++i) {
-      Type type = model.types[i].GetType();
-      std::vector<CGXRMobjType> types;
-      std::vector<CGXRMobj> objs;
-      ASSERT_TRUE(reader.GetObjTypeList(name, type, types));
-      ASSERT_TRUE(reader.GetObjList(name, type, objs));
-      ASSERT_EQ(types.size(), 1u);
-      ASSERT_EQ(objs.size(), 1u);
-      SCOPED_TRACE(std::to_string(type));
-      ExpectSameType(types[0], model.types[i]);
-      ExpectSameObj(objs[0], model.objs[i]);
+  EXPECT_EQ(record.GetAttMap(), Record(5).GetAttMap());
+  CStringArray names;
+  CString height;
+  ASSERT_TRUE(reader.GetFloorNames(names) && reader.GetFloorParam(floors[2], Gbk("高度"), height));
+  EXPECT_EQ(names, floors);
+  EXPECT_EQ(height, Gbk(kTricky[2]));
+  for (size_t i = 0; i < types.size(); ++i) {
+    const Type t = types[i].GetType();
+    for (size_t list = 0; list <= floors.size(); ++list) {  // every floor, then the global list
+      std::vector<CGXRMobjType> readTypes;
+      std::vector<CGXRMobj> readObjs;
+      if (list < floors.size()) {
+        ASSERT_TRUE(reader.GetObjTypeList(floors[list], t, readTypes) && reader.GetObjList(floors[list], t, readObjs));
+      } else {
+        ASSERT_TRUE(reader.GetObjTypeList(t, readTypes) && reader.GetObjList(t, readObjs));
+      }
+      ASSERT_TRUE(readTypes.size() == 1 && readObjs.size() == 1) << t << " in list " << list;
+      EXPECT_EQ(Fields(readTypes[0], readTypes[0].SpAttList()), Fields(types[i], types[i].SpAttList()))
+          << t << " in list " << list;
+      EXPECT_EQ(Fields(readObjs[0]), Fields(objs[i])) << t << " in list " << list;
     }
   }
-  std::vector<CGXRMobjType> global;
-  for (const CGXRMobjType& t : model.types) ASSERT_TRUE(reader.GetObjTypeList(t.GetType(), global));
-  ASSERT_EQ(global.size(), model.types.size());
-  for (size_t i = 0; i < global.size(); ++i) ExpectSameType(global[i], model.types[i]);
 }
 
 TEST(CGXRMreaderRoundTrip, RulesReadByOneReaderAreWrittenIntoAnotherFile) {
-  // The first file holds rules of a host; a second writer takes them over.
   CGXRMwriter source;
   CGXRMnode header;
   ASSERT_TRUE(source.CreateGXRMinstance(header));
   IXMLDOMElementPtr root;
   source.GetRootElem(root);
-  for (const char* id : {"1", "二"}) {
-    CGXRMnode rule = Record("规则", 3);
-    rule.AddAtt("id", Gbk(id));
-    ASSERT_TRUE(source.AppendCalRule(source.AddChild("Rule", rule, root)));
-  }
-  std::string first = TempFile("rules1.gxrm");
-  source.SaveGXRMinstance(first);
+  for (int i = 1; i <= 2; ++i) ASSERT_TRUE(source.AppendCalRule(source.AddChild("Rule", Record(i), root)));
+  source.SaveGXRMinstance(TempFile("rules1.gxrm"));
 
   CGXRMreader reader;
-  ASSERT_TRUE(reader.LoadGXRMfile(first));
-  std::vector<IXMLDOMElementPtr> rules = reader.GetCalRule();
-  ASSERT_EQ(rules.size(), 2u);
+  ASSERT_TRUE(reader.LoadGXRMfile(TempFile("rules1.gxrm")));
   CGXRMwriter target;
   ASSERT_TRUE(target.CreateGXRMinstance(header));
-  for (const IXMLDOMElementPtr& rule : rules) ASSERT_TRUE(target.AppendCalRule(rule));
-  std::string second = TempFile("rules2.gxrm");
-  target.SaveGXRMinstance(second);
+  for (const IXMLDOMElementPtr& rule : reader.GetCalRule()) ASSERT_TRUE(target.AppendCalRule(rule));
+  target.SaveGXRMinstance(TempFile("rules2.gxrm"));
   EXPECT_EQ(reader.CountCalRule(), 2);  // the source document keeps its rules
 
   CGXRMreader again;
-  ASSERT_TRUE(again.LoadGXRMfile(second));
+  ASSERT_TRUE(again.LoadGXRMfile(TempFile("rules2.gxrm")));
   std::vector<IXMLDOMElementPtr> copied = again.GetCalRule();
   ASSERT_EQ(copied.size(), 2u);
   EXPECT_EQ(again.CountCalRule(), 2);
-  for (size_t i = 0; i < copied.size(); ++i) {
-    EXPECT_EQ(copied[i].nodeName(), rules[i].nodeName());
-    EXPECT_EQ(copied[i].getAttribute("id"), rules[i].getAttribute("id"));
-    EXPECT_EQ(copied[i].attributes().length(), 4);
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(copied[i].nodeName(), "Rule");
+    EXPECT_EQ(copied[i].attributes().length(), i + 1);
+    EXPECT_EQ(copied[i].getAttribute("属性0"), kTricky[0]);
   }
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <fstream>
 #include <initializer_list>
 #include <string>
@@ -20,21 +21,14 @@ inline CString Gbk(const char* utf8) { return gxrm::FromUtf8(utf8); }
 
 inline std::string DataFile(const char* name) { return std::string(GXRM_TEST_DATA) + "/data/" + name; }
 
-// A path in the test's temporary directory.
 inline std::string TempFile(const std::string& name) {
   const char* dir = std::getenv("TMPDIR");
   return std::string(dir ? dir : "/tmp") + "/" + name;
 }
 
 inline std::string WriteTemp(const std::string& name, const std::string& content) {
-  std::string path = TempFile(name);
-  std::ofstream(path, std::ios::binary) << content;
-  return path;
-}
-
-inline std::string ReadText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  std::ofstream(TempFile(name), std::ios::binary) << content;
+  return TempFile(name);
 }
 
 // The code of the DomError `f` raises; 0 when it raises none.
@@ -48,7 +42,7 @@ uint32_t ErrorOf(F&& f) {
   return 0;
 }
 
-// A record's pairs, the expected ones given in UTF-8.
+// Expected pairs of a record, given in UTF-8.
 inline CGXRMnode::AttMap Pairs(std::initializer_list<std::pair<const char*, const char*>> utf8) {
   CGXRMnode::AttMap pairs;
   for (const auto& [name, value] : utf8) pairs.emplace_back(Gbk(name), Gbk(value));
