@@ -1,0 +1,40 @@
+// main.cpp: the gxrm command-line tool: look into, check and write GXRM files.
+//
+// Exit status: 0 success, 1 when check finds problems, 2 on bad usage, an
+// unreadable file or a failed operation, with one line on standard error.
+#include <CLI/CLI.hpp>
+#include <iostream>
+
+#include "tool.h"
+
+int main(int argc, char** argv) {
+  using namespace gxrm::tool;
+  CLI::App app{"Look into, check and write GXRM building-model files.", "gxrm"};
+  app.require_subcommand(1);
+  app.footer("Exit status: 0 success, 1 check found problems, 2 bad usage or an unreadable file.");
+  int status = kOk;
+  AddSampleCommand(app, status);
+  AddInfoCommand(app, status);
+  AddDumpCommand(app, status);
+  AddBuildCommand(app, status);
+  AddCheckCommand(app, status);
+  AddRenameCommand(app, status);
+  AddCatalogueCommand(app, status);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    if (e.get_exit_code() == 0) return app.exit(e);  // --help
+    std::cerr << "gxrm: " << e.what() << " (see --help)\n";
+    return kFailure;
+  } catch (const ToolError& e) {
+    std::cerr << "gxrm: " << e.what() << '\n';
+    return kFailure;
+  } catch (const gxrm::DomError& e) {
+    std::cerr << "gxrm: " << e.what() << '\n';
+    return kFailure;
+  } catch (const CString& e) {  // the library's configuration failure
+    std::cerr << "gxrm: " << Utf8(e) << '\n';
+    return kFailure;
+  }
+  return status;
+}

@@ -1,0 +1,63 @@
+// rename.cpp: `gxrm rename FILE FLOOR TYPE OLD NEW`, renames instances in place.
+//
+// Every instance of that floor and type named OLD gets the name NEW
+// (ChangeObjName); the file is saved back only when something changed, and
+// the library's save replaces it in one step.
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <iostream>
+#include <memory>
+
+#include "tool.h"
+
+namespace gxrm::tool {
+namespace {
+
+struct RenameOptions {
+  std::string file;
+  std::string floor;
+  std::string type;
+  std::string oldName;
+  std::string newName;
+};
+
+int RunRename(const RenameOptions& options) {
+  const GXRM_objType_base::Type type = ParseType(options.type);
+  CGXRMreader reader;
+  Load(reader, options.file);
+  const CString floor = Gbk(options.floor);
+  const CString oldName = Gbk(options.oldName);
+  std::size_t count = 0;
+  OnFile(options.file, [&] {
+    IXMLDOMElementPtr floorNode;
+    std::vector<CGXRMobj> instances;
+    if (!reader.GetFloorNode(floor, floorNode))
+      throw ToolError(options.file + ": no floor named '" + options.floor + "'");
+    if (!reader.GetObjList(floor, type, instances)) {
+      throw ToolError(options.file + ": floor '" + options.floor + "' has no instance list for '" +
+                      options.type + "'");
+    }
+    count = std::count_if(instances.begin(), instances.end(),
+                          [&](const CGXRMobj& o) { return o.GetName() == oldName; });
+    reader.ChangeObjName(floor, type, oldName, Gbk(options.newName));
+    if (count > 0) reader.SaveGXRMinstance(Gbk(options.file));
+  });
+  std::cout << options.file << ": " << count << (count == 1 ? " instance" : " instances") << " renamed\n";
+  return kOk;
+}
+
+}  // namespace
+
+void AddRenameCommand(CLI::App& app, int& status) {
+  auto options = std::make_shared<RenameOptions>();
+  CLI::App* command =
+      AddCommand(app, status, "rename",
+                 "Rename the instances of one floor and type, saving the file in place", options, RunRename);
+  command->add_option("FILE", options->file, "GXRM file, rewritten in place")->required();
+  command->add_option("FLOOR", options->floor, "Floor name")->required();
+  command->add_option("TYPE", options->type, "Component type: Chinese name or number 0-47")->required();
+  command->add_option("OLD", options->oldName, "Current instance name")->required();
+  command->add_option("NEW", options->newName, "New instance name")->required();
+}
+
+}  // namespace gxrm::tool

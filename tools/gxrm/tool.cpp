@@ -1,0 +1,57 @@
+// tool.cpp: text conversion, loading and type parsing for every subcommand.
+#include "tool.h"
+
+#include <cctype>
+#include <map>
+
+namespace gxrm::tool {
+
+std::string Utf8(const CString& gbk) { return gxrm::ToUtf8(gbk); }
+
+CString Gbk(std::string_view utf8) { return gxrm::FromUtf8(utf8); }
+
+void Load(CGXRMreader& reader, const std::string& path) {
+  const bool loaded = OnFile(path, [&] { return reader.LoadGXRMfile(Gbk(path)); });
+  if (loaded) return;
+  const gxrm::dom::ParseError& error = reader.GetLoadError();
+  std::string where;
+  if (error.line > 0) {
+    where = "line " + std::to_string(error.line) + ", column " + std::to_string(error.linepos) + ": ";
+  }
+  throw ToolError(path + ": " + where + error.reason);
+}
+
+const std::vector<CatalogueType>& CatalogueTypes() {
+  static const std::vector<CatalogueType> types = [] {
+    std::vector<CatalogueType> all;
+    std::map<GXRM_obj_base::Kind, CString> kinds;
+    CGXRMobjBase::GetALLObjInfo(kinds);
+    for (const auto& [kind, element] : kinds) {
+      std::vector<GXRM_objType_define> rows;
+      CGXRMobjTypeBase::GetObjTypeByKind(kind, rows);
+      for (const auto& row : rows) all.push_back({kind, row.type, element, Utf8(row.name)});
+    }
+    return all;
+  }();
+  return types;
+}
+
+GXRM_objType_base::Type ParseType(const std::string& text) {
+  const bool numeric = !text.empty() && text.size() <= 2 &&
+                       std::isdigit(static_cast<unsigned char>(text[0])) &&
+                       std::isdigit(static_cast<unsigned char>(text.back()));
+  if (numeric) {
+    const int value = std::stoi(text);
+    if (value < CGXRMobjTypeBase::GetObjTypeCount()) return static_cast<GXRM_objType_base::Type>(value);
+  } else {
+    try {
+      const auto type = CGXRMobjTypeBase::GetObjTypeByName(Gbk(text));
+      if (type != GXRM_objType_base::TYPE_NONE) return type;
+    } catch (const gxrm::DomError&) {
+      // Text that is no valid UTF-8 names no type either.
+    }
+  }
+  throw ToolError("unknown component type '" + text + "' (see gxrm catalogue)");
+}
+
+}  // namespace gxrm::tool

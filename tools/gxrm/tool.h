@@ -1,0 +1,81 @@
+// tool.h: what the subcommands of the gxrm tool share.
+//
+// Every subcommand registers itself on the CLI11 application and reports its
+// exit status through `status`. A failure that ends the run is a ToolError:
+// main prints it as one line "gxrm: <message>" and exits with 2.
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "GXRMparser.h"
+
+namespace gxrm::tool {
+
+// Exit status of the tool.
+enum ExitStatus : int {
+  kOk = 0,        // done
+  kProblems = 1,  // check found problems
+  kFailure = 2,   // bad usage, an unreadable file or a failed operation
+};
+
+// A failure that ends the run; what() is the whole message line.
+class ToolError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Library text (GBK) to the tool's UTF-8 and back.
+std::string Utf8(const CString& gbk);
+CString Gbk(std::string_view utf8);
+
+// Loads `path` (UTF-8) into the reader; a ToolError naming the file and the
+// reason (line and column for XML errors) when it cannot be loaded.
+void Load(CGXRMreader& reader, const std::string& path);
+
+// A component type given by its Chinese name (UTF-8) or its number 0..47.
+GXRM_objType_base::Type ParseType(const std::string& text);
+
+// One catalogue type as it stands in every object list.
+struct CatalogueType {
+  GXRM_obj_base::Kind kind;
+  GXRM_objType_base::Type type;
+  std::string kindElement;  // the kind element's name
+  std::string name;         // the Chinese type name, UTF-8
+};
+// All 48 types in the order of an object list: kinds by value, then catalogue order.
+const std::vector<CatalogueType>& CatalogueTypes();
+
+// Runs `work`; a gxrm::DomError it raises becomes a ToolError naming `file`.
+template <typename Work>
+auto OnFile(const std::string& file, Work&& work) -> decltype(work()) {
+  try {
+    return work();
+  } catch (const gxrm::DomError& e) {
+    throw ToolError(file + ": " + e.what());
+  }
+}
+
+// A subcommand whose callback runs `run` on the options its flags fill.
+template <typename Options>
+CLI::App* AddCommand(CLI::App& app, int& status, const char* name, const char* description,
+                     const std::shared_ptr<Options>& options, int (*run)(const Options&)) {
+  CLI::App* command = app.add_subcommand(name, description);
+  command->callback([options, run, &status] { status = run(*options); });
+  return command;
+}
+
+// Subcommand registration (one source file each).
+void AddSampleCommand(CLI::App& app, int& status);
+void AddInfoCommand(CLI::App& app, int& status);
+void AddDumpCommand(CLI::App& app, int& status);
+void AddBuildCommand(CLI::App& app, int& status);
+void AddCheckCommand(CLI::App& app, int& status);
+void AddRenameCommand(CLI::App& app, int& status);
+void AddCatalogueCommand(CLI::App& app, int& status);
+
+}  // namespace gxrm::tool
