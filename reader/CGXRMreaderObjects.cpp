@@ -23,6 +23,14 @@ bool IsElement(pugi::xml_node n, const char* name) {
   return n.type() == pugi::node_element && std::strcmp(n.name(), name) == 0;
 }
 
+// The first child element of that name (processing instructions have names too).
+pugi::xml_node FirstElement(pugi::xml_node parent, const char* name) {
+  for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling()) {
+    if (IsElement(c, name)) return c;
+  }
+  return pugi::xml_node();
+}
+
 [[noreturn]] void ThrowNameless(pugi::xml_node elem, const char* attribute) {
   gxrm::ThrowDomError(gxrm::kErrPointer, std::string("a \"") + elem.name() + "\" element without \"" +
                                              attribute + "\" was met");
@@ -57,7 +65,7 @@ void ReadLists(pugi::xml_node parent, const ListSlot (&slots)[N]) {
 // Handles on the rule elements of the first "TypeClassCalRule", up to the
 // first child that is no element.
 void ReadTypeRules(const IXMLDOMElementPtr& container, pugi::xml_node type_class, CGXRMobjType& record) {
-  pugi::xml_node rules = type_class.child(format::kTypeClassCalRule);
+  pugi::xml_node rules = FirstElement(type_class, format::kTypeClassCalRule);
   for (pugi::xml_node c = rules.first_child(); c; c = c.next_sibling()) {
     if (c.type() != pugi::node_element) break;
     record.AppendCalRule(Access::MakeNode(Access::Impl(container), c));
