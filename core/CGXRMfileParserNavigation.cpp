@@ -112,7 +112,9 @@ IXMLDOMElementPtr CGXRMfileParser::RequireRoot() {
 bool CGXRMfileParser::GetFloorNode(const CString& floor, IXMLDOMElementPtr& node) {
   IXMLDOMElementPtr root = RequireRoot();
   const RootIndex& index = IndexOf(root);
-  auto it = index.floors.find(gxrm::GbkToUtf8(floor, "floor name"));
+  thread_local std::string key, scratch;
+  key.assign(gxrm::AsUtf8(floor, scratch, "floor name"));
+  auto it = index.floors.find(key);
   size_t match = it == index.floors.end() ? kNone : it->second.position;
   if (index.first_nameless != kNone && (match == kNone || index.first_nameless < match)) {
     ThrowMissingKey(format::kFloor, format::kAttFloorName);

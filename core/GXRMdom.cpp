@@ -83,12 +83,26 @@ void CheckComment(std::string_view text) {
   }
 }
 
-// A null-terminated copy of `name` for pugixml, without an allocation per call.
-const char* Terminated(std::string_view name) {
-  thread_local std::string scratch;
-  scratch.assign(name.data(), name.size());
-  return scratch.c_str();
-}
+// A null-terminated copy of a name for pugixml, on the stack when it is short.
+class Terminated {
+ public:
+  explicit Terminated(std::string_view name) {
+    if (name.size() < sizeof small_) {
+      name.copy(small_, name.size());
+      small_[name.size()] = '\0';
+      text_ = small_;
+    } else {
+      large_.assign(name);
+      text_ = large_.c_str();
+    }
+  }
+  const char* c_str() const { return text_; }
+
+ private:
+  char small_[64];
+  std::string large_;
+  const char* text_;
+};
 
 // Raises 0x8007000E when pugixml could not allocate a node.
 pugi::xml_node Allocated(pugi::xml_node n) {
@@ -112,6 +126,14 @@ void AppendDescendantText(pugi::xml_node n, std::string& out) {
 }
 
 bool IsAncestorOrSelf(pugi::xml_node candidate, pugi::xml_node n) {
+  if (candidate == n) return true;
+  // A node without element children is nobody's ancestor: spares the walk
+  // to the top for the fresh elements the library appends.
+  bool has_element_child = false;
+  for (pugi::xml_node c = candidate.first_child(); c && !has_element_child; c = c.next_sibling()) {
+    has_element_child = c.type() == pugi::node_element;
+  }
+  if (!has_element_child) return false;
   for (; n; n = n.parent()) {
     if (n == candidate) return true;
   }
@@ -356,7 +378,7 @@ void Element::setAttribute(std::string_view name, std::string_view value) {
   for (a = n.first_attribute(); a; a = a.next_attribute()) {
     if (name == a.name()) break;
   }
-  if (!a) a = n.append_attribute(Terminated(name));
+  if (!a) a = n.append_attribute(Terminated(name).c_str());
   if (!a || !a.set_value(value.data(), value.size())) ThrowDomError(kErrOutOfMemory, "setAttribute");
 }
 
@@ -383,7 +405,7 @@ Element Document::createElement(std::string_view name) const {
   DocImpl& impl = Access::Require(*this, "createElement");
   CheckName(name, "element name");
   pugi::xml_node e = Allocated(impl.limbo.append_child(pugi::node_element));
-  if (!e.set_name(Terminated(name))) ThrowDomError(kErrOutOfMemory, "createElement");
+  if (!e.set_name(Terminated(name).c_str())) ThrowDomError(kErrOutOfMemory, "createElement");
   return Element(Access::MakeNode(doc_, e));
 }
 

@@ -32,13 +32,18 @@ struct DocImpl {
     return n.parent() == doc && n != limbo;
   }
   // True when changing the children of `parent` may change what the
-  // document's top two levels look like.
+  // document's top two levels look like. Fresh nodes sit in the limbo, so
+  // that case is answered first.
   bool TouchesRoot(pugi::xml_node parent) const {
-    return parent == doc || IsTopLevel(parent);
+    if (parent == limbo) return false;
+    if (parent == doc) return true;
+    return parent.parent() == doc;
   }
   // True when changing the attributes of `element` may do so.
   bool AttributesTouchRoot(pugi::xml_node element) const {
-    return IsTopLevel(element) || IsTopLevel(element.parent());
+    pugi::xml_node parent = element.parent();
+    if (!parent || parent == limbo) return false;
+    return parent == doc || parent.parent() == doc;
   }
   // The root element, or an empty node.
   pugi::xml_node Root() const;

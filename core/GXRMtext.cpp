@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "core/GXRMerror.h"
 
@@ -23,25 +24,26 @@ class Converter {
   Converter(const Converter&) = delete;
   Converter& operator=(const Converter&) = delete;
 
-  // Converts the whole input; false on any invalid or incomplete sequence.
+  // Converts the whole input into `out`; false on any invalid or incomplete
+  // sequence. Both encodings are stateless, so no reset or flush is needed;
+  // the output goes through a buffer kept for the thread, so that a
+  // conversion costs no allocation once `out` has room.
   bool Convert(std::string_view in, std::string& out, size_t worst_ratio) {
     if (cd_ == reinterpret_cast<iconv_t>(-1)) return false;
-    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-    out.resize(in.size() * worst_ratio + 8);
+    size_t need = in.size() * worst_ratio + 8;
+    if (buf_.size() < need) buf_.resize(need);
     char* src = const_cast<char*>(in.data());
     size_t src_left = in.size();
-    char* dst = out.data();
-    size_t dst_left = out.size();
-    if (iconv(cd_, &src, &src_left, &dst, &dst_left) == static_cast<size_t>(-1) ||
-        iconv(cd_, nullptr, nullptr, &dst, &dst_left) == static_cast<size_t>(-1)) {
-      return false;
-    }
-    out.resize(out.size() - dst_left);
+    char* dst = buf_.data();
+    size_t dst_left = buf_.size();
+    if (iconv(cd_, &src, &src_left, &dst, &dst_left) == static_cast<size_t>(-1)) return false;
+    out.assign(buf_.data(), static_cast<size_t>(dst - buf_.data()));
     return true;
   }
 
  private:
   iconv_t cd_;
+  std::vector<char> buf_;
 };
 
 Converter& ToUtf8Converter() {
@@ -74,15 +76,16 @@ bool TryToUtf8(std::string_view gbk, std::string& out) {
 
 std::string GbkToUtf8(std::string_view gbk, const char* what) {
   std::string out;
-  if (!TryToUtf8(gbk, out)) {
-    ThrowDomError(kErrNoUnicodeMap, std::string(what) + " is no valid GBK/GB18030 text");
-  }
+  std::string_view utf8 = AsUtf8(gbk, out, what);
+  if (utf8.data() != out.data()) out.assign(utf8);
   return out;
 }
 
 std::string_view AsUtf8(std::string_view gbk, std::string& scratch, const char* what) {
   if (IsAscii(gbk)) return gbk;
-  scratch = GbkToUtf8(gbk, what);
+  if (!TryToUtf8(gbk, scratch)) {
+    ThrowDomError(kErrNoUnicodeMap, std::string(what) + " is no valid GBK/GB18030 text");
+  }
   return scratch;
 }
 

@@ -2,6 +2,8 @@
 
 #include <expat.h>
 
+#include <array>
+#include <deque>
 #include <string>
 #include <unordered_set>
 
@@ -29,13 +31,24 @@ char32_t Decode(std::string_view s, size_t& pos) {
   return cp;
 }
 
-bool IsAsciiNameStart(unsigned char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == ':';
-}
+// Classes of the bytes below 0x80: 1 may start a name, 2 may continue one,
+// 4 is plain text that needs no check.
+constexpr unsigned char kNameStart = 1, kNameChar = 2, kPlainText = 4;
 
-bool IsAsciiNameChar(unsigned char c) {
-  return IsAsciiNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
+constexpr std::array<unsigned char, 128> MakeAsciiClasses() {
+  std::array<unsigned char, 128> t{};
+  for (int c = 0x20; c < 0x80; ++c) t[c] = kPlainText;
+  for (int c = 'A'; c <= 'Z'; ++c) t[c] |= kNameStart | kNameChar;
+  for (int c = 'a'; c <= 'z'; ++c) t[c] |= kNameStart | kNameChar;
+  for (int c = '0'; c <= '9'; ++c) t[c] |= kNameChar;
+  for (char c : {'_', ':'}) t[static_cast<unsigned char>(c)] |= kNameStart | kNameChar;
+  for (char c : {'-', '.'}) t[static_cast<unsigned char>(c)] |= kNameChar;
+  return t;
 }
+constexpr std::array<unsigned char, 128> kAscii = MakeAsciiClasses();
+
+bool IsAsciiNameStart(unsigned char c) { return c < 0x80 && (kAscii[c] & kNameStart); }
+bool IsAsciiNameChar(unsigned char c) { return c < 0x80 && (kAscii[c] & kNameChar); }
 
 bool IsNameStart(char32_t c) {
   if (c < 0x80) return IsAsciiNameStart(static_cast<unsigned char>(c));
@@ -71,28 +84,43 @@ bool MatchesNameProduction(std::string_view s) {
 // The parser's name tables are older than the Name production; a name it
 // would refuse must not enter a document that could then not be read back.
 bool LoaderAcceptsName(std::string_view name) {
-  thread_local std::unordered_set<std::string> accepted;
-  std::string key(name);
-  if (accepted.count(key)) return true;
-  std::string doc = "<" + key + "/>";
   XML_Parser parser = XML_ParserCreate("UTF-8");
   if (!parser) return false;
+  std::string doc = "<" + std::string(name) + "/>";
   bool ok = XML_Parse(parser, doc.data(), static_cast<int>(doc.size()), 1) == XML_STATUS_OK;
   XML_ParserFree(parser);
-  if (ok && accepted.size() < 4096) accepted.insert(std::move(key));
   return ok;
+}
+
+// Non-ASCII names already accepted on this thread; hosts use few names often.
+class AcceptedNames {
+ public:
+  bool Contains(std::string_view name) const { return index_.count(name) != 0; }
+  void Add(std::string_view name) {
+    if (index_.size() >= 4096) return;
+    index_.insert(store_.emplace_back(name));
+  }
+
+ private:
+  std::deque<std::string> store_;               // stable storage for the views
+  std::unordered_set<std::string_view> index_;  // looked up without a copy
+};
+
+bool IsNonAsciiName(std::string_view name) {
+  thread_local AcceptedNames accepted;
+  if (accepted.Contains(name)) return true;
+  if (!MatchesNameProduction(name) || !LoaderAcceptsName(name)) return false;
+  accepted.Add(name);
+  return true;
 }
 
 }  // namespace
 
 bool IsName(std::string_view utf8) {
-  if (utf8.empty() || !IsAsciiNameStart(static_cast<unsigned char>(utf8[0]))) {
-    return MatchesNameProduction(utf8) && LoaderAcceptsName(utf8);
-  }
+  if (utf8.empty()) return false;
+  if (!IsAsciiNameStart(static_cast<unsigned char>(utf8[0]))) return IsNonAsciiName(utf8);
   for (unsigned char c : utf8) {
-    if (!IsAsciiNameChar(c)) {
-      return MatchesNameProduction(utf8) && LoaderAcceptsName(utf8);
-    }
+    if (!IsAsciiNameChar(c)) return IsNonAsciiName(utf8);
   }
   return true;
 }
@@ -101,7 +129,7 @@ bool IsText(std::string_view utf8) {
   size_t pos = 0;
   while (pos < utf8.size()) {
     unsigned char c = utf8[pos];
-    if (c >= 0x20 && c < 0x80) {
+    if (c < 0x80 && (kAscii[c] & kPlainText)) {
       ++pos;
       continue;
     }
