@@ -62,6 +62,18 @@ TEST(GXRMconfig, ReadsTheVersionWithProfileRules) {
   for (const Case& c : cases) EXPECT_EQ(Probe(c.name, c.ini), c.expected) << c.name;
 }
 
+TEST(GXRMconfig, NewDocumentsCarryTheVersionInTheRootName) {
+  const char* v21 = "[GXRM_Global_Config]\nGXRMversion=2.1\n";
+  const std::string read = "version [2.1]\n";
+  EXPECT_EQ(Probe("root", v21, "--create"), read + "root GXRMheader_v2.1\n");
+  // A version that cannot stand in a name: the writer keeps a document without root.
+  const char* bad = "[GXRM_Global_Config]\nGXRMversion=2 1\n";
+  EXPECT_EQ(Probe("bad_root", bad, "--create"), "version [2 1]\nerror 0x80070057\nroot none\n");
+  const std::string none = kNoVersion;
+  EXPECT_EQ(Probe("bare_root", nullptr, "--create"),
+            none + "message 0x1040 读取配置文件错误!\nroot GXRMheader_v\n");
+}
+
 TEST(GXRMconfig, MissingFileIsReportedThroughTheHandler) {
   EXPECT_EQ(Probe("missing", nullptr), kNoVersion);
 }

@@ -4,6 +4,8 @@
 #include <cstring>
 
 #include "core/CGXRMfileParser.h"
+#include "core/GXRMerror.h"
+#include "writer/CGXRMwriter.h"
 #include "core/GXRMmessage.h"
 #include "core/GXRMtext.h"
 
@@ -17,5 +19,17 @@ int main(int argc, char** argv) {
   std::printf("path %s\n", gxrm::ToUtf8(CGXRMfileParser::GetModulePath()).c_str());
   CGXRMfileParser parser;
   std::printf("version [%s]\n", gxrm::ToUtf8(parser.GetGXRMversion()).c_str());
+  if (argc > 1 && std::strcmp(argv[1], "--create") == 0) {
+    CGXRMwriter writer;
+    CGXRMnode header;
+    try {
+      writer.CreateGXRMinstance(header);
+    } catch (const gxrm::DomError& e) {
+      std::printf("error 0x%X\n", e.Error());
+    }
+    IXMLDOMElementPtr root;
+    writer.GetRootElem(root);
+    std::printf("root %s\n", root ? root.nodeName().c_str() : "none");
+  }
   return 0;
 }
