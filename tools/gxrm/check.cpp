@@ -93,7 +93,7 @@ class Checker {
   void CheckKind(const dom::Node& kind, const std::string& kindName);
   void CheckType(const dom::Element& type);
   void CheckNamed(const dom::Node& container, const char* element, const char* key);
-  void CheckElementsOnly(const dom::Node& parent);
+  void CheckElementsOnly(const dom::Node& parent, const char* consequence);
 
   dom::Element root_;
   std::set<std::string> floorNames_;  // names of "Floor" elements
@@ -111,7 +111,8 @@ std::vector<std::pair<std::string, std::string>> Checker::Run() {
   if (!floorInfo) Report(root_, "no " + Quoted(fmt::kProjFloorInfo) + ": the floors cannot be listed");
   if (!global) Report(root_, "no " + Quoted(fmt::kGlobalObjList) + ": the global lists cannot be read");
   for (dom::Node child : root_.childNodes()) {
-    if (child == calRule || child == userSec) CheckElementsOnly(child);
+    if (child == calRule) CheckElementsOnly(child, "the rules after it are not returned");
+    if (child == userSec) CheckElementsOnly(child, "reading the cross-sections fails here");
     if (child == floorInfo) CheckFloorInfo(child);
     if (child == global) CheckObjectList(child);
     if (child.nodeType() == dom::NODE_ELEMENT && child.nodeName() == fmt::kFloor) CheckFloor(child);
@@ -224,16 +225,15 @@ void Checker::CheckNamed(const dom::Node& container, const char* element, const 
     }
     if (std::string(element) == fmt::kTypeClass) {
       const dom::Node rules = record.selectSingleNode(fmt::kTypeClassCalRule);
-      if (rules) CheckElementsOnly(rules);
+      if (rules) CheckElementsOnly(rules, "the rules after it are not returned");
     }
   }
 }
 
-void Checker::CheckElementsOnly(const dom::Node& parent) {
+void Checker::CheckElementsOnly(const dom::Node& parent, const char* consequence) {
   for (dom::Node child : parent.childNodes()) {
     if (child.nodeType() != dom::NODE_ELEMENT) {
-      Report(child,
-             "not an element where only elements are read: the elements after it are lost or reading fails");
+      Report(child, std::string("not an element where only elements are read: ") + consequence);
     }
   }
 }

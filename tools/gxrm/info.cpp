@@ -3,6 +3,7 @@
 #include <iostream>
 #include <map>
 #include <memory>
+#include <sstream>
 
 #include "table.h"
 #include "tool.h"
@@ -136,7 +137,9 @@ struct InfoOptions {
 int RunInfo(const InfoOptions& options) {
   CGXRMreader reader;
   Load(reader, options.file);
-  OnFile(options.file, [&] { PrintInfo(reader, std::cout); });
+  std::ostringstream out;  // nothing is printed when the file fails half-way
+  OnFile(options.file, [&] { PrintInfo(reader, out); });
+  std::cout << out.str();
   return kOk;
 }
 
