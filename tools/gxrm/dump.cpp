@@ -64,16 +64,16 @@ Json RuleElements(const dom::Node& parent) {
 }
 
 // A "TypeClass" or "Instance": id, name, then its attribute lists.
-struct ListSpec {
+struct ChildList {
   const char* key;      // JSON member
   const char* element;  // child element of the record
 };
 
 Json RecordToJson(const dom::Element& element, const char* idAttribute, const char* nameAttribute,
-                  std::initializer_list<ListSpec> lists) {
+                  std::initializer_list<ChildList> lists) {
   Json json = {{key::kId, element.getAttribute(idAttribute)},
                {key::kName, element.getAttribute(nameAttribute)}};
-  for (const ListSpec& list : lists) PutList(json, list.key, ChildAttributes(element, list.element));
+  for (const ChildList& list : lists) PutList(json, list.key, ChildAttributes(element, list.element));
   return json;
 }
 

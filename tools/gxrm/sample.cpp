@@ -28,7 +28,7 @@ constexpr int kGroundHeight = 4200;        // storey heights, mm
 constexpr int kStoreyHeight = 3600;
 
 // One type definition every floor and the global list carry.
-struct TypeSpec {
+struct SampleType {
   Type type;
   const char* name;
   const char* material;  // "" for none
@@ -36,7 +36,7 @@ struct TypeSpec {
   int h;                 // section height, 0 for none
 };
 
-const TypeSpec kTypes[] = {
+const SampleType kTypes[] = {
     {GXRM_objType_base::AXIS_GRID, "轴网-1", "", 0, 0},
     {GXRM_objType_base::FRAME_COLUMN, "KZ-1", "现浇混凝土 C30", 500, 500},
     {GXRM_objType_base::FRAME_BEAM, "KL-1", "现浇混凝土 C30", 300, 600},
@@ -195,17 +195,17 @@ void BuildingSample::Storey(int level) {
 }
 
 void BuildingSample::TypeDefinitions(const CString* floor) {
-  for (const TypeSpec& spec : kTypes) {
-    CGXRMobjType type(Gbk(spec.name), spec.type, Gbk(NextId()));
-    if (*spec.material != '\0') type.AddAttNode(Record({{"Material", spec.material}, {"备注", "按图纸"}}));
-    type.AddGeoAttNode(Record({{"Height", spec.h > 0 ? Num(spec.h) : "层高"}}));
-    if (spec.b > 0) {
+  for (const SampleType& entry : kTypes) {
+    CGXRMobjType type(Gbk(entry.name), entry.type, Gbk(NextId()));
+    if (*entry.material != '\0') type.AddAttNode(Record({{"Material", entry.material}, {"备注", "按图纸"}}));
+    type.AddGeoAttNode(Record({{"Height", entry.h > 0 ? Num(entry.h) : "层高"}}));
+    if (entry.b > 0) {
       type.AddSection(Record({{fmt::kAttSecId, "04000005"},
                               {fmt::kAttSecName, "矩形"},
-                              {"b", Num(spec.b)},
-                              {"h", Num(spec.h)}}));
+                              {"b", Num(entry.b)},
+                              {"h", Num(entry.h)}}));
     }
-    type.AddSpAttNode(Record({{"Speciality", spec.type == GXRM_objType_base::ROOM ? "装饰" : "土建"}}));
+    type.AddSpAttNode(Record({{"Speciality", entry.type == GXRM_objType_base::ROOM ? "装饰" : "土建"}}));
     if (floor != nullptr) {
       type.AppendCalRule(Rule("CalItem", {{"name", "体积"}, {"unit", "m3"}}, "L*B*H"));
       type.AppendCalRule(Rule("CalItem", {{"name", "模板面积"}, {"unit", "m2"}}, "2*(B+H)*L"));
