@@ -1,7 +1,9 @@
 // Loading: expat parses strictly and builds the pugixml tree.
 #include <expat.h>
+#include <sys/stat.h>
 #include <iconv.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -67,16 +69,19 @@ class Loader {
   Loader(const Loader&) = delete;
   Loader& operator=(const Loader&) = delete;
 
-  bool Run(std::FILE* file) {
-    std::string buf(kChunk, '\0');
-    size_t n = std::fread(buf.data(), 1, buf.size(), file);
+  // Parses the file in chunks; a small file costs a buffer of its own size
+  // (0: size unknown).
+  bool Run(std::FILE* file, size_t file_size) {
+    size_t size = file_size == 0 ? kChunk : std::min(file_size + 1, kChunk);
+    std::unique_ptr<char[]> buf(new char[size]);
+    size_t n = std::fread(buf.get(), 1, size, file);
     if (std::ferror(file)) return Fail(-1, std::string("read error: ") + std::strerror(errno));
-    if (!Start(std::string_view(buf.data(), n))) return false;
+    if (!Start(std::string_view(buf.get(), n))) return false;
     while (true) {
-      bool last = n < buf.size();
-      if (!Feed(std::string_view(buf.data(), n), last)) return false;
+      bool last = n < size;
+      if (!Feed(std::string_view(buf.get(), n), last)) return false;
       if (last) break;
-      n = std::fread(buf.data(), 1, buf.size(), file);
+      n = std::fread(buf.get(), 1, size, file);
       if (std::ferror(file)) return Fail(-1, std::string("read error: ") + std::strerror(errno));
     }
     return Finish();
@@ -275,7 +280,9 @@ bool Document::load(const std::string& path) {
   Loader loader(impl);
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
   if (!file) return loader.Fail(-1, "cannot open '" + path + "': " + std::strerror(errno));
-  return loader.Run(file.get());
+  struct stat info;
+  size_t size = ::fstat(::fileno(file.get()), &info) == 0 && info.st_size > 0 ? info.st_size : 0;
+  return loader.Run(file.get(), size);
 }
 
 bool Document::loadXML(std::string_view xml) {
