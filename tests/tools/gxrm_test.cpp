@@ -106,24 +106,24 @@ Json MinimalModel() {
 
 TEST(GxrmUsage, BadUsageExitsTwoWithOneLine) {
   const fs::path dir = WorkDir();
-  const std::vector<std::vector<std::string>> cases = {
-      {},
-      {"bogus"},
-      {"dump"},
-      {"build", "only-json.json"},
-      {"sample", "--floors", "0"},
-      {"sample", "--bays", "3"},
-      {"dump", "x.gxrm", "--type", "墙"},
-      {"rename", "x.gxrm", "1F", "99", "a", "b"},
-      {"catalogue", "--map", "4", "1", "1"},
-      {"catalogue", "--section", "metric", "1", "1"},
-      {"info", "a.gxrm", "b.gxrm"},
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{}, "subcommand is required"},
+      {{"bogus"}, "unknown command 'bogus'"},
+      {{"dump"}, "FILE is required"},
+      {{"build", "only-json.json"}, "FILE is required"},
+      {{"sample", "--floors", "0"}, "--floors"},
+      {{"sample", "--bays", "3"}, "--bays"},
+      {{"dump", "x.gxrm", "--type", "墙"}, "unknown component type '墙'"},
+      {{"rename", "x.gxrm", "1F", "48", "a", "b"}, "unknown component type '48'"},
+      {{"catalogue", "--map", "4", "1", "1"}, "unknown speciality '4'"},
+      {{"catalogue", "--section", "metric", "1", "1"}, "unknown section vocabulary 'metric'"},
+      {{"info", "a.gxrm", "b.gxrm"}, "b.gxrm"},
   };
-  for (const auto& args : cases) {
+  for (const auto& [args, fragment] : cases) {
     std::string key;
     for (const auto& arg : args) key += arg + " ";
     SCOPED_TRACE("gxrm " + key);
-    ExpectFailure(Gxrm(args, dir), {});
+    ExpectFailure(Gxrm(args, dir), {fragment});
   }
 }
 
@@ -396,12 +396,11 @@ TEST(GxrmRename, RenamesEveryMatchOfOneFloorAndSavesInPlace) {
   const Outcome run = Gxrm({"rename", "a.gxrm", "第1层", "框架柱", "KZ-1", "KZ-甲"}, dir);
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, "a.gxrm: 4 instances renamed\n");
-  for (const Json& column :
-       Section(DumpJson({"a.gxrm", "--type", "10"}, dir), "Floor")["objects"]["框架柱"]["instances"]) {
+  const Json model = DumpJson({"a.gxrm", "--type", "10"}, dir);
+  for (const Json& column : Section(model, "Floor")["objects"]["框架柱"]["instances"]) {
     EXPECT_EQ(column["name"], "KZ-甲");
   }
-  EXPECT_EQ(Section(DumpJson({"a.gxrm"}, dir), "Floor", 1)["objects"]["框架柱"]["instances"][0]["name"],
-            "KZ-1");
+  EXPECT_EQ(Section(model, "Floor", 1)["objects"]["框架柱"]["instances"][0]["name"], "KZ-1");
 
   const std::string before = ReadFile(dir / "a.gxrm");
   EXPECT_EQ(Gxrm({"rename", "a.gxrm", "第1层", "10", "KZ-1", "X"}, dir).out, "a.gxrm: 0 instances renamed\n");

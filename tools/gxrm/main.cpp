@@ -4,8 +4,18 @@
 // unreadable file or a failed operation, with one line on standard error.
 #include <CLI/CLI.hpp>
 #include <iostream>
+#include <string>
 
 #include "tool.h"
+
+namespace {
+
+// CLI11 reports a mistyped command as a missing one; the tool names it instead.
+bool KnownCommand(CLI::App& app, const std::string& name) {
+  return !app.get_subcommands([&](CLI::App* command) { return command->check_name(name); }).empty();
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   using namespace gxrm::tool;
@@ -20,6 +30,10 @@ int main(int argc, char** argv) {
   AddCheckCommand(app, status);
   AddRenameCommand(app, status);
   AddCatalogueCommand(app, status);
+  if (argc > 1 && argv[1][0] != '-' && !KnownCommand(app, argv[1])) {
+    std::cerr << "gxrm: unknown command '" << argv[1] << "' (see --help)\n";
+    return kFailure;
+  }
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
