@@ -171,6 +171,17 @@ TEST(GxrmSample, WritesTheBuildingDeterministically) {
 }
 
 // The info table counts what the writer was given: per kind, "types/instances".
+TEST(GxrmInfo, FileWithoutSectionsSaysSo) {
+  const fs::path dir = WorkDir();
+  const Outcome info = Gxrm({"info", Data("bare.gxrm")}, dir);
+  ASSERT_EQ(info.status, 0) << info.err;
+  EXPECT_NE(info.out.find("header:         note=no sections at all\n"), std::string::npos) << info.out;
+  EXPECT_NE(info.out.find("project:        (none)\n"), std::string::npos);
+  EXPECT_EQ(info.out.find("floors ("), std::string::npos);
+  EXPECT_EQ(info.out.find("(global)"), std::string::npos);
+  EXPECT_NE(info.out.find("calculation rules (0 of 0 nodes):"), std::string::npos);
+}
+
 TEST(GxrmSample, BaysAndFloorsDecideTheCounts) {
   const fs::path dir = WorkDir();
   ASSERT_EQ(Gxrm({"sample", "small.gxrm", "--floors", "2", "--bays", "1", "2"}, dir).status, 0);
@@ -233,6 +244,19 @@ TEST(GxrmDumpBuild, DumpKeepsIdsOrderParametersAndRuleTrees) {
   EXPECT_EQ(column["instances"].size(), 4u);
   EXPECT_FALSE(Section(model, "GlobalObjList")["objects"]["框架柱"]["types"][0].contains("rules"));
   EXPECT_EQ(Section(model, "CalRule")["rules"][2]["children"].size(), 2u);
+}
+
+// A floor whose name repeats is dumped with its own (empty) lists, not with
+// those of the first floor of that name.
+TEST(GxrmDumpBuild, DumpWalksEachFloorItself) {
+  const fs::path dir = WorkDir();
+  const Json model = DumpJson({Data("problems.gxrm")}, dir);
+  const Json& first = Section(model, "Floor", 0)["objects"]["轴网"];
+  EXPECT_EQ(first["types"][0]["id"], "1");
+  EXPECT_EQ(first["types"][0]["name"], "");
+  EXPECT_EQ(first["instances"].size(), 2u);
+  EXPECT_TRUE(Section(model, "Floor", 1)["objects"].empty());
+  EXPECT_EQ(Section(model, "Floor", 1)["attributes"]["floorname"], "1F");
 }
 
 TEST(GxrmDumpBuild, FloorAndTypeFiltersKeepOnlyTheirRecords) {
