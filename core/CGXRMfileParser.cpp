@@ -3,6 +3,9 @@
 #include "core/GXRMdomImpl.h"
 #include "core/GXRMtext.h"
 
+#include <new>
+#include <string>
+
 using gxrm::dom::detail::Access;
 
 CGXRMfileParser::CGXRMfileParser() = default;
@@ -32,19 +35,59 @@ bool CGXRMfileParser::GetRootElem(IXMLDOMElementPtr& root) {
   return true;
 }
 
+namespace {
+
+// Sets the record's attributes, converted to UTF-8, in the record's order.
+void SetRecordAttributes(pugi::xml_node elem, const CGXRMnode& record) {
+  std::string att_utf8, value_utf8;
+  for (const auto& [att, value] : record.Atts()) {
+    gxrm::dom::detail::SetAttributeOfNew(elem, gxrm::AsUtf8(att, att_utf8, "attribute name"),
+                                         gxrm::AsUtf8(value, value_utf8, "attribute value"));
+  }
+}
+
+// True when the element can be built in place under `parent`: an element of
+// the same document. Anything else takes the DOM's general road.
+bool CanBuildInPlace(const gxrm::dom::Document& doc, const IXMLDOMElementPtr& parent) {
+  return parent && Access::Impl(parent) == Access::Impl(doc);
+}
+
+}  // namespace
+
 IXMLDOMElementPtr CGXRMfileParser::AddChild(const CString& name, const CGXRMnode& record,
                                             IXMLDOMElementPtr parent) {
   if (!m_pDoc) gxrm::ThrowDomError(gxrm::kErrPointer, "AddChild without a document");
-  std::string name_utf8, att_utf8, value_utf8;
-  IXMLDOMElementPtr elem = m_pDoc.createElement(gxrm::AsUtf8(name, name_utf8, "element name"));
-  for (const auto& [att, value] : record.Atts()) {
-    elem.setAttribute(gxrm::AsUtf8(att, att_utf8, "attribute name"),
-                      gxrm::AsUtf8(value, value_utf8, "attribute value"));
+  std::string name_utf8;
+  std::string_view elem_name = gxrm::AsUtf8(name, name_utf8, "element name");
+  if (!CanBuildInPlace(m_pDoc, parent)) {
+    // Made apart, then attached: an empty parent raises only after the name
+    // and the attributes were found good, and the document stays unchanged.
+    IXMLDOMElementPtr elem = m_pDoc.createElement(elem_name);
+    SetRecordAttributes(Access::Pugi(elem), record);
+    if (!parent) gxrm::ThrowDomError(gxrm::kErrPointer, "AddChild under an empty parent handle");
+    elem = parent.appendChild(elem);
+    elem.appendChild(m_pDoc.createTextNode("\n"));
+    return elem;
   }
-  if (!parent) gxrm::ThrowDomError(gxrm::kErrPointer, "AddChild under an empty parent handle");
-  parent.appendChild(elem);
-  elem.appendChild(m_pDoc.createTextNode("\n"));
-  return elem;
+  // Built where it belongs, and taken out again if a name or value is refused.
+  gxrm::dom::detail::CheckName(elem_name, "element name");
+  gxrm::dom::detail::DocImpl& impl = *Access::Impl(m_pDoc);
+  pugi::xml_node under = Access::Pugi(parent);
+  pugi::xml_node elem = under.append_child(pugi::node_element);
+  try {
+    // The view ends where its string does: in `name` or in `name_utf8`.
+    if (!elem || !elem.set_name(elem_name.data())) throw std::bad_alloc();
+    SetRecordAttributes(elem, record);
+    if (!elem.append_child(pugi::node_pcdata).set_value("\n")) throw std::bad_alloc();
+  } catch (const std::bad_alloc&) {
+    under.remove_child(elem);
+    gxrm::ThrowDomError(gxrm::kErrOutOfMemory, "AddChild");
+  } catch (...) {
+    under.remove_child(elem);
+    throw;
+  }
+  if (impl.TouchesRoot(under)) ++impl.rootGeneration;
+  return IXMLDOMElementPtr(Access::MakeNode(Access::Impl(m_pDoc), elem));
 }
 
 IXMLDOMElementPtr CGXRMfileParser::AddChild(const CString& name, const std::vector<CGXRMnode>& records,

@@ -77,9 +77,26 @@ IXMLDOMElementPtr Wrap(const IXMLDOMElementPtr& from, pugi::xml_node n) {
   return IXMLDOMElementPtr(Access::MakeNode(Access::Impl(from), n));
 }
 
-// The first child element of that name, as selectSingleNode gives it.
+// The first child element of that name, as selectSingleNode gives it; an
+// empty parent raises the DOM error.
 IXMLDOMElementPtr FirstChild(const IXMLDOMElementPtr& parent, const char* name) {
-  return IXMLDOMElementPtr(parent.selectSingleNode(name));
+  if (!parent) return IXMLDOMElementPtr(parent.selectSingleNode(name));
+  for (pugi::xml_node c = Access::Pugi(parent).first_child(); c; c = c.next_sibling()) {
+    if (c.type() == pugi::node_element && std::strcmp(c.name(), name) == 0) return Wrap(parent, c);
+  }
+  return IXMLDOMElementPtr();
+}
+
+// The kind element names, made once.
+const char* KindName(GXRM_obj_base::Kind kind) {
+  static const std::vector<CString> names = [] {
+    std::vector<CString> v;
+    for (int k = 0; k < CGXRMobjBase::GetObjCount(); ++k) {
+      v.push_back(CGXRMobjBase::GetObjNamebyKind(static_cast<GXRM_obj_base::Kind>(k)));
+    }
+    return v;
+  }();
+  return kind >= 0 && static_cast<size_t>(kind) < names.size() ? names[kind].c_str() : "";
 }
 
 [[noreturn]] void ThrowMissingKey(const char* element, const char* attribute) {
@@ -128,7 +145,7 @@ bool CGXRMfileParser::GetObjRootNode(const CString& floor, GXRM_obj_base::Kind k
                                      IXMLDOMElementPtr& node) {
   IXMLDOMElementPtr floor_elem;
   if (!GetFloorNode(floor, floor_elem)) return false;
-  IXMLDOMElementPtr kind_elem = FirstChild(floor_elem, CGXRMobjBase::GetObjNamebyKind(kind).c_str());
+  IXMLDOMElementPtr kind_elem = FirstChild(floor_elem, KindName(kind));
   if (!kind_elem) return false;
   node = kind_elem;
   return true;
@@ -138,7 +155,7 @@ bool CGXRMfileParser::GetObjRootNode(GXRM_obj_base::Kind kind, IXMLDOMElementPtr
   IXMLDOMElementPtr root = RequireRoot();
   const RootIndex& index = IndexOf(root);
   if (!index.global) gxrm::ThrowDomError(gxrm::kErrPointer, "the document has no global object list");
-  node = FirstChild(Wrap(root, pugi::xml_node(index.global)), CGXRMobjBase::GetObjNamebyKind(kind).c_str());
+  node = FirstChild(Wrap(root, pugi::xml_node(index.global)), KindName(kind));
   return static_cast<bool>(node);
 }
 

@@ -9,6 +9,8 @@
 namespace gxrm::dom {
 
 using detail::Access;
+using detail::CheckName;
+using detail::CheckText;
 using detail::DocImpl;
 
 namespace detail {
@@ -52,6 +54,19 @@ Document Access::MakeDocument(const std::shared_ptr<DocImpl>& doc) {
   return d;
 }
 
+void CheckName(std::string_view name, const char* what) {
+  if (!xml::IsName(name)) {
+    ThrowDomError(kErrInvalidArg, std::string(what) + " '" + std::string(name) +
+                                      "' is no legal XML name");
+  }
+}
+
+void CheckText(std::string_view text, const char* what) {
+  if (!xml::IsText(text)) {
+    ThrowDomError(kErrInvalidArg, std::string(what) + " holds a character XML 1.0 cannot carry");
+  }
+}
+
 DocImpl& Access::Require(const Node& n, const char* operation) {
   if (!n.node_) ThrowDomError(kErrPointer, std::string(operation) + " on an empty handle");
   return *n.doc_;
@@ -60,21 +75,6 @@ DocImpl& Access::Require(const Node& n, const char* operation) {
 }  // namespace detail
 
 namespace {
-
-// Raises 0x80070057 unless `name` is a legal XML name.
-void CheckName(std::string_view name, const char* what) {
-  if (!xml::IsName(name)) {
-    ThrowDomError(kErrInvalidArg, std::string(what) + " '" + std::string(name) +
-                                      "' is no legal XML name");
-  }
-}
-
-// Raises 0x80070057 unless `text` may stand in an XML document.
-void CheckText(std::string_view text, const char* what) {
-  if (!xml::IsText(text)) {
-    ThrowDomError(kErrInvalidArg, std::string(what) + " holds a character XML 1.0 cannot carry");
-  }
-}
 
 void CheckComment(std::string_view text) {
   CheckText(text, "comment");
@@ -370,15 +370,19 @@ Node Element::getAttributeNode(std::string_view name) const {
 
 void Element::setAttribute(std::string_view name, std::string_view value) {
   DocImpl& impl = Access::Require(*this, "setAttribute");
+  pugi::xml_node n(node_);
+  detail::SetAttributeOfNew(n, name, value);
+  if (impl.AttributesTouchRoot(n)) ++impl.rootGeneration;
+}
+
+void detail::SetAttributeOfNew(pugi::xml_node element, std::string_view name, std::string_view value) {
   CheckName(name, "attribute name");
   CheckText(value, "attribute value");
-  pugi::xml_node n(node_);
-  if (impl.AttributesTouchRoot(n)) ++impl.rootGeneration;
   pugi::xml_attribute a;
-  for (a = n.first_attribute(); a; a = a.next_attribute()) {
+  for (a = element.first_attribute(); a; a = a.next_attribute()) {
     if (name == a.name()) break;
   }
-  if (!a) a = n.append_attribute(Terminated(name).c_str());
+  if (!a) a = element.append_attribute(Terminated(name).c_str());
   if (!a || !a.set_value(value.data(), value.size())) ThrowDomError(kErrOutOfMemory, "setAttribute");
 }
 

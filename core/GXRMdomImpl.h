@@ -49,6 +49,14 @@ struct DocImpl {
   pugi::xml_node Root() const;
 };
 
+// Raise 0x80070057 unless `name` is a legal XML name, or `text` may stand in
+// a document; `what` names the text in the message.
+void CheckName(std::string_view name, const char* what);
+void CheckText(std::string_view text, const char* what);
+// Sets an attribute of an element as Element::setAttribute does, without
+// tracking the navigation index: for elements no index can contain yet.
+void SetAttributeOfNew(pugi::xml_node element, std::string_view name, std::string_view value);
+
 // Conversions between handles and pugixml nodes inside the library.
 struct Access {
   static Node MakeNode(const std::shared_ptr<DocImpl>& doc, pugi::xml_node n);

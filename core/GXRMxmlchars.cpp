@@ -127,10 +127,21 @@ bool IsName(std::string_view utf8) {
 
 bool IsText(std::string_view utf8) {
   size_t pos = 0;
-  while (pos < utf8.size()) {
+  const size_t size = utf8.size();
+  while (pos < size) {
     unsigned char c = utf8[pos];
-    if (c < 0x80 && (kAscii[c] & kPlainText)) {
+    if (c < 0x80) {
+      if (!(kAscii[c] & kPlainText) && c != '\t' && c != '\n' && c != '\r') return false;
       ++pos;
+      continue;
+    }
+    // Three-byte characters, the Chinese text, checked without decoding:
+    // no overlong form, no surrogate, not U+FFFE or U+FFFF.
+    if (c >= 0xE1 && c <= 0xEF && c != 0xED && pos + 2 < size) {
+      unsigned char c1 = utf8[pos + 1], c2 = utf8[pos + 2];
+      if ((c1 & 0xC0) != 0x80 || (c2 & 0xC0) != 0x80) return false;
+      if (c == 0xEF && c1 == 0xBF && c2 >= 0xBE) return false;
+      pos += 3;
       continue;
     }
     char32_t cp = Decode(utf8, pos);
