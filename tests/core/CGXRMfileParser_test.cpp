@@ -3,19 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "ParserFixture.h"
 #include "core/GXRMtext.h"
 
 namespace {
 
-CGXRMnode Record(std::initializer_list<std::pair<CString, CString>> pairs) {
-  CGXRMnode node;
-  for (const auto& [name, value] : pairs) node.AddAtt(name, value);
-  return node;
-}
+using gxrm_test::Record;
 
 IXMLDOMElementPtr Root(CGXRMfileParser& parser) {
   IXMLDOMElementPtr root;
@@ -91,14 +84,10 @@ TEST(CGXRMfileParser, FailedAddChildLeavesTheDocumentUnchanged) {
 TEST(CGXRMfileParser, SavesGbkTextAsUtf8ToAGbkPath) {
   TestParser parser;
   ASSERT_TRUE(parser.LoadXml("<r/>"));
-  parser.AddChild("e", Record({{"n", gxrm::FromUtf8("楼层")}}), Root(parser));
-  const char* dir = std::getenv("TMPDIR");
-  std::string utf8_path = std::string(dir ? dir : "/tmp") + "/文件.gxrm";
+  parser.AddChild("e", Record({{"n", "楼层"}}), Root(parser));
+  std::string utf8_path = gxrm_test::TempPath("文件.gxrm");
   parser.SaveGXRMinstance(gxrm::FromUtf8(utf8_path));
-  std::ifstream in(utf8_path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  EXPECT_EQ(text.str(), "<r><e n=\"楼层\">\n</e></r>");
+  EXPECT_EQ(gxrm_test::ReadFile(utf8_path), "<r><e n=\"楼层\">\n</e></r>");
 }
 
 }  // namespace

@@ -2,26 +2,20 @@
 // the library into a fresh directory with its own file and runs a probe.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <fstream>
-#include <sstream>
 #include <string>
+
+#include "TestUtil.h"
 
 namespace {
 
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using gxrm_test::ReadFile;
 
 // Runs the probe with a copy of the library in its own directory, with
 // `ini` as its configuration file (none when `ini` is null); returns what it
 // printed after the path line, then what it wrote to standard error.
 std::string Probe(const std::string& name, const char* ini, const char* args = "") {
-  const char* tmp = std::getenv("TMPDIR");
-  std::string dir = std::string(tmp ? tmp : "/tmp") + "/config_" + name;
+  std::string dir = gxrm_test::TempPath("config_" + name);
   std::string setup = "rm -rf '" + dir + "' && mkdir -p '" + dir + "' && cp '" GXRM_LIBRARY_FILE "' '" +
                       dir + "/" GXRM_LIBRARY_SONAME "'";
   EXPECT_EQ(std::system(setup.c_str()), 0);
@@ -30,10 +24,10 @@ std::string Probe(const std::string& name, const char* ini, const char* args = "
   std::string err = dir + "/err.txt";
   std::string run = "LD_LIBRARY_PATH='" + dir + "' '" GXRM_PROBE "' " + args + " > '" + out + "' 2> '" + err + "'";
   EXPECT_EQ(std::system(run.c_str()), 0);
-  std::string text = Slurp(out);
+  std::string text = ReadFile(out);
   std::string path_line = "path " + dir + "/\n";
   EXPECT_EQ(text.substr(0, path_line.size()), path_line) << "the library's own directory";
-  std::string errors = Slurp(err);
+  std::string errors = ReadFile(err);
   return text.substr(text.find('\n') + 1) + (errors.empty() ? "" : "stderr " + errors);
 }
 

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "TestUtil.h"
 #include "core/CGXRMfileParser.h"
 
 class TestParser : public CGXRMfileParser {
@@ -15,13 +16,4 @@ class TestParser : public CGXRMfileParser {
   gxrm::dom::Document& Doc() { return m_pDoc; }
 };
 
-// Runs `op` and returns the DomError code it raised, or 0.
-template <typename Op>
-uint32_t CodeOf(Op op) {
-  try {
-    op();
-  } catch (const gxrm::DomError& e) {
-    return e.Error();
-  }
-  return 0;
-}
+using gxrm_test::CodeOf;
