@@ -35,6 +35,7 @@
 #include <utility>
 #include <vector>
 
+#include "DirectIconv.h"
 #include "LargeModel.h"
 #include "format/GXRMformat.h"
 #include "reader/CGXRMreader.h"
@@ -150,35 +151,6 @@ class TreeBuilder {
   std::string text_;
 };
 
-// UTF-8 to GBK with iconv; ASCII is copied, as the library does.
-class Gbk {
- public:
-  Gbk() : cd_(iconv_open("GB18030", "UTF-8")) {}
-  ~Gbk() { iconv_close(cd_); }
-  Gbk(const Gbk&) = delete;
-  Gbk& operator=(const Gbk&) = delete;
-
-  std::string operator()(const char* utf8) {
-    size_t size = std::strlen(utf8);
-    bool ascii = true;
-    for (size_t i = 0; i < size && ascii; ++i) ascii = static_cast<unsigned char>(utf8[i]) < 0x80;
-    if (ascii) return std::string(utf8, size);
-    std::string out(size * 2 + 8, '\0');
-    char* src = const_cast<char*>(utf8);
-    char* dst = out.data();
-    size_t src_left = size;
-    size_t dst_left = out.size();
-    if (iconv(cd_, &src, &src_left, &dst, &dst_left) == static_cast<size_t>(-1)) {
-      throw std::runtime_error("invalid UTF-8 in the file");
-    }
-    out.resize(out.size() - dst_left);
-    return out;
-  }
-
- private:
-  iconv_t cd_;
-};
-
 using Pairs = std::vector<std::pair<std::string, std::string>>;
 struct DirectRecord {
   std::string name;
@@ -191,7 +163,7 @@ struct DirectResult {
 // Copies records out of one type container; `lists` names the child lists.
 template <size_t N>
 void CopyRecords(pugi::xml_node container, const char* recordName, const char* nameAtt,
-                 const char* const (&lists)[N], Gbk& gbk, std::vector<DirectRecord>& out) {
+                 const char* const (&lists)[N], gxrm::bench::DirectIconv& gbk, std::vector<DirectRecord>& out) {
   for (pugi::xml_node rec : container.children(recordName)) {
     DirectRecord& r = out.emplace_back();
     r.name = gbk(rec.attribute(nameAtt).value());
@@ -199,7 +171,10 @@ void CopyRecords(pugi::xml_node container, const char* recordName, const char* n
       for (size_t i = 0; i < N; ++i) {
         if (std::strcmp(child.name(), lists[i]) != 0) continue;
         Pairs& pairs = r.lists[i].emplace_back();
-        for (pugi::xml_attribute a : child.attributes()) pairs.emplace_back(gbk(a.name()), gbk(a.value()));
+        for (pugi::xml_attribute a : child.attributes()) {
+          std::string name = gbk(a.name());
+          pairs.emplace_back(std::move(name), gbk(a.value()));
+        }
       }
     }
   }
@@ -211,7 +186,7 @@ DirectResult ReadDirect(const std::string& path) {
   static const char* const kObjLists[] = {format::kObjAtt, format::kObjGeoAtt, format::kObjSection};
   pugi::xml_document doc;
   TreeBuilder(doc).Parse(path);
-  Gbk gbk;
+  gxrm::bench::DirectIconv gbk("GB18030", "UTF-8");
   DirectResult result;
   for (pugi::xml_node list : doc.document_element().children()) {
     if (std::strcmp(list.name(), format::kFloor) != 0 && std::strcmp(list.name(), format::kGlobalObjList) != 0) {

@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "DirectIconv.h"
 #include "LargeModel.h"
 #include "catalogue/CGXRMobjBase.h"
 #include "catalogue/CGXRMobjTypeBase.h"
@@ -43,33 +44,6 @@ const LargeModel& Model(int floors) {
   if (it == models.end()) it = models.emplace(floors, LargeModel::Make(floors)).first;
   return it->second;
 }
-
-// GBK to UTF-8 with iconv; ASCII is copied, as the library does.
-class Utf8 {
- public:
-  Utf8() : cd_(iconv_open("UTF-8", "GB18030")) {}
-  ~Utf8() { iconv_close(cd_); }
-  Utf8(const Utf8&) = delete;
-  Utf8& operator=(const Utf8&) = delete;
-
-  const std::string& operator()(const CString& gbk) {
-    if (std::all_of(gbk.begin(), gbk.end(), [](unsigned char c) { return c < 0x80; })) return out_ = gbk;
-    out_.resize(gbk.size() * 2 + 8);
-    char* src = const_cast<char*>(gbk.data());
-    size_t src_left = gbk.size();
-    char* dst = out_.data();
-    size_t dst_left = out_.size();
-    if (iconv(cd_, &src, &src_left, &dst, &dst_left) == static_cast<size_t>(-1)) {
-      throw std::runtime_error("invalid GBK in the model");
-    }
-    out_.resize(out_.size() - dst_left);
-    return out_;
-  }
-
- private:
-  iconv_t cd_;
-  std::string out_;
-};
 
 // The writer's document built with pugixml alone, containers kept by type.
 class DirectWriter {
@@ -159,7 +133,7 @@ class DirectWriter {
 
   using KindList = std::vector<std::pair<std::string, std::vector<std::pair<int, std::string>>>>;
   static KindList KindsUtf8() {
-    Utf8 utf8;
+    gxrm::bench::DirectIconv utf8("UTF-8", "GB18030");
     std::map<GXRM_obj_base::Kind, CString> kinds;
     CGXRMobjBase::GetALLObjInfo(kinds);
     KindList out;
@@ -174,7 +148,7 @@ class DirectWriter {
 
   const LargeModel& model_;
   pugi::xml_document doc_;
-  Utf8 utf8_;
+  gxrm::bench::DirectIconv utf8_{"UTF-8", "GB18030"};
 };
 
 std::string RootName() { return format::kRootPrefix + CGXRMwriter().GetGXRMversion(); }
