@@ -25,23 +25,25 @@ install_packages() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
 }
 
-# build DIR [cmake options...]
-build() {
+# configure DIR [cmake options...]
+configure() {
   local dir=$1
   shift
   cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-  cmake --build "$dir" -j"$JOBS"
+}
+
+# build DIR [cmake options...]: configure and build everything
+build() {
+  configure "$@"
+  cmake --build "$1" -j"$JOBS"
 }
 
 main_job() {
-  build build
+  configure build
+  cmake --build build -j"$JOBS" --target gxrm
   local bin=build/bin
-  if [ -x $bin/gxrm ]; then
-    $bin/gxrm sample build/building.gxrm
-    $bin/gxrm info build/building.gxrm
-  else
-    $bin/building_example build/building.gxrm
-  fi
+  $bin/gxrm sample build/building.gxrm
+  $bin/gxrm info build/building.gxrm
 }
 
 test_job() {
