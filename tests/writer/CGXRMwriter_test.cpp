@@ -1,164 +1,138 @@
-// The writer's document: root, project sections, object-list skeletons,
-// floors and cross-sections, checked through the text of the saved file,
-// and what each failure leaves in the document.
+// The writer's document through the whole text of the saved file, and what
+// each failure leaves in it.
 #include "writer/CGXRMwriter.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
+#include <sstream>
 #include <string>
 
-#include "WriterTestUtil.h"
+#include "TestUtil.h"
 
 namespace {
 
-using namespace writer_test;
-namespace format = gxrm::format;
+using namespace gxrm_test;
+using namespace GXRM_objType_base;
+constexpr uint32_t kPointer = gxrm::kErrPointer;
 
-// The text between the first `open` and the next `close`.
-std::string Between(const std::string& text, const std::string& open, const std::string& close) {
-  size_t begin = text.find(open);
-  if (begin == std::string::npos) return "<missing " + open + ">";
-  begin += open.size();
-  return text.substr(begin, text.find(close, begin) - begin);
-}
+// Every kind of the catalogue with the names of its types, in order.
+const char* const kCatalogue[] = {
+    "AXIS 轴网", "WALL 剪力墙 砖墙 砼外墙 砼内墙 砖外墙 砖内墙 电梯井墙 间壁墙 0墙", "BEAM 框架梁 次梁 连梁 独立梁 圈梁",
+    "SLAB 现浇板 板洞 楼梯", "COLUMN 框架柱 暗柱 砼柱 砖柱 构造柱 自适应暗柱",
+    "FOUNDATION 独立基础 条形基础 基础连梁 基础主梁 基础次梁 基础梁 砼条基 砖石条基 柱状独立基 满堂基 筏板基础 筏板洞 井坑",
+    "WINDOOR 墙洞 门 窗 飘窗 转角飘窗 填充墙 过梁", "DECORATE 房间", "SLICE 后浇带 建筑面积 自定义线性构件"};
 
-size_t Count(const std::string& text, const std::string& piece) {
-  size_t n = 0;
-  for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) ++n;
-  return n;
-}
-
-// Each kind element of an object list as "KIND: typename ...", a line each.
-std::string KindsAndTypes(const IXMLDOMElementPtr& list) {
-  std::string out;
-  for (gxrm::dom::Node kind : list.childNodes()) {
-    if (kind.nodeType() != gxrm::dom::NODE_ELEMENT) continue;
-    out += kind.nodeName() + ":";
-    for (gxrm::dom::Node type : kind.selectNodes(format::kType)) {
-      out += " " + IXMLDOMElementPtr(type).getAttribute(format::kAttTypeName);
+// An object list's text: every type of the catalogue, its type and instance
+// lists empty unless `fill` gives their content.
+std::string Lists(const std::map<std::string, std::pair<std::string, std::string>>& fill = {}) {
+  std::string text;
+  for (const char* row : kCatalogue) {
+    std::istringstream words(row);
+    std::string kind, type;
+    words >> kind;
+    text += "<" + kind + ">\n";
+    while (words >> type) {
+      const auto [types, objs] = fill.count(type) ? fill.at(type) : std::pair<std::string, std::string>();
+      text += "<Type typename=\"" + type + "\">\n<ObjTypeInfo>\n" + types + "</ObjTypeInfo><ObjInstance>\n" + objs +
+              "</ObjInstance></Type>";
     }
-    out += "\n";
+    text += "</" + kind + ">";
   }
-  return out;
+  return text;
 }
 
-const char kCatalogue[] =
-    "AXIS: 轴网\n"
-    "WALL: 剪力墙 砖墙 砼外墙 砼内墙 砖外墙 砖内墙 电梯井墙 间壁墙 0墙\n"
-    "BEAM: 框架梁 次梁 连梁 独立梁 圈梁\n"
-    "SLAB: 现浇板 板洞 楼梯\n"
-    "COLUMN: 框架柱 暗柱 砼柱 砖柱 构造柱 自适应暗柱\n"
-    "FOUNDATION: 独立基础 条形基础 基础连梁 基础主梁 基础次梁 基础梁 砼条基 砖石条基 柱状独立基 满堂基 "
-    "筏板基础 筏板洞 井坑\n"
-    "WINDOOR: 墙洞 门 窗 飘窗 转角飘窗 填充墙 过梁\n"
-    "DECORATE: 房间\n"
-    "SLICE: 后浇带 建筑面积 自定义线性构件\n";
-
-TEST(CGXRMwriter, RootCarriesVersionAndHeaderInRecordOrder) {
-  CGXRMwriter empty = Started();
-  EXPECT_EQ(Saved(empty), InRoot(""));
-  EXPECT_EQ(RootName(), std::string("GXRMheader_v") + empty.GetGXRMversion());
-
-  CGXRMwriter writer = Started(Record({{"b", "2"}, {"a", "1"}, {"b", "3"}, {"名称", "办公楼"}}));
-  EXPECT_EQ(Saved(writer), InRoot("", " b=\"3\" a=\"1\" 名称=\"办公楼\""));
+std::string InRoot(const std::string& inner, const std::string& atts = "") {
+  const std::string root = "GXRMheader_v" + CGXRMwriter().GetGXRMversion();
+  return "<" + root + atts + ">\n" + inner + "</" + root + ">";
 }
 
-TEST(CGXRMwriter, ProjectSectionsAppendInCallOrderEvenWhenRepeated) {
+// The file of a writer from WithFloor1F() whose lists hold `global` and `floor`.
+std::string OneFloor(const std::string& global, const std::string& floor) {
+  return InRoot("<ProjFloorInfo>\n<FloorInfo FInfo002=\"1F\">\n</FloorInfo></ProjFloorInfo><GlobalObjList>\n" +
+                global + "</GlobalObjList><Floor floorname=\"1F\" basepoint=\"\">\n" + floor + "</Floor>");
+}
+
+CGXRMwriter Started() {
+  CGXRMwriter writer;
+  CGXRMnode header;
+  EXPECT_TRUE(writer.CreateGXRMinstance(header));
+  return writer;
+}
+
+CGXRMwriter WithFloor1F() {
   CGXRMwriter writer = Started();
-  EXPECT_TRUE(writer.CreateProjSetting(Record({{"工程名称", "住宅楼"}, {"a", ""}})));
-  EXPECT_TRUE(writer.CreateCalRule(CGXRMnode()));
-  EXPECT_TRUE(writer.CreateProjUseSecInfo(Record({{"n", "1"}})));
-  EXPECT_TRUE(writer.CreateProjSetting(Record({{"x", "<&\">"}})));
-  EXPECT_EQ(Saved(writer), InRoot("<ProjSetting 工程名称=\"住宅楼\" a=\"\">\n</ProjSetting>"
-                                  "<CalRule>\n</CalRule>"
-                                  "<UserSecInfo n=\"1\">\n</UserSecInfo>"
-                                  "<ProjSetting x=\"&lt;&amp;&quot;>\">\n</ProjSetting>"));
+  EXPECT_TRUE(writer.CreateProjFloorInfo(CGXRMnode()) && writer.AddFloor("1F", Record({{"FInfo002", "1F"}})));
+  return writer;
 }
 
-TEST(CGXRMwriter, CrossSectionsNeedTheirContainerAndKeepOnlyTheRecord) {
+// Saves into this test's own file and reads it back.
+std::string Saved(CGXRMwriter& writer) {
+  const std::string path = TempPath(testing::UnitTest::GetInstance()->current_test_info()->name() + std::string(".x"));
+  writer.SaveGXRMinstance(path);
+  return ReadFile(path);
+}
+
+TEST(CGXRMwriter, RootAndSectionsAppendInCallOrderThroughEveryCopy) {
+  CGXRMwriter writer, assigned;
+  CGXRMnode header = Record({{"b", "2"}, {"a", "1"}, {"b", "3"}, {"名称", "办公楼"}});
+  CGXRMnode sec = Record({{"SecID", "1"}, {"SecName", "矩形"}}), point = Record({{"Point", "0,0;1,1"}});
+  ASSERT_TRUE(writer.CreateGXRMinstance(header));
+  CGXRMwriter copy(writer);
+  assigned = copy;
+  assigned = assigned;
+  EXPECT_FALSE(writer.AddSec(Gbk("矩形"), sec));  // no cross-section container yet
+  EXPECT_TRUE(writer.CreateProjSetting(Record({{"工程名称", "住宅楼"}, {"a", ""}})) &&
+              copy.CreateCalRule(CGXRMnode()) && assigned.CreateProjUseSecInfo(Record({{"n", "1"}})) &&
+              writer.AddSec(Gbk("矩形"), sec) && copy.AddSec("ignored", point) &&
+              assigned.CreateProjSetting(Record({{"x", "<&\">"}})));
+  const std::string atts = " b=\"3\" a=\"1\" 名称=\"办公楼\"", text = Saved(writer);
+  EXPECT_EQ(text, InRoot("<ProjSetting 工程名称=\"住宅楼\" a=\"\">\n</ProjSetting><CalRule>\n</CalRule>"
+                         "<UserSecInfo n=\"1\">\n<SecInfo SecID=\"1\" SecName=\"矩形\">\n</SecInfo>"
+                         "<SecInfo Point=\"0,0;1,1\">\n</SecInfo></UserSecInfo>"
+                         "<ProjSetting x=\"&lt;&amp;&quot;>\">\n</ProjSetting>",
+                         atts));
+  // A new document for one leaves the copies the old one.
+  ASSERT_TRUE(writer.CreateGXRMinstance(header));
+  EXPECT_EQ(Saved(writer), InRoot("", atts));
+  EXPECT_EQ(Saved(copy), text);
+}
+
+TEST(CGXRMwriter, FloorsFollowTheGlobalListAndEachListHoldsTheWholeCatalogue) {
   CGXRMwriter writer = Started();
-  CGXRMnode sec = Record({{format::kAttSecId, "1"}, {format::kAttSecName, "矩形"}});
-  EXPECT_FALSE(writer.AddSec(G("矩形"), sec));
-  EXPECT_EQ(Saved(writer), InRoot(""));
-
-  writer.CreateProjUseSecInfo(CGXRMnode());
-  EXPECT_TRUE(writer.AddSec(G("矩形"), sec));
-  CGXRMnode second = Record({{"Point", "0,0;1,1"}});
-  EXPECT_TRUE(writer.AddSec("ignored", second));
-  EXPECT_EQ(Saved(writer), InRoot("<UserSecInfo>\n<SecInfo SecID=\"1\" SecName=\"矩形\">\n</SecInfo>"
-                                  "<SecInfo Point=\"0,0;1,1\">\n</SecInfo></UserSecInfo>"));
-}
-
-TEST(CGXRMwriter, ObjectListsHoldTheWholeCatalogueInOrder) {
-  CGXRMwriter writer = WithFloors({"1F"});
-  IXMLDOMElementPtr global(Root(writer).selectSingleNode(format::kGlobalObjList));
-  IXMLDOMElementPtr floor;
-  ASSERT_TRUE(writer.GetFloorNode("1F", floor));
-  EXPECT_EQ(KindsAndTypes(global), kCatalogue);
-  EXPECT_EQ(KindsAndTypes(floor), kCatalogue);
-
-  std::string text = Saved(writer);
-  std::string globalText = Between(text, "<GlobalObjList>\n", "</GlobalObjList>");
-  EXPECT_EQ(globalText, Between(text, "<Floor floorname=\"1F\" basepoint=\"\">\n", "</Floor>"));
-  EXPECT_EQ(globalText.rfind("<AXIS>\n<Type typename=\"轴网\">\n<ObjTypeInfo>\n</ObjTypeInfo>"
-                             "<ObjInstance>\n</ObjInstance></Type></AXIS><WALL>\n",
-                             0),
-            0u);
-  EXPECT_EQ(Count(globalText, "<ObjTypeInfo>\n</ObjTypeInfo><ObjInstance>\n</ObjInstance></Type>"), 48u);
-  EXPECT_EQ(Count(text, "/>"), 0u);
-}
-
-TEST(CGXRMwriter, FloorsGoUnderRootAfterGlobalListAndInfoUnderFloorInfo) {
-  CGXRMwriter writer = Started();
-  writer.CreateProjSetting(CGXRMnode());
-  EXPECT_TRUE(writer.CreateProjFloorInfo(Record({{"层数", "2"}})));
-  EXPECT_TRUE(writer.AddFloor(G("首层"), Record({{"FInfo002", "首层"}, {"FInfo003", "0"}})));
+  ASSERT_TRUE(writer.CreateProjSetting(CGXRMnode()) && writer.CreateProjFloorInfo(Record({{"层数", "2"}})));
+  EXPECT_TRUE(writer.AddFloor(Gbk("首层"), Record({{"FInfo002", "首层"}, {"FInfo003", "0"}})));
   EXPECT_TRUE(writer.AddFloor("2F", CGXRMnode()));
-  std::string text = Saved(writer);
-  EXPECT_EQ(text.rfind("<" + RootName() + ">\n<ProjSetting>\n</ProjSetting><ProjFloorInfo 层数=\"2\">\n"
-                      "<FloorInfo FInfo002=\"首层\" FInfo003=\"0\">\n</FloorInfo>"
-                      "<FloorInfo>\n</FloorInfo></ProjFloorInfo><GlobalObjList>\n<AXIS>",
-                      0),
-            0u);
-  size_t global = text.find("</GlobalObjList>");
-  size_t first = text.find("<Floor floorname=\"首层\" basepoint=\"\">\n<AXIS>");
-  size_t second = text.find("<Floor floorname=\"2F\" basepoint=\"\">\n<AXIS>");
-  EXPECT_LT(global, first);
-  EXPECT_LT(first, second);
-  EXPECT_NE(second, std::string::npos);
+  // Parameters change in place, after the base point; floor names match exactly.
+  EXPECT_TRUE(writer.SetFloorParam("2F", "basepoint", "0,0,3.6") && writer.SetFloorParam("2F", Gbk("层高"), "3600") &&
+              writer.SetFloorParam("2F", "basepoint", "1,1"));
+  EXPECT_FALSE(writer.SetFloorParam("2f", "x", "y") || writer.SetFloorParam("2", "x", "y"));
+  EXPECT_EQ(Saved(writer), InRoot("<ProjSetting>\n</ProjSetting><ProjFloorInfo 层数=\"2\">\n"
+                                  "<FloorInfo FInfo002=\"首层\" FInfo003=\"0\">\n</FloorInfo><FloorInfo>\n</FloorInfo>"
+                                  "</ProjFloorInfo><GlobalObjList>\n" + Lists() + "</GlobalObjList>"
+                                  "<Floor floorname=\"首层\" basepoint=\"\">\n" + Lists() + "</Floor>"
+                                  "<Floor floorname=\"2F\" basepoint=\"1,1\" 层高=\"3600\">\n" + Lists() + "</Floor>"));
 }
 
-TEST(CGXRMwriter, FloorParametersChangeInPlaceOrFollowBasepoint) {
-  CGXRMwriter writer = WithFloors({"1F", "1f"});
-  EXPECT_TRUE(writer.SetFloorParam("1F", "basepoint", G("0,0,3.6")));
-  EXPECT_TRUE(writer.SetFloorParam("1F", G("层高"), "3600"));
-  EXPECT_TRUE(writer.SetFloorParam("1F", "basepoint", "1,1"));
-  EXPECT_FALSE(writer.SetFloorParam("1", "x", "y"));
-  EXPECT_FALSE(writer.SetFloorParam("2F", "x", "y"));
-  std::string text = Saved(writer);
-  EXPECT_NE(text.find("<Floor floorname=\"1F\" basepoint=\"1,1\" 层高=\"3600\">\n<AXIS>"), std::string::npos);
-  EXPECT_NE(text.find("<Floor floorname=\"1f\" basepoint=\"\">\n<AXIS>"), std::string::npos);
-  EXPECT_EQ(text.find(" x="), std::string::npos);
-}
-
-TEST(CGXRMwriter, AddFloorWithoutFloorInformationRaisesAndChangesNothing) {
-  CGXRMwriter writer = Started();
-  writer.CreateProjSetting(CGXRMnode());
-  std::string before = Saved(writer);
-  EXPECT_EQ(CodeOf([&] { writer.AddFloor("1F", Record({{"FInfo002", "1F"}})); }), gxrm::kErrPointer);
-  EXPECT_EQ(Saved(writer), before);
-  IXMLDOMElementPtr floor;
-  EXPECT_FALSE(writer.GetFloorNode("1F", floor));
-}
-
-TEST(CGXRMwriter, BadNamesAndTextRaiseBeforeTheElementIsAttached) {
-  CGXRMwriter writer = WithFloors({"1F"});
-  writer.CreateProjUseSecInfo(CGXRMnode());
-  std::string before = Saved(writer);
-  CGXRMnode badName = Record({{"ok", "1"}, {"bad name", "2"}});
-  CGXRMnode badText;
+TEST(CGXRMwriter, RefusedOperationsRaiseAndChangeNothing) {
+  CGXRMwriter w, bare = Started(), writer = WithFloor1F();
+  CGXRMnode r, badName = Record({{"ok", "1"}, {"bad name", "2"}}), badText;
   badText.AddAtt("v", "\xFF\xFF");
+  const CGXRMobjType type("t", DOOR);
+  const CGXRMobj obj("o", DOOR);
+  // Without a document every operation raises.
+  const std::function<void()> calls[] = {
+      [&] { w.CreateProjSetting(r); }, [&] { w.CreateCalRule(r); }, [&] { w.CreateProjUseSecInfo(r); },
+      [&] { w.CreateProjFloorInfo(r); }, [&] { w.AddFloor("1F", r); }, [&] { w.SetFloorParam("1F", "a", "b"); },
+      [&] { w.AddSec("s", r); }, [&] { w.AddObjType(type); }, [&] { w.AddObjType("1F", type); },
+      [&] { w.AddObj(obj); }, [&] { w.AddObj("1F", obj); }, [&] { w.ClearCalRule(); },
+      [&] { w.AppendCalRule(IXMLDOMElementPtr()); }};
+  for (size_t i = 0; i < std::size(calls); ++i) EXPECT_EQ(CodeOf(calls[i]), kPointer) << "call " << i;
+  EXPECT_EQ(CodeOf([&] { bare.AddFloor("1F", r); }), kPointer);  // no floor information
+  EXPECT_EQ(Saved(bare), InRoot(""));
+  writer.CreateProjUseSecInfo(r);
+  const std::string before = Saved(writer);
   EXPECT_EQ(CodeOf([&] { writer.CreateProjSetting(badName); }), gxrm::kErrInvalidArg);
   EXPECT_EQ(CodeOf([&] { writer.AddSec("s", badName); }), gxrm::kErrInvalidArg);
   EXPECT_EQ(CodeOf([&] { writer.AddFloor("2F", badName); }), gxrm::kErrInvalidArg);
@@ -168,46 +142,82 @@ TEST(CGXRMwriter, BadNamesAndTextRaiseBeforeTheElementIsAttached) {
   EXPECT_EQ(Saved(writer), before);
 }
 
-TEST(CGXRMwriter, WithoutDocumentEveryOperationRaisesPointerError) {
-  CGXRMwriter writer;
-  CGXRMnode record;
-  const std::pair<const char*, std::function<void()>> calls[] = {
-      {"CreateProjSetting", [&] { writer.CreateProjSetting(record); }},
-      {"CreateCalRule", [&] { writer.CreateCalRule(record); }},
-      {"CreateProjUseSecInfo", [&] { writer.CreateProjUseSecInfo(record); }},
-      {"CreateProjFloorInfo", [&] { writer.CreateProjFloorInfo(record); }},
-      {"AddFloor", [&] { writer.AddFloor("1F", record); }},
-      {"SetFloorParam", [&] { writer.SetFloorParam("1F", "a", "b"); }},
-      {"AddSec", [&] { writer.AddSec("s", record); }},
-      {"AddObjType", [&] { writer.AddObjType(CGXRMobjType("t", GXRM_objType_base::DOOR)); }},
-      {"AddObjType floor", [&] { writer.AddObjType("1F", CGXRMobjType("t", GXRM_objType_base::DOOR)); }},
-      {"AddObj", [&] { writer.AddObj(CGXRMobj("o", GXRM_objType_base::DOOR)); }},
-      {"AddObj floor", [&] { writer.AddObj("1F", CGXRMobj("o", GXRM_objType_base::DOOR)); }},
-      {"ClearCalRule", [&] { writer.ClearCalRule(); }},
-      {"AppendCalRule", [&] { writer.AppendCalRule(IXMLDOMElementPtr()); }},
-      {"SaveGXRMinstance", [&] { writer.SaveGXRMinstance("never.gxrm"); }},
-  };
-  for (const auto& [name, call] : calls) EXPECT_EQ(CodeOf(call), gxrm::kErrPointer) << name;
+// A rule element; without `doc`, the root of a host document of its own.
+IXMLDOMElementPtr Rule(const char* n, gxrm::dom::Document doc = gxrm::dom::Document::create()) {
+  IXMLDOMElementPtr rule = doc.createElement("R");
+  rule.setAttribute("n", n);
+  if (!doc.documentElement()) doc.appendChild(rule);
+  return rule;
 }
 
-TEST(CGXRMwriter, CopiesShareOneDocumentUntilOneStartsAnew) {
-  CGXRMwriter writer = WithFloors({});
-  CGXRMwriter copy(writer);
-  CGXRMwriter assigned;
-  assigned = copy;
-  assigned = assigned;
-  EXPECT_TRUE(copy.AddFloor("1F", CGXRMnode()));
-  EXPECT_TRUE(writer.SetFloorParam("1F", "h", "3"));
-  EXPECT_TRUE(assigned.AddObj("1F", CGXRMobj("c", "1", GXRM_objType_base::FRAME_COLUMN)));
-  std::string text = Saved(writer);
-  EXPECT_EQ(Saved(copy), text);
-  EXPECT_NE(text.find("<Floor floorname=\"1F\" basepoint=\"\" h=\"3\">"), std::string::npos);
-  EXPECT_NE(text.find("<Instance objId=\"1\" objname=\"c\">"), std::string::npos);
+// A rule made by the writer's own document.
+IXMLDOMElementPtr OwnRule(CGXRMwriter& writer, const char* n) {
+  IXMLDOMElementPtr root;
+  EXPECT_TRUE(writer.GetRootElem(root));
+  return Rule(n, root.ownerDocument());
+}
 
-  CGXRMnode header;
-  ASSERT_TRUE(writer.CreateGXRMinstance(header));
-  EXPECT_EQ(Saved(writer), InRoot(""));
-  EXPECT_EQ(Saved(copy), text);
+TEST(CGXRMwriterObjects, TypesAndInstancesHoldIdNameThenTheirListsInFixedOrder) {
+  CGXRMwriter writer = WithFloor1F(), noLists = Started();
+  const IXMLDOMElementPtr foreign = Rule("1");
+  CGXRMobjType type("Q1", SHEAR_WALL, "7"), broken("Q", SHEAR_WALL, "1");  // lists filled against written order
+  type.AddSpAttNode(Record({{"p", "1"}}));
+  type.AddSection(Record({{"s", "1"}}));
+  type.AddGeoAttNode(Record({{"g", "1"}}));
+  type.AddAttNode(Record({{"a", "1"}}));
+  type.AddAttNode(Record({{"材质", "C30"}, {"b", ""}}));
+  type.AppendCalRule(foreign);
+  type.AppendCalRule(OwnRule(writer, "2"));
+  broken.AppendCalRule(OwnRule(writer, "3"));
+  broken.AppendCalRule(IXMLDOMElementPtr());
+  CGXRMobj column(Gbk("KZ1"), "c-1", CONC_COLUMN), door("M1", "9", DOOR);
+  column.AddSection(Record({{"b", "400"}}));
+  column.AddGeoAttNode(Record({{"x", "0"}}));
+  column.AddAttNode(Record({{"标高", "层底"}}));
+  door.AddAttNode(Record({{"a", "1"}}));
+  door.AddGeoAttNode(Record({{"not ok", "2"}}));
+  // Only the floor form writes a type's rules; the host's rule is copied, not taken.
+  EXPECT_TRUE(writer.AddObjType(type) && writer.AddObjType(CGXRMobjType(Gbk("空"), SHEAR_WALL)) &&
+              writer.AddObjType("1F", type) && writer.AddObj("1F", column) && writer.AddObj("1F", column));
+  EXPECT_EQ(foreign.ownerDocument().documentElement(), foreign);
+  // Missing places give false; failures keep what was made before them.
+  EXPECT_FALSE(writer.AddObj("2F", column) || writer.AddObj("1f", column) || writer.AddObjType("2F", type) ||
+               writer.AddObj(CGXRMobj("o", TYPE_NONE)) || writer.AddObjType("1F", CGXRMobjType("t", Type(-1))));
+  noLists.CreateProjSetting(CGXRMnode());
+  EXPECT_EQ(CodeOf([&] { noLists.AddObj(column); }), kPointer);
+  EXPECT_EQ(CodeOf([&] { noLists.AddObjType(type); }), kPointer);
+  EXPECT_EQ(CodeOf([&] { writer.AddObjType("1F", broken); }), kPointer);
+  EXPECT_EQ(CodeOf([&] { writer.AddObj(door); }), gxrm::kErrInvalidArg);
+  const std::string wall =
+      "<TypeClass classId=\"7\" classname=\"Q1\">\n<TypeClassAtt a=\"1\">\n</TypeClassAtt><TypeClassAtt 材质=\"C30\" "
+      "b=\"\">\n</TypeClassAtt><TypeClassGeoAtt g=\"1\">\n</TypeClassGeoAtt><TypeClassSection s=\"1\">\n"
+      "</TypeClassSection><TypeClassSpecialtyAtt p=\"1\">\n</TypeClassSpecialtyAtt>";
+  const std::string instance = "<Instance objId=\"c-1\" objname=\"KZ1\">\n<objAtt 标高=\"层底\">\n</objAtt>"
+                               "<objGeoAtt x=\"0\">\n</objGeoAtt><objSection b=\"400\">\n</objSection></Instance>";
+  const std::string empty = "<TypeClass classId=\"\" classname=\"空\">\n</TypeClass>";
+  const std::string rules = "<TypeClassCalRule>\n<R n=\"1\"/><R n=\"2\"/></TypeClassCalRule></TypeClass>";
+  const std::string partial =
+      "<TypeClass classId=\"1\" classname=\"Q\">\n<TypeClassCalRule>\n<R n=\"3\"/></TypeClassCalRule></TypeClass>";
+  const std::string doorText = "<Instance objId=\"9\" objname=\"M1\">\n<objAtt a=\"1\">\n</objAtt></Instance>";
+  EXPECT_EQ(Saved(writer), OneFloor(Lists({{"剪力墙", {wall + "</TypeClass>" + empty, ""}}, {"门", {"", doorText}}}),
+                                    Lists({{"剪力墙", {wall + rules + partial, ""}}, {"砼柱", {"", instance + instance}}})));
+}
+
+TEST(CGXRMwriterObjects, RulesGoToTheFirstRuleElementMadeWhenMissing) {
+  CGXRMwriter writer = Started();
+  const IXMLDOMElementPtr foreign = Rule("1");
+  writer.CreateProjSetting(CGXRMnode());
+  EXPECT_FALSE(writer.ClearCalRule());
+  EXPECT_TRUE(writer.AppendCalRule(foreign) && writer.AppendCalRule(OwnRule(writer, "2")));
+  EXPECT_EQ(foreign.ownerDocument().documentElement(), foreign);  // copied, not taken
+  EXPECT_EQ(CodeOf([&] { writer.AppendCalRule(IXMLDOMElementPtr()); }), kPointer);
+  writer.CreateCalRule(Record({{"版本", "2013"}}));
+  IXMLDOMElementPtr again = OwnRule(writer, "3");
+  EXPECT_TRUE(writer.AppendCalRule(again) && writer.AppendCalRule(OwnRule(writer, "4")) && writer.AppendCalRule(again));
+  EXPECT_EQ(Saved(writer), InRoot("<ProjSetting>\n</ProjSetting><CalRule>\n<R n=\"1\"/><R n=\"2\"/><R n=\"4\"/>"
+                                  "<R n=\"3\"/></CalRule><CalRule 版本=\"2013\">\n</CalRule>"));
+  EXPECT_TRUE(writer.ClearCalRule() && writer.AppendCalRule(OwnRule(writer, "5")));
+  EXPECT_EQ(Saved(writer), InRoot("<ProjSetting>\n</ProjSetting><CalRule 版本=\"2013\">\n<R n=\"5\"/></CalRule>"));
 }
 
 }  // namespace
