@@ -52,6 +52,26 @@ bool CanBuildInPlace(const gxrm::dom::Document& doc, const IXMLDOMElementPtr& pa
   return parent && Access::Impl(parent) == Access::Impl(doc);
 }
 
+// Builds one element where it belongs, and takes it out again if a name or
+// value is refused. `name` must be a checked name ending where its string ends.
+pugi::xml_node BuildInPlace(gxrm::dom::detail::DocImpl& impl, pugi::xml_node under, std::string_view name,
+                            const CGXRMnode& record) {
+  pugi::xml_node elem = under.append_child(pugi::node_element);
+  try {
+    if (!elem || !elem.set_name(name.data())) throw std::bad_alloc();
+    SetRecordAttributes(elem, record);
+    if (!elem.append_child(pugi::node_pcdata).set_value("\n")) throw std::bad_alloc();
+  } catch (const std::bad_alloc&) {
+    under.remove_child(elem);
+    gxrm::ThrowDomError(gxrm::kErrOutOfMemory, "AddChild");
+  } catch (...) {
+    under.remove_child(elem);
+    throw;
+  }
+  if (impl.TouchesRoot(under)) ++impl.rootGeneration;
+  return elem;
+}
+
 }  // namespace
 
 IXMLDOMElementPtr CGXRMfileParser::AddChild(const CString& name, const CGXRMnode& record,
@@ -69,30 +89,26 @@ IXMLDOMElementPtr CGXRMfileParser::AddChild(const CString& name, const CGXRMnode
     elem.appendChild(m_pDoc.createTextNode("\n"));
     return elem;
   }
-  // Built where it belongs, and taken out again if a name or value is refused.
   gxrm::dom::detail::CheckName(elem_name, "element name");
-  gxrm::dom::detail::DocImpl& impl = *Access::Impl(m_pDoc);
-  pugi::xml_node under = Access::Pugi(parent);
-  pugi::xml_node elem = under.append_child(pugi::node_element);
-  try {
-    // The view ends where its string does: in `name` or in `name_utf8`.
-    if (!elem || !elem.set_name(elem_name.data())) throw std::bad_alloc();
-    SetRecordAttributes(elem, record);
-    if (!elem.append_child(pugi::node_pcdata).set_value("\n")) throw std::bad_alloc();
-  } catch (const std::bad_alloc&) {
-    under.remove_child(elem);
-    gxrm::ThrowDomError(gxrm::kErrOutOfMemory, "AddChild");
-  } catch (...) {
-    under.remove_child(elem);
-    throw;
-  }
-  if (impl.TouchesRoot(under)) ++impl.rootGeneration;
+  pugi::xml_node elem = BuildInPlace(*Access::Impl(m_pDoc), Access::Pugi(parent), elem_name, record);
   return IXMLDOMElementPtr(Access::MakeNode(Access::Impl(m_pDoc), elem));
 }
 
 IXMLDOMElementPtr CGXRMfileParser::AddChild(const CString& name, const std::vector<CGXRMnode>& records,
                                             IXMLDOMElementPtr parent) {
-  IXMLDOMElementPtr last;
-  for (const CGXRMnode& record : records) last = AddChild(name, record, parent);
-  return last;
+  if (records.empty()) return IXMLDOMElementPtr();
+  if (!m_pDoc || !CanBuildInPlace(m_pDoc, parent)) {
+    IXMLDOMElementPtr last;
+    for (const CGXRMnode& record : records) last = AddChild(name, record, parent);
+    return last;
+  }
+  // One name check and one handle for the whole vector.
+  std::string name_utf8;
+  std::string_view elem_name = gxrm::AsUtf8(name, name_utf8, "element name");
+  gxrm::dom::detail::CheckName(elem_name, "element name");
+  pugi::xml_node last;
+  for (const CGXRMnode& record : records) {
+    last = BuildInPlace(*Access::Impl(m_pDoc), Access::Pugi(parent), elem_name, record);
+  }
+  return IXMLDOMElementPtr(Access::MakeNode(Access::Impl(m_pDoc), last));
 }
