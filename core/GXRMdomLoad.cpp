@@ -23,18 +23,30 @@ namespace {
 
 constexpr size_t kChunk = 1 << 20;
 
+// The value of the pseudo-attribute `encoding` of an XML declaration at the
+// very start of the text; "" when there is none.
+std::string DeclaredEncoding(std::string_view head) {
+  const std::string_view blanks = " \t\r\n";
+  // "<?xmlfoo" or "<?xml-x" is a processing instruction, not a declaration.
+  if (head.substr(0, 5) != "<?xml" || head.size() < 6 || blanks.find(head[5]) == std::string_view::npos) {
+    return {};
+  }
+  std::string_view decl = head.substr(0, head.find("?>"));
+  for (size_t at = decl.find("encoding"); at != std::string_view::npos; at = decl.find("encoding", at + 1)) {
+    size_t eq = decl.find_first_not_of(blanks, at + 8);
+    if (eq == std::string_view::npos || decl[eq] != '=') continue;
+    size_t q = decl.find_first_not_of(blanks, eq + 1);
+    if (q == std::string_view::npos || (decl[q] != '"' && decl[q] != '\'')) continue;
+    size_t end = decl.find(decl[q], q + 1);
+    if (end != std::string_view::npos) return std::string(decl.substr(q + 1, end - q - 1));
+  }
+  return {};
+}
+
 // The declared encoding when it is one of the Chinese code pages expat does
 // not know; those files are converted to UTF-8 before parsing.
 std::string ChineseEncoding(std::string_view head) {
-  if (head.substr(0, 5) != "<?xml") return {};
-  std::string_view decl = head.substr(0, head.find("?>"));
-  size_t at = decl.find("encoding");
-  if (at == std::string_view::npos) return {};
-  size_t q = decl.find_first_of("\"'", at);
-  if (q == std::string_view::npos) return {};
-  size_t end = decl.find(decl[q], q + 1);
-  if (end == std::string_view::npos) return {};
-  std::string name(decl.substr(q + 1, end - q - 1));
+  std::string name = DeclaredEncoding(head);
   for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   for (const char* known : {"GBK", "GB2312", "CP936", "GB18030"}) {
     if (name == known) return name;

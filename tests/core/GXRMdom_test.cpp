@@ -178,6 +178,8 @@ TEST(DomLoad, RejectsEveryDocumentThatIsNotWellFormed) {
       "<!DOCTYPE a SYSTEM \"x.dtd\"><a>&ext;</a>",  // entity that would need the DTD
       "<!DOCTYPE a [<!ENTITY e SYSTEM \"file:///etc/hostname\">]><a>&e;</a>",
       "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><a/>",
+      // A processing instruction is no declaration: the GBK text below is no UTF-8.
+      "<?xmlml encoding=\"GBK\"?><a n=\"\xB2\xE3\"/>",
   };
   for (const std::string& xml : broken) {
     Document doc = Document::create();
@@ -216,6 +218,12 @@ TEST(DomLoad, HonoursChineseAndUtf16Encodings) {
   std::string path = TempPath("utf16.xml");
   WriteFile(path, utf16);
   Document doc = Document::create();
+  ASSERT_TRUE(doc.load(path)) << doc.parseError().reason;
+  EXPECT_EQ(doc.documentElement().getAttribute("n"), utf8_attr);
+  // A processing instruction that mentions an encoding changes nothing, and
+  // what was loaded saves into a file that loads again.
+  ASSERT_TRUE(doc.loadXML("<?xml-note encoding=\"GBK\"?><r n=\"" + utf8_attr + "\"/>"));
+  doc.save(path);
   ASSERT_TRUE(doc.load(path)) << doc.parseError().reason;
   EXPECT_EQ(doc.documentElement().getAttribute("n"), utf8_attr);
   // Bytes that are no GBK in a file declared GBK.
