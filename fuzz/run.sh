@@ -2,7 +2,8 @@
 # Builds the reader's fuzz target with clang, AddressSanitizer and
 # UndefinedBehaviorSanitizer in BUILD_DIR, replays the seed corpus, then
 # fuzzes for SECONDS (default 60). New inputs go to BUILD_DIR/fuzz-corpus;
-# findings are written to BUILD_DIR/fuzz-findings and fail the run.
+# findings are written to BUILD_DIR/fuzz-findings and fail the run. The seed
+# is fixed (FUZZ_SEED, default 1) so that a run can be repeated.
 #
 #   fuzz/run.sh build-fuzz 60
 set -euo pipefail
@@ -26,5 +27,5 @@ echo "== replaying the seed corpus"
 "$fuzzer" "$src"/fuzz/corpus/*
 
 echo "== fuzzing for $seconds s"
-"$fuzzer" -max_total_time="$seconds" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
+"$fuzzer" -seed="${FUZZ_SEED:-1}" -max_total_time="$seconds" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
   -dict="$src/fuzz/reader.dict" -artifact_prefix="$findings/" "$work" "$src/fuzz/corpus"
