@@ -27,10 +27,6 @@ struct DocImpl {
   // Lookup cache of the navigation, dropped with the document.
   std::shared_ptr<void> navCache;
 
-  // A node at document level that is not the limbo.
-  bool IsTopLevel(pugi::xml_node n) const {
-    return n.parent() == doc && n != limbo;
-  }
   // True when changing the children of `parent` may change what the
   // document's top two levels look like. Fresh nodes sit in the limbo, so
   // that case is answered first.
