@@ -1,7 +1,6 @@
 // Loading: expat parses strictly and builds the pugixml tree.
 #include <expat.h>
 #include <sys/stat.h>
-#include <iconv.h>
 
 #include <algorithm>
 #include <cctype>
@@ -12,6 +11,7 @@
 #include <string>
 
 #include "core/GXRMdomImpl.h"
+#include "core/GXRMtext.h"
 #include "core/GXRMxmlchars.h"
 
 namespace gxrm::dom {
@@ -43,15 +43,17 @@ std::string DeclaredEncoding(std::string_view head) {
   return {};
 }
 
-// The declared encoding when it is one of the Chinese code pages expat does
-// not know; those files are converted to UTF-8 before parsing.
-std::string ChineseEncoding(std::string_view head) {
+// True when the declared encoding is one of the Chinese code pages expat does
+// not know. Those files are converted to UTF-8 before parsing as the hosts'
+// text is: GBK with the euro byte and GB18030's four-byte codes. Files
+// labelled GB2312 are GBK in practice, and are read so as browsers do.
+bool IsChineseEncoding(std::string_view head) {
   std::string name = DeclaredEncoding(head);
   for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   for (const char* known : {"GBK", "GB2312", "CP936", "GB18030"}) {
-    if (name == known) return name;
+    if (name == known) return true;
   }
-  return {};
+  return false;
 }
 
 // Builds the tree from expat's events under a staging element of the limbo,
@@ -76,7 +78,6 @@ class Loader {
   }
   ~Loader() {
     if (parser_) XML_ParserFree(parser_);
-    if (cd_ != reinterpret_cast<iconv_t>(-1)) iconv_close(cd_);
   }
   Loader(const Loader&) = delete;
   Loader& operator=(const Loader&) = delete;
@@ -115,12 +116,8 @@ class Loader {
 
  private:
   bool Start(std::string_view head) {
-    std::string chinese = ChineseEncoding(head.substr(0, 1024));
-    if (!chinese.empty()) {
-      cd_ = iconv_open("UTF-8", chinese.c_str());
-      if (cd_ == reinterpret_cast<iconv_t>(-1)) return Fail(-1, "unsupported encoding " + chinese);
-    }
-    parser_ = XML_ParserCreate(chinese.empty() ? nullptr : "UTF-8");
+    chinese_ = IsChineseEncoding(head.substr(0, 1024));
+    parser_ = XML_ParserCreate(chinese_ ? "UTF-8" : nullptr);
     if (!parser_) return Fail(-1, "out of memory");
     XML_SetUserData(parser_, this);
     XML_SetElementHandler(parser_, OnStart, OnEnd);
@@ -135,7 +132,7 @@ class Loader {
   }
 
   bool Feed(std::string_view data, bool last) {
-    if (cd_ != reinterpret_cast<iconv_t>(-1)) return FeedConverted(data, last);
+    if (chinese_) return FeedConverted(data, last);
     return Parse(data, last);
   }
 
@@ -143,19 +140,14 @@ class Loader {
   // waits for the next chunk.
   bool FeedConverted(std::string_view data, bool last) {
     pending_in_.append(data);
-    std::string out(pending_in_.size() * 2 + 16, '\0');
-    char* src = pending_in_.data();
-    size_t src_left = pending_in_.size();
-    char* dst = out.data();
-    size_t dst_left = out.size();
-    size_t r = iconv(cd_, &src, &src_left, &dst, &dst_left);
-    if (r == static_cast<size_t>(-1) && (errno == EILSEQ || (errno == EINVAL && last))) {
-      return Fail(-1, "invalid byte sequence for the declared encoding at byte " +
-                          std::to_string(consumed_ + (src - pending_in_.data())));
+    std::string out;
+    bool ok = false;
+    size_t used = AppendGbkAsUtf8(pending_in_, out, last, ok);
+    if (!ok) {
+      return Fail(-1, "invalid byte sequence for the declared encoding at byte " + std::to_string(consumed_ + used));
     }
-    consumed_ += src - pending_in_.data();
-    out.resize(out.size() - dst_left);
-    pending_in_.erase(0, src - pending_in_.data());
+    consumed_ += used;
+    pending_in_.erase(0, used);
     return Parse(out, last);
   }
 
@@ -273,7 +265,7 @@ class Loader {
 
   DocImpl& impl_;
   XML_Parser parser_ = nullptr;
-  iconv_t cd_ = reinterpret_cast<iconv_t>(-1);
+  bool chinese_ = false;
   pugi::xml_node staging_;
   pugi::xml_node cur_;
   std::string text_;

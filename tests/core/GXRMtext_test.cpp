@@ -25,7 +25,7 @@ TEST(GXRMtext, CharactersOutsideGbkUseFourByteSequences) {
 }
 
 TEST(GXRMtext, InvalidTextRaisesNoUnicodeMapping) {
-  for (const char* bad_gbk : {"\x81", "a\x81\x20", "\xFF\xFF", "\x80"}) {
+  for (const char* bad_gbk : {"\x81", "a\x81\x20", "\xFF\xFF"}) {
     EXPECT_EQ(CodeOf([&] { gxrm::ToUtf8(bad_gbk); }), 0x80070459u) << "GBK " << bad_gbk;
   }
   for (const char* bad_utf8 : {"\xC3", "\xC3\x28", "\xED\xA0\x80", "\xF8\x88\x80\x80\x80"}) {
