@@ -11,6 +11,7 @@
 #include <string>
 
 #include "core/GXRMdomImpl.h"
+#include "core/GXRMdomPrint.h"
 #include "core/GXRMerror.h"
 
 namespace gxrm::dom {
@@ -19,8 +20,6 @@ using detail::Access;
 using detail::DocImpl;
 
 namespace {
-
-constexpr unsigned kFormat = pugi::format_raw | pugi::format_no_declaration;
 
 uint32_t CodeForErrno(int err) {
   switch (err) {
@@ -42,9 +41,7 @@ uint32_t CodeForErrno(int err) {
 
 // Writes everything at document level but the limbo.
 void PrintDocument(const DocImpl& impl, pugi::xml_writer& writer) {
-  for (pugi::xml_node n = impl.limbo.next_sibling(); n; n = n.next_sibling()) {
-    n.print(writer, "", kFormat, pugi::encoding_utf8);
-  }
+  detail::PrintNodes(impl.limbo.next_sibling(), writer);
 }
 
 class FdWriter : public pugi::xml_writer {
