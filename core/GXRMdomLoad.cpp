@@ -1,5 +1,6 @@
 // Loading: expat parses strictly and builds the pugixml tree.
 #include <expat.h>
+#include <iconv.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -7,8 +8,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <memory>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "core/GXRMdomImpl.h"
 #include "core/GXRMtext.h"
@@ -43,18 +47,93 @@ std::string DeclaredEncoding(std::string_view head) {
   return {};
 }
 
+std::string DeclaredEncodingUpper(std::string_view head) {
+  std::string name = DeclaredEncoding(head);
+  for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return name;
+}
+
 // True when the declared encoding is one of the Chinese code pages expat does
 // not know. Those files are converted to UTF-8 before parsing as the hosts'
 // text is: GBK with the euro byte and GB18030's four-byte codes. Files
 // labelled GB2312 are GBK in practice, and are read so as browsers do.
 bool IsChineseEncoding(std::string_view head) {
-  std::string name = DeclaredEncoding(head);
-  for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  std::string name = DeclaredEncodingUpper(head);
   for (const char* known : {"GBK", "GB2312", "CP936", "GB18030"}) {
     if (name == known) return true;
   }
   return false;
 }
+
+// The encoding of the bytes expat reads when they are not UTF-8: UTF-16 by
+// its byte order mark or first character, ISO-8859-1 by its label.
+std::string RawEncoding(std::string_view head) {
+  auto starts = [head](std::string_view p) { return head.substr(0, p.size()) == p; };
+  if (starts("\xFE\xFF") || starts(std::string_view("\0<", 2))) return "UTF-16BE";
+  if (starts("\xFF\xFE") || starts(std::string_view("<\0", 2))) return "UTF-16LE";
+  std::string name = DeclaredEncodingUpper(head);
+  return name == "ISO-8859-1" ? name : std::string();
+}
+
+// Raw bytes of the input as UTF-8; false when they do not convert.
+bool RawToUtf8(const std::string& encoding, std::string_view raw, std::string& out) {
+  if (encoding.empty()) {
+    out.assign(raw);
+    return true;
+  }
+  iconv_t cd = iconv_open("UTF-8", encoding.c_str());
+  if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+  out.assign(raw.size() * 3 + 4, '\0');
+  char* src = const_cast<char*>(raw.data());
+  size_t src_left = raw.size();
+  char* dst = out.data();
+  size_t dst_left = out.size();
+  bool ok = iconv(cd, &src, &src_left, &dst, &dst_left) != static_cast<size_t>(-1);
+  iconv_close(cd);
+  out.resize(out.size() - dst_left);
+  return ok;
+}
+
+// The general entities a document declares, to check the references in its
+// attribute values. Where the document has a DTD that is not read (an
+// external subset, parameter entities), expat drops a reference to an entity
+// it does not know from an attribute value without a word; the check finds
+// such references in the raw start tag instead.
+class DeclaredEntities {
+ public:
+  // `value` is null for an external entity.
+  void Declare(const XML_Char* name, const XML_Char* value, int length) {
+    texts_.emplace(name, value ? std::string(value, static_cast<size_t>(length)) : std::string());
+  }
+
+  // The first entity referred to in `text`, or in the text of a declared
+  // entity it refers to, that is neither predefined nor declared; "" if none.
+  std::string FindUndeclared(std::string_view text) const {
+    std::vector<std::string_view> pending{text};
+    std::set<std::string_view> seen;
+    while (!pending.empty()) {
+      std::string_view t = pending.back();
+      pending.pop_back();
+      for (size_t amp = t.find('&'); amp != std::string_view::npos; amp = t.find('&', amp + 1)) {
+        size_t semi = t.find(';', amp);
+        if (semi == std::string_view::npos || t[amp + 1] == '#') continue;
+        std::string_view name = t.substr(amp + 1, semi - amp - 1);
+        if (IsPredefined(name) || !seen.insert(name).second) continue;
+        auto found = texts_.find(std::string(name));
+        if (found == texts_.end()) return std::string(name);
+        pending.push_back(found->second);
+      }
+    }
+    return {};
+  }
+
+ private:
+  static bool IsPredefined(std::string_view name) {
+    return name == "amp" || name == "lt" || name == "gt" || name == "quot" || name == "apos";
+  }
+
+  std::map<std::string, std::string> texts_;
+};
 
 // Builds the tree from expat's events under a staging element of the limbo,
 // so that a failed load never shows a partial document.
@@ -117,6 +196,7 @@ class Loader {
  private:
   bool Start(std::string_view head) {
     chinese_ = IsChineseEncoding(head.substr(0, 1024));
+    raw_encoding_ = chinese_ ? std::string() : RawEncoding(head.substr(0, 1024));
     parser_ = XML_ParserCreate(chinese_ ? "UTF-8" : nullptr);
     if (!parser_) return Fail(-1, "out of memory");
     XML_SetUserData(parser_, this);
@@ -128,6 +208,8 @@ class Loader {
     XML_SetXmlDeclHandler(parser_, OnXmlDecl);
     XML_SetSkippedEntityHandler(parser_, OnSkippedEntity);
     XML_SetExternalEntityRefHandler(parser_, OnExternalEntity);
+    XML_SetNotStandaloneHandler(parser_, OnNotStandalone);
+    XML_SetEntityDeclHandler(parser_, OnEntityDecl);
     return true;
   }
 
@@ -197,6 +279,7 @@ class Loader {
 
   static void OnStart(void* data, const XML_Char* name, const XML_Char** atts) {
     Loader& l = Self(data);
+    if (l.dtd_unread_ && !l.AttributeEntitiesDeclared()) return;
     l.FlushText();
     pugi::xml_node e = l.cur_.append_child(pugi::node_element);
     e.set_name(name);
@@ -251,10 +334,43 @@ class Loader {
 
   // An entity whose declaration was never read would be lost: refuse it.
   static void OnSkippedEntity(void* data, const XML_Char* name, int) {
-    Loader& l = Self(data);
-    l.impl_.parseError.errorCode = XML_ERROR_UNDEFINED_ENTITY;
-    l.impl_.parseError.reason = std::string("undefined entity '") + name + "'";
-    XML_StopParser(l.parser_, XML_FALSE);
+    Self(data).RefuseEntity(std::string("undefined entity '") + name + "'");
+  }
+
+  void RefuseEntity(const std::string& reason) {
+    impl_.parseError.errorCode = XML_ERROR_UNDEFINED_ENTITY;
+    impl_.parseError.reason = reason;
+    XML_StopParser(parser_, XML_FALSE);
+  }
+
+  // From here on expat drops unknown entities from attribute values.
+  static int OnNotStandalone(void* data) {
+    Self(data).dtd_unread_ = true;
+    return XML_STATUS_OK;
+  }
+
+  static void OnEntityDecl(void* data, const XML_Char* name, int is_parameter, const XML_Char* value,
+                           int length, const XML_Char*, const XML_Char*, const XML_Char*, const XML_Char*) {
+    if (!is_parameter) Self(data).entities_.Declare(name, value, length);
+  }
+
+  // False, with the load stopped, when the raw text of the current start
+  // tag refers to an entity that is not declared.
+  bool AttributeEntitiesDeclared() {
+    int offset = 0;
+    int size = 0;
+    const char* context = XML_GetInputContext(parser_, &offset, &size);
+    int count = XML_GetCurrentByteCount(parser_);
+    std::string tag;
+    if (!context || count <= 0 || offset + count > size ||
+        !RawToUtf8(raw_encoding_, std::string_view(context + offset, static_cast<size_t>(count)), tag)) {
+      RefuseEntity("entity references in an attribute value cannot be checked");
+      return false;
+    }
+    std::string name = entities_.FindUndeclared(tag);
+    if (name.empty()) return true;
+    RefuseEntity("undefined entity '" + name + "' in an attribute value");
+    return false;
   }
 
   // External entities are never fetched.
@@ -266,6 +382,9 @@ class Loader {
   DocImpl& impl_;
   XML_Parser parser_ = nullptr;
   bool chinese_ = false;
+  std::string raw_encoding_;
+  bool dtd_unread_ = false;
+  DeclaredEntities entities_;
   pugi::xml_node staging_;
   pugi::xml_node cur_;
   std::string text_;

@@ -185,4 +185,38 @@ TEST(TextFidelity, ChineseLabelsReadAsCodePage936) {
   std::remove(TempPath("split.xml").c_str());
 }
 
+// An entity the parser cannot expand is refused wherever it stands: expat
+// alone would drop it from attribute values once a DTD goes unread.
+TEST(TextFidelity, UnexpandableEntitiesAreRefusedNotDropped) {
+  const std::string external = "<!DOCTYPE r SYSTEM \"r.dtd\" [<!ENTITY e \"E\"><!ENTITY n \"&ext;\">]>";
+  const std::string refused[] = {
+      external + "<r a=\"x&ext;y\"/>",
+      external + "<r><s b='1' a=\"x&n;y\"/></r>",
+      external + "<r>x&ext;y</r>",
+      "<!DOCTYPE r [<!ENTITY % p \"\"> %p;]><r a=\"&ext;\"/>",
+  };
+  for (const std::string& xml : refused) {
+    Document doc = Document::create();
+    EXPECT_FALSE(doc.loadXML(xml)) << xml;
+    EXPECT_NE(doc.parseError().reason.find("ext"), std::string::npos) << doc.parseError().reason;
+    EXPECT_EQ(doc.parseError().line, 1) << xml;
+    EXPECT_FALSE(doc.documentElement()) << xml;
+  }
+  // Declared, predefined and character references still expand, in UTF-16 too.
+  auto utf16 = [](const std::string& ascii) {
+    std::string le = "\xFF\xFE";
+    for (char c : ascii) le += std::string{c, '\0'};
+    return le;
+  };
+  const std::string expanding = external + "<r a=\"x&e;&amp;&#38;ext;\"/>";
+  for (const std::string& xml : {expanding, utf16(expanding)}) {
+    Document doc = Document::create();
+    ASSERT_TRUE(doc.loadXML(xml)) << doc.parseError().reason;
+    EXPECT_EQ(doc.documentElement().getAttribute("a"), "xE&&ext;");
+  }
+  Document doc = Document::create();
+  EXPECT_FALSE(doc.loadXML(utf16(refused[0])));
+  EXPECT_NE(doc.parseError().reason.find("in an attribute value"), std::string::npos) << doc.parseError().reason;
+}
+
 }  // namespace
