@@ -6,8 +6,8 @@
 
 #include <atomic>
 #include <cerrno>
-#include <cstdio>
 #include <climits>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
