@@ -159,8 +159,9 @@ class GXRM_API Document : public Node {
   const ParseError& parseError() const;
 
   // Writes the document as UTF-8 through a temporary file renamed over `path`;
-  // on failure a file already there is unchanged. Raises 0x80070003,
-  // 0x80070005, 0x80070070 or 0x80004005.
+  // on failure a file already there is unchanged. A symbolic link is followed
+  // and stays a link; a read-only file is refused (0x80070005). Raises
+  // 0x80070003, 0x80070005, 0x80070070 or 0x80004005.
   void save(const std::string& path) const;
   // The document as UTF-8 text.
   std::string xml() const;

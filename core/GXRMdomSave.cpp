@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -80,35 +81,106 @@ class StringWriter : public pugi::xml_writer {
   std::string text;
 };
 
-// Creates a new file beside `path`; the umask applies as for any new file.
-int CreateTemporary(const std::string& path, std::string& tmp) {
-  static std::atomic<unsigned> counter{0};
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    tmp = path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0 || errno != EEXIST) return fd;
-  }
-  return -1;
+// The directory part of `path` with its final '/', or "" for a bare name.
+std::string DirectoryOf(const std::string& path) {
+  return path.substr(0, path.rfind('/') + 1);
 }
+
+// Symbolic links are followed at most this far, as the kernel does.
+constexpr int kMaxLinks = 40;
+
+// The file a save really replaces: `path` with symbolic links followed, so
+// that a link stays a link and its target gets the new content. A dangling
+// link names the file to create.
+std::string ResolveLinks(const std::string& path) {
+  std::string target = path;
+  for (int hops = 0; hops <= kMaxLinks; ++hops) {
+    struct stat st;
+    if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return target;
+    std::string link(PATH_MAX, '\0');
+    const ssize_t n = ::readlink(target.c_str(), link.data(), link.size());
+    if (n <= 0) ThrowSaveError(n < 0 ? errno : ENOENT, path);
+    link.resize(static_cast<size_t>(n));
+    target = link.front() == '/' ? link : DirectoryOf(target) + link;
+  }
+  ThrowSaveError(ELOOP, path);
+}
+
+// A file the process may not write, or one without any write permission bit,
+// is read-only: it is not replaced even though its directory would allow it.
+bool ReadOnly(const std::string& path, const struct stat& st) {
+  return S_ISREG(st.st_mode) &&
+         ((st.st_mode & 0222) == 0 || ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0);
+}
+
+// A new file beside the target, under a short name whatever the target's
+// length; removed again unless Commit renamed it over the target.
+class TemporaryFile {
+ public:
+  explicit TemporaryFile(const std::string& target) {
+    static std::atomic<unsigned> counter{0};
+    char name[40];
+    for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+      std::snprintf(name, sizeof name, ".gxrm-%x-%x", static_cast<unsigned>(::getpid()), counter++);
+      path_ = DirectoryOf(target) + name;
+      // The umask applies as for any new file.
+      fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+      error_ = fd_ < 0 ? errno : 0;
+      if (error_ != 0 && error_ != EEXIST) break;
+    }
+    if (fd_ < 0) path_.clear();
+  }
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+  ~TemporaryFile() {
+    if (fd_ >= 0) ::close(fd_);
+    if (!path_.empty()) ::unlink(path_.c_str());
+  }
+
+  int fd() const { return fd_; }
+  // Why the file could not be created, or 0.
+  int error() const { return error_; }
+  // Gives the new file the owner (where permitted) and permission bits of the file it replaces.
+  void TakeOver(const struct stat& old) const {
+    if (old.st_uid != ::geteuid() || old.st_gid != ::getegid()) {
+      (void)::fchown(fd_, old.st_uid, old.st_gid);  // refused unless privileged: keep ours
+    }
+    ::fchmod(fd_, old.st_mode & 07777);
+  }
+  // Closes the file and renames it over `target`; returns the first errno met, or 0.
+  int Commit(const std::string& target) {
+    int err = ::fsync(fd_) != 0 && errno != EINVAL ? errno : 0;
+    if (::close(fd_) != 0 && err == 0) err = errno;
+    fd_ = -1;
+    if (err == 0 && ::rename(path_.c_str(), target.c_str()) != 0) err = errno;
+    if (err == 0) path_.clear();
+    return err;
+  }
+
+ private:
+  int fd_ = -1;
+  int error_ = 0;
+  std::string path_;
+};
 
 }  // namespace
 
 void Document::save(const std::string& path) const {
   const DocImpl& impl = Access::Require(*this, "save");
-  std::string tmp;
-  int fd = CreateTemporary(path, tmp);
-  if (fd < 0) ThrowSaveError(errno, path);
+  const std::string target = ResolveLinks(path);
   struct stat old;
-  if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) ::fchmod(fd, old.st_mode & 07777);
-  FdWriter writer(fd);
+  const bool exists = ::stat(target.c_str(), &old) == 0;
+  if (exists && ReadOnly(target, old)) {
+    ThrowDomError(kErrAccessDenied, "cannot save '" + path + "': the file is read-only");
+  }
+  TemporaryFile tmp(target);
+  if (tmp.fd() < 0) ThrowSaveError(tmp.error(), path);
+  if (exists && S_ISREG(old.st_mode)) tmp.TakeOver(old);
+  FdWriter writer(tmp.fd());
   PrintDocument(impl, writer);
   int err = writer.Flush();
-  if (::close(fd) != 0 && err == 0) err = errno;
-  if (err == 0 && ::rename(tmp.c_str(), path.c_str()) != 0) err = errno;
-  if (err != 0) {
-    ::unlink(tmp.c_str());
-    ThrowSaveError(err, path);
-  }
+  if (err == 0) err = tmp.Commit(target);
+  if (err != 0) ThrowSaveError(err, path);
 }
 
 std::string Document::xml() const {

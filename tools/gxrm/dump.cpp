@@ -188,7 +188,8 @@ int RunDump(const DumpOptions& options) {
   const Json model = OnFile(options.file, [&] { return DumpModel(reader, filter, floorFound); });
   if (filter.oneFloor && !floorFound)
     throw ToolError(options.file + ": no floor named '" + options.floor + "'");
-  std::cout << model.dump(2) << '\n';
+  model::WriteJson(std::cout, model);
+  std::cout << '\n';
   return kOk;
 }
 

@@ -4,7 +4,9 @@
 // (attribute order, the order of the root's sections), hence ordered_json.
 #pragma once
 
+#include <cstddef>
 #include <initializer_list>
+#include <ostream>
 #include <nlohmann/json.hpp>
 #include <string>
 
@@ -50,6 +52,12 @@ Json AttributesToJson(const gxrm::dom::Node& element);
 // Any node below a calculation rule: element, text, comment, CDATA or
 // processing instruction.
 Json NodeToJson(const gxrm::dom::Node& node);
+
+// Writes `value` as Json::dump(2) would, without following the nesting on
+// the call stack. Containers deeper than kIndentedDepth go on one line, so
+// a deeply nested rule does not make the indentation grow quadratically.
+inline constexpr std::size_t kIndentedDepth = 32;
+void WriteJson(std::ostream& out, const Json& value);
 
 // Reading JSON back. `where` is the JSON path shown in error messages.
 // A ToolError "<where>: <what is wrong>" when the value has the wrong shape.

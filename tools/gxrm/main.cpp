@@ -30,6 +30,10 @@ int main(int argc, char** argv) {
   AddCheckCommand(app, status);
   AddRenameCommand(app, status);
   AddCatalogueCommand(app, status);
+  if (const std::string bad = NonUtf8Argument(argc, argv); !bad.empty()) {
+    std::cerr << "gxrm: " << bad << '\n';
+    return kFailure;
+  }
   if (argc > 1 && argv[1][0] != '-' && !KnownCommand(app, argv[1])) {
     std::cerr << "gxrm: unknown command '" << argv[1] << "' (see --help)\n";
     return kFailure;

@@ -2,6 +2,7 @@
 #include "tool.h"
 
 #include <cctype>
+#include <cstdio>
 #include <map>
 
 namespace gxrm::tool {
@@ -9,6 +10,47 @@ namespace gxrm::tool {
 std::string Utf8(const CString& gbk) { return gxrm::ToUtf8(gbk); }
 
 CString Gbk(std::string_view utf8) { return gxrm::FromUtf8(utf8); }
+
+namespace {
+
+bool ValidUtf8(std::string_view text) {
+  try {
+    Gbk(text);
+    return true;
+  } catch (const gxrm::DomError&) {
+    return false;
+  }
+}
+
+// `text` with each byte that is no part of a valid UTF-8 character, and each
+// control character, shown as \xHH.
+std::string Escaped(std::string_view text) {
+  std::string shown;
+  for (std::size_t i = 0; i < text.size();) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    const std::size_t length = byte < 0x80 ? 1 : byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : 2;
+    const std::string_view character = text.substr(i, length);
+    if (byte >= 0x20 && byte != 0x7F && ValidUtf8(character)) {
+      shown += character;
+      i += length;
+    } else {
+      char hex[5];
+      std::snprintf(hex, sizeof hex, "\\x%02X", byte);
+      shown += hex;
+      ++i;
+    }
+  }
+  return shown;
+}
+
+}  // namespace
+
+std::string NonUtf8Argument(int argc, const char* const* argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (!ValidUtf8(argv[i])) return "argument " + std::to_string(i) + " ('" + Escaped(argv[i]) + "') is not UTF-8";
+  }
+  return std::string();
+}
 
 void Load(CGXRMreader& reader, const std::string& path) {
   const bool loaded = OnFile(path, [&] { return reader.LoadGXRMfile(Gbk(path)); });

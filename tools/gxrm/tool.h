@@ -33,6 +33,10 @@ class ToolError : public std::runtime_error {
 std::string Utf8(const CString& gbk);
 CString Gbk(std::string_view utf8);
 
+// A message naming the first of the command-line arguments that is no valid
+// UTF-8, its bad bytes escaped; empty when all are valid.
+std::string NonUtf8Argument(int argc, const char* const* argv);
+
 // Loads `path` (UTF-8) into the reader; a ToolError naming the file and the
 // reason (line and column for XML errors) when it cannot be loaded.
 void Load(CGXRMreader& reader, const std::string& path);
