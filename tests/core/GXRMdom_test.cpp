@@ -112,7 +112,7 @@ TEST(DomNames, IllegalNamesAndTextAreRefusedBeforeEnteringTheTree) {
     EXPECT_EQ(CodeOf([&] { doc.createTextNode(bad); }), 0x80070057u) << bad;
   }
   EXPECT_EQ(root.getAttribute("v"), "old");
-  EXPECT_EQ(doc.xml().find("v=\"old\"") != std::string::npos, true);
+  EXPECT_NE(doc.xml().find("v=\"old\""), std::string::npos);
 }
 
 TEST(DomTree, SetAttributeReplacesInPlaceOrAppends) {
