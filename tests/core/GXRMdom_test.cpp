@@ -46,7 +46,12 @@ std::optional<std::string> InSmallTmpfs(const std::string& dir, const std::funct
   std::filesystem::create_directories(dir);
   int out[2];
   if (pipe(out) != 0) return std::nullopt;
-  pid_t child = fork();
+  const pid_t child = fork();
+  if (child < 0) {
+    close(out[0]);
+    close(out[1]);
+    return std::nullopt;
+  }
   if (child == 0) {
     close(out[0]);
     if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
