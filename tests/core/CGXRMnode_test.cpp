@@ -21,14 +21,4 @@ TEST(CGXRMnode, KeepsPairsInOrderAndFindsTheFirstExactName) {
   EXPECT_EQ(node.GetAttNum(), 0);
 }
 
-TEST(CGXRMnode, CopiesAreIndependent) {
-  CGXRMnode source;
-  source.AddAtt("a", "1");
-  CGXRMnode copy(source);
-  copy.AddAtt("b", "2");
-  source.AddAtt("c", "3");
-  EXPECT_EQ(copy.GetAttMap(), (CGXRMnode::AttMap{{"a", "1"}, {"b", "2"}}));
-  EXPECT_EQ(source.GetNamedAtt("b"), "");
-}
-
 }  // namespace

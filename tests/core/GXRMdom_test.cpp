@@ -3,10 +3,17 @@
 #include "core/GXRMdom.h"
 
 #include <gtest/gtest.h>
+#include <sched.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,6 +37,48 @@ Document DocWithRoot(const std::string& xml) {
   Document doc = Document::create();
   EXPECT_TRUE(doc.loadXML(xml)) << doc.parseError().reason;
   return doc;
+}
+
+// Runs `body` in a child process that has a mount namespace of its own with a
+// 64 KiB tmpfs at `dir`, and returns what it reports; nothing when such a
+// mount cannot be had (not root, or no namespaces here).
+std::optional<std::string> InSmallTmpfs(const std::string& dir, const std::function<std::string()>& body) {
+  std::filesystem::create_directories(dir);
+  int out[2];
+  if (pipe(out) != 0) return std::nullopt;
+  const pid_t child = fork();
+  if (child < 0) {
+    close(out[0]);
+    close(out[1]);
+    return std::nullopt;
+  }
+  if (child == 0) {
+    close(out[0]);
+    if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=64k") != 0) {
+      _exit(77);
+    }
+    const std::string report = body();
+    _exit(write(out[1], report.data(), report.size()) == static_cast<ssize_t>(report.size()) ? 0 : 1);
+  }
+  close(out[1]);
+  std::string report;
+  char buf[256];
+  for (ssize_t n; (n = read(out[0], buf, sizeof buf)) > 0;) report.append(buf, n);
+  close(out[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) == 77) return std::nullopt;
+  return report;
+}
+
+// The code saving raised, the file's content and what else the directory holds.
+std::string SaveOutcome(Document& doc, const std::string& dir) {
+  std::string report = std::to_string(CodeOf([&] { doc.save(dir + "/f.xml"); })) + " " + ReadFile(dir + "/f.xml");
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    if (entry.path().filename() != "f.xml") report += " +" + entry.path().filename().string();
+  }
+  return report;
 }
 
 TEST(DomHandles, EmptyHandlesRaisePointerErrorWithAReadableMessage) {
@@ -68,7 +117,7 @@ TEST(DomNames, IllegalNamesAndTextAreRefusedBeforeEnteringTheTree) {
     EXPECT_EQ(CodeOf([&] { doc.createTextNode(bad); }), 0x80070057u) << bad;
   }
   EXPECT_EQ(root.getAttribute("v"), "old");
-  EXPECT_EQ(doc.xml().find("v=\"old\"") != std::string::npos, true);
+  EXPECT_NE(doc.xml().find("v=\"old\""), std::string::npos);
 }
 
 TEST(DomTree, SetAttributeReplacesInPlaceOrAppends) {
@@ -86,17 +135,67 @@ TEST(DomTree, SetAttributeReplacesInPlaceOrAppends) {
 }
 
 TEST(DomTree, AppendChildRefusesWhatCannotStandThere) {
-  Document doc = DocWithRoot("<r><a><b/></a></r>");
+  Document doc = DocWithRoot("<r x=\"1\"><a><b/></a></r>");
   Element root = doc.documentElement();
   Element a = root.selectSingleNode("a");
   Element b = a.selectSingleNode("b");
+  Node x = root.getAttributeNode("x");
+  ASSERT_TRUE(x);
   EXPECT_EQ(CodeOf([&] { b.appendChild(a); }), 0x80004005u);     // below itself
   EXPECT_EQ(CodeOf([&] { a.appendChild(a); }), 0x80004005u);
   EXPECT_EQ(CodeOf([&] { doc.appendChild(doc.createElement("second")); }), 0x80004005u);
   EXPECT_EQ(CodeOf([&] { doc.appendChild(doc.createTextNode("t")); }), 0x80004005u);
-  EXPECT_EQ(CodeOf([&] { root.appendChild(root.getAttributeNode("x")); }), 0x80004003u);
+  EXPECT_EQ(CodeOf([&] { a.appendChild(x); }), 0x80004005u);     // an attribute is no child
+  EXPECT_EQ(CodeOf([&] { x.appendChild(doc.createTextNode("t")); }), 0x80004005u);
+  EXPECT_EQ(CodeOf([&] { root.appendChild(root.getAttributeNode("none")); }), 0x80004003u);
   EXPECT_EQ(CodeOf([&] { root.removeChild(b); }), 0x80004005u);  // not a child of root
-  EXPECT_EQ(doc.xml(), "<r><a><b/></a></r>");
+  EXPECT_EQ(doc.xml(), "<r x=\"1\"><a><b/></a></r>");
+}
+
+TEST(DomTree, SiblingsListCursorsAndTextOfEachKindOfNode) {
+  Document doc = DocWithRoot("<r a=\"v\"><x>one<y>two</y><!--c--><![CDATA[three]]></x><z/></r>");
+  Element root = doc.documentElement();
+  Node x = root.firstChild();
+  EXPECT_EQ(x.nextSibling().nodeName(), "z");
+  EXPECT_FALSE(x.nextSibling().nextSibling());
+  EXPECT_FALSE(root.getAttributeNode("a").nextSibling());
+  // An element's text is all text and CDATA below it; comments do not count.
+  EXPECT_EQ(x.text(), "onetwothree");
+  EXPECT_EQ(root.text(), "onetwothree");
+  EXPECT_EQ(root.getAttributeNode("a").nodeTypedValue(), "v");
+  EXPECT_EQ(x.firstChild().nodeTypedValue(), "one");
+  x.text("a&b");
+  EXPECT_EQ(doc.xml(), "<r a=\"v\"><x>a&amp;b</x><z/></r>");
+  // A node list walks once, then stays at its end.
+  gxrm::dom::NodeList children = root.childNodes();
+  EXPECT_EQ(children.nextNode().nodeName(), "x");
+  EXPECT_EQ(children.nextNode().nodeName(), "z");
+  EXPECT_FALSE(children.nextNode());
+  EXPECT_FALSE(children.nextNode());
+  // A node taken out of the tree has no siblings.
+  root.removeChild(x);
+  EXPECT_FALSE(x.nextSibling());
+}
+
+TEST(DomTree, TwoAndFourByteCharactersInNamesAndValuesSurviveSaveAndLoad) {
+  // é (two bytes) and 楼 (three) in names; 𠀀 and 😀 (four) in values only,
+  // since a name holding them would not load back.
+  const std::string name = "\xC3\xA9\xE6\xA5\xBC";
+  const std::string value = "\xC3\xA9\xF0\x9F\x98\x80\xF0\xA0\x80\x80";
+  Document doc = Document::create();
+  Element root = doc.createElement(name);
+  doc.appendChild(root);
+  root.setAttribute(name, value);
+  root.appendChild(doc.createTextNode(value));
+  std::string path = TempPath("wide.xml");
+  doc.save(path);
+  Document back = Document::create();
+  ASSERT_TRUE(back.load(path)) << back.parseError().reason;
+  EXPECT_EQ(back.documentElement().nodeName(), name);
+  EXPECT_EQ(back.documentElement().getAttribute(name), value);
+  EXPECT_EQ(back.documentElement().text(), value);
+  EXPECT_EQ(CodeOf([&] { doc.createElement("a\xF0\xA0\x80\x80"); }), 0x80070057u);
+  EXPECT_EQ(CodeOf([&] { root.setAttribute("\xF0\x9F\x98\x80", "v"); }), 0x80070057u);
 }
 
 TEST(DomTree, AppendMovesWithinADocumentAndCopiesFromAnother) {
@@ -231,6 +330,27 @@ TEST(DomLoad, HonoursChineseAndUtf16Encodings) {
   EXPECT_FALSE(doc.load(path));
 }
 
+TEST(DomLoad, ChineseCharactersAcrossReadChunksConvertWhole) {
+  // Loading reads a megabyte at a time: 楼 straddles the first boundary, and
+  // the second one 层 in GBK or 😀 (four bytes) in GB18030.
+  constexpr size_t kChunk = 1 << 20;
+  struct Case { const char* enc; std::string second, second_utf8; };
+  for (const Case& c : {Case{"GBK", "\xB2\xE3", "\xE5\xB1\x82"},
+                        Case{"GB18030", "\x94\x39\xFC\x36", "\xF0\x9F\x98\x80"}}) {
+    const std::string head = std::string("<?xml version=\"1.0\" encoding=\"") + c.enc + "\"?><r>";
+    const size_t xs = kChunk - 1 - head.size();
+    const size_t ys = 2 * kChunk - c.second.size() / 2 - (kChunk + 1);
+    const std::string text = head + std::string(xs, 'x') + "\xC2\xA5" + std::string(ys, 'y') + c.second + "</r>";
+    ASSERT_EQ(text.find(c.second), 2 * kChunk - c.second.size() / 2);
+    Document doc = Document::create();
+    ASSERT_TRUE(doc.load(WriteFile(TempPath("chunks.xml"), text))) << c.enc << ": " << doc.parseError().reason;
+    const std::string got = doc.documentElement().text();
+    EXPECT_EQ(got.find("\xE6\xA5\xBC"), xs) << c.enc;
+    EXPECT_EQ(got.find(c.second_utf8), xs + 3 + ys) << c.enc;
+    EXPECT_EQ(got.size(), xs + 3 + ys + c.second_utf8.size()) << c.enc;
+  }
+}
+
 TEST(DomSave, WritesExactlyTheNodesAndValuesReadBackUnchanged) {
   Document doc = Document::create();
   Element root = doc.createElement("r");
@@ -276,6 +396,19 @@ TEST(DomSave, FailuresRaiseTheirCodeAndLeaveTheOldFileIntact) {
   std::string listing = TempPath("listing.txt");
   std::system(("ls " + TempPath("intact.xml") + "* > " + listing).c_str());
   EXPECT_EQ(ReadFile(listing), path + "\n");
+}
+
+TEST(DomSave, FullAndReadOnlyFileSystemsRaiseTheirCodesAndKeepTheOldFile) {
+  Document doc = DocWithRoot("<r>" + std::string(100000, 'x') + "</r>");
+  const std::string dir = TempPath("small_fs");
+  std::optional<std::string> report = InSmallTmpfs(dir, [&] {
+    WriteFile(dir + "/f.xml", "<old/>");
+    std::string full = SaveOutcome(doc, dir);
+    mount(nullptr, dir.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr);
+    return full + " | " + SaveOutcome(doc, dir);
+  });
+  if (!report) GTEST_SKIP() << "needs root and mount namespaces for a small tmpfs (unshare -m)";
+  EXPECT_EQ(*report, std::to_string(0x80070070u) + " <old/> | " + std::to_string(0x80070005u) + " <old/>");
 }
 
 }  // namespace

@@ -30,7 +30,8 @@ TEST(CGXRMreader, VersionIsRootNameAfterUnderscoreAndOneCharacter) {
     CGXRMreader reader;
     CString got = "old";
     ASSERT_TRUE(reader.LoadGXRMfile(WriteFile(TempPath("version.xml"), "<" + std::string(root) + "/>"))) << root;
-    EXPECT_TRUE(reader.GetGXRMfileVer(got) && got == Gbk(version)) << root << " gave " << got;
+    EXPECT_TRUE(reader.GetGXRMfileVer(got)) << root;
+    EXPECT_EQ(got, Gbk(version)) << root;
   }
 }
 
@@ -39,15 +40,20 @@ TEST(CGXRMreader, FailedLoadLeavesARootlessDocumentAndSaysWhere) {
   CGXRMnode record;
   CString version = "old";
   EXPECT_FALSE(reader.LoadGXRMfile(Data("broken.xml")));
-  EXPECT_TRUE(reader.GetLoadError().line == 4 && reader.GetLoadError().linepos == 5);
-  EXPECT_FALSE(reader.GetGXRMfileVer(version) || reader.GetRoot(record) || version != "");
+  EXPECT_EQ(reader.GetLoadError().line, 4);
+  EXPECT_EQ(reader.GetLoadError().linepos, 5);
+  EXPECT_FALSE(reader.GetGXRMfileVer(version));
+  EXPECT_FALSE(reader.GetRoot(record));
+  EXPECT_EQ(version, "");
   EXPECT_EQ(CodeOf([&] { reader.CountCalRule(); }), kPointer);
   EXPECT_FALSE(reader.LoadGXRMfile(TempPath("")));  // a directory: unreadable
-  EXPECT_TRUE(reader.GetLoadError().line == 0 && reader.GetLoadError().errorCode == -1);
+  EXPECT_EQ(reader.GetLoadError().line, 0);
+  EXPECT_EQ(reader.GetLoadError().errorCode, -1);
   // Paths are GBK; one that is no GBK is refused before the document is dropped.
   ASSERT_TRUE(reader.LoadGXRMfile(Gbk(WriteFile(TempPath("模型.xml"), "<a x='1'/>"))));
   EXPECT_EQ(CodeOf([&] { reader.LoadGXRMfile("\xff\xff.xml"); }), gxrm::kErrNoUnicodeMap);
-  EXPECT_TRUE(reader.GetRoot(record) && record.GetNamedAtt("x") == "1");
+  ASSERT_TRUE(reader.GetRoot(record));
+  EXPECT_EQ(record.GetNamedAtt("x"), "1");
 }
 
 TEST(CGXRMreader, SectionsComeFromTheFirstElementAndRulesStopAtANonElement) {
@@ -62,22 +68,28 @@ TEST(CGXRMreader, SectionsComeFromTheFirstElementAndRulesStopAtANonElement) {
   ASSERT_TRUE(reader.GetProjFloorInfo(record));
   EXPECT_EQ(record.GetAttMap(), Pairs({{"count", "3"}}));
   // A missing section leaves the record; one without attributes empties it.
-  EXPECT_TRUE(!Loaded("bare.xml").GetCalRule(record) && record.GetAttNum() == 1);
-  EXPECT_TRUE(Loaded("nofloorinfo.xml").GetProjFloorInfo(record) && record.GetAttNum() == 0);
+  EXPECT_FALSE(Loaded("bare.xml").GetCalRule(record));
+  EXPECT_EQ(record.GetAttNum(), 1);
+  EXPECT_TRUE(Loaded("nofloorinfo.xml").GetProjFloorInfo(record));
+  EXPECT_EQ(record.GetAttNum(), 0);
   // Rules stop at the first child that is no element; every child counts.
   std::vector<IXMLDOMElementPtr> rules = reader.GetCalRule();
-  ASSERT_TRUE(rules.size() == 1 && reader.CountCalRule() == 3);
+  ASSERT_EQ(rules.size(), 1u);
+  EXPECT_EQ(reader.CountCalRule(), 3);
   // The handles keep the old document's elements after a new load.
   ASSERT_TRUE(reader.LoadGXRMfile(Data("bare.xml")));
   EXPECT_EQ(rules[0].getAttribute("id"), "1");
-  EXPECT_TRUE(reader.GetCalRule().empty() && reader.CountCalRule() == 0);
+  EXPECT_TRUE(reader.GetCalRule().empty());
+  EXPECT_EQ(reader.CountCalRule(), 0);
   EXPECT_EQ(CodeOf([] { CGXRMreader().GetCalRule(); }), kPointer);
   // User sections: five values per child, whatever its name.
   CStringArray sections{"kept"}, none;
   ASSERT_TRUE(Loaded("model.xml").GetUserSec(sections));
   EXPECT_EQ(sections, (CStringArray{"kept", "S1", Gbk("矩形"), "0,0;100,0", "0", "0,0",  //
                                     "", "only", "", "", "", "", "", "", "", ""}));
-  EXPECT_TRUE(Loaded("nofloorinfo.xml").GetUserSec(none) && !Loaded("bare.xml").GetUserSec(none) && none.empty());
+  EXPECT_TRUE(Loaded("nofloorinfo.xml").GetUserSec(none));
+  EXPECT_FALSE(Loaded("bare.xml").GetUserSec(none));
+  EXPECT_TRUE(none.empty());
   EXPECT_EQ(CodeOf([&] { Loaded("keyless.xml").GetUserSec(none); }), kPointer);
   EXPECT_EQ(none, (CStringArray{"S1", "", "", "", ""}));
 }
@@ -87,21 +99,26 @@ TEST(CGXRMreader, FloorsComeFromTheFirstFloorInfoSectionInOrder) {
   CStringArray names{"kept"};
   std::vector<CGXRMnode> floors(1);
   CGXRMnode floor;
-  ASSERT_TRUE(reader.GetFloorNames(names) && reader.GetFloorNames(names) && reader.GetFloors(floors));
+  ASSERT_TRUE(reader.GetFloorNames(names));
+  ASSERT_TRUE(reader.GetFloorNames(names));
+  ASSERT_TRUE(reader.GetFloors(floors));
   EXPECT_EQ(reader.GetFloorCount(), 3);
   EXPECT_EQ(names, (CStringArray{"kept", "1F", "2F", "1F", "1F", "2F", "1F"}));
   ASSERT_EQ(floors.size(), 4u);
   EXPECT_EQ(floors[2].GetAttMap(), Pairs({{"h", "3300"}, {"FInfo002", "2F"}}));
   ASSERT_TRUE(reader.GetFloor("1F", floor));
   EXPECT_EQ(floor.GetAttMap(), Pairs({{"FInfo002", "1F"}, {"h", "3000"}}));
-  EXPECT_TRUE(!reader.GetFloor("1f", floor) && floor.GetNamedAtt("h") == "3000");
+  EXPECT_FALSE(reader.GetFloor("1f", floor));
+  EXPECT_EQ(floor.GetNamedAtt("h"), "3000");
   // Parameters come from the first "Floor" element of that name.
   CString value = "old";
   EXPECT_FALSE(reader.GetFloorParam("9F", "h", value));
   EXPECT_EQ(CodeOf([&] { reader.GetFloorParam("1F", "H", value); }), kPointer);
   EXPECT_EQ(value, "old");
-  EXPECT_TRUE(reader.GetFloorParam("1F", Gbk("标高"), value) && value == "3.0");
-  EXPECT_TRUE(reader.GetFloorParam("1F", "basepoint", value) && value.empty());
+  EXPECT_TRUE(reader.GetFloorParam("1F", Gbk("标高"), value));
+  EXPECT_EQ(value, "3.0");
+  EXPECT_TRUE(reader.GetFloorParam("1F", "basepoint", value));
+  EXPECT_EQ(value, "");
   // Without the floor-information section only the list of names gives false.
   CGXRMreader bare = Loaded("bare.xml"), empty = Loaded("nofloorinfo.xml"), keyless = Loaded("keyless.xml");
   names.clear();
@@ -110,10 +127,15 @@ TEST(CGXRMreader, FloorsComeFromTheFirstFloorInfoSectionInOrder) {
   EXPECT_EQ(CodeOf([&] { bare.GetFloor("1F", floor); }), kPointer);
   EXPECT_EQ(CodeOf([&] { bare.GetFloors(floors); }), kPointer);
   EXPECT_EQ(CodeOf([&] { bare.GetFloorCount(); }), kPointer);
-  EXPECT_TRUE(empty.GetFloorCount() == 0 && empty.GetFloorNames(names) && empty.GetFloors(floors));
-  EXPECT_TRUE(names.empty() && floors.empty());
+  EXPECT_EQ(empty.GetFloorCount(), 0);
+  EXPECT_TRUE(empty.GetFloorNames(names));
+  EXPECT_TRUE(empty.GetFloors(floors));
+  EXPECT_EQ(names, CStringArray{});
+  EXPECT_EQ(floors.size(), 0u);
   // The second of three floors has no name: walks that reach it raise.
-  EXPECT_TRUE(keyless.GetFloor("1F", floor) && keyless.GetFloors(floors) && keyless.GetFloorCount() == 3);
+  EXPECT_TRUE(keyless.GetFloor("1F", floor));
+  EXPECT_TRUE(keyless.GetFloors(floors));
+  EXPECT_EQ(keyless.GetFloorCount(), 3);
   EXPECT_EQ(CodeOf([&] { keyless.GetFloor("2F", floor); }), kPointer);
   EXPECT_EQ(CodeOf([&] { keyless.GetFloorNames(names); }), kPointer);
   EXPECT_EQ(names, CStringArray{"1F"});
@@ -123,10 +145,14 @@ TEST(CGXRMreader, TypesAndInstancesCollectChildrenByNameAndMissingListsGiveFalse
   CGXRMreader reader = Loaded("model.xml");
   std::vector<CGXRMobjType> types(1);
   std::vector<CGXRMobj> objs;
-  ASSERT_TRUE(reader.GetObjTypeList("1F", SHEAR_WALL, types) && reader.GetObjList("1F", SHEAR_WALL, objs));
-  ASSERT_TRUE(types.size() == 3 && objs.size() == 3);
+  ASSERT_TRUE(reader.GetObjTypeList("1F", SHEAR_WALL, types));
+  ASSERT_TRUE(reader.GetObjList("1F", SHEAR_WALL, objs));
+  ASSERT_EQ(types.size(), 3u);
+  ASSERT_EQ(objs.size(), 3u);
   const CGXRMobjType& q1 = types[1];
-  EXPECT_TRUE(q1.GetName() == "Q1" && q1.GetId().empty() && q1.GetType() == SHEAR_WALL);
+  EXPECT_EQ(q1.GetName(), "Q1");
+  EXPECT_EQ(q1.GetId(), "");
+  EXPECT_EQ(q1.GetType(), SHEAR_WALL);
   EXPECT_EQ(q1.GetAttMap(), Pairs({{"厚度", "200"}, {"a", "1"}}));
   EXPECT_EQ(q1.GetGeoAttMap(), Pairs({{"g", "1"}, {"g", "2"}}));
   EXPECT_EQ(q1.GetSectionMap(), Pairs({{"s", "1"}}));
@@ -135,13 +161,16 @@ TEST(CGXRMreader, TypesAndInstancesCollectChildrenByNameAndMissingListsGiveFalse
   ASSERT_EQ(q1.CountCalRule(), 2);
   EXPECT_EQ(q1.GetCalRule()[1].getAttribute("id"), "r2");
   EXPECT_EQ(types[2].GetAttNodeCount() + types[2].GetSpAttNodeCount() + types[2].CountCalRule(), 0);
-  EXPECT_TRUE(objs[0].GetName() == "W1" && objs[0].GetId().empty());
+  EXPECT_EQ(objs[0].GetName(), "W1");
+  EXPECT_EQ(objs[0].GetId(), "");
   EXPECT_EQ(objs[0].GetAttMap(), Pairs({{"a", "1"}, {"a", "2"}}));
   EXPECT_EQ(objs[0].GetGeoAttMap(), Pairs({{"g", "1"}}));
   EXPECT_EQ(objs[0].GetSectionMap(), Pairs({{"s", "1"}}));
   // The global list, rules included.
-  ASSERT_TRUE(reader.GetObjTypeList(SHEAR_WALL, types) && reader.GetObjList(SHEAR_WALL, objs));
-  EXPECT_TRUE(types.back().CountCalRule() == 1 && objs.back().GetNamedAtt("k") == "v");
+  ASSERT_TRUE(reader.GetObjTypeList(SHEAR_WALL, types));
+  ASSERT_TRUE(reader.GetObjList(SHEAR_WALL, objs));
+  EXPECT_EQ(types.back().CountCalRule(), 1);
+  EXPECT_EQ(objs.back().GetNamedAtt("k"), "v");
   // Missing lists give false; nameless records raise.
   types.clear();
   objs.clear();
@@ -150,16 +179,19 @@ TEST(CGXRMreader, TypesAndInstancesCollectChildrenByNameAndMissingListsGiveFalse
   EXPECT_FALSE(reader.GetObjList("1F", FRAME_BEAM, objs));      // no kind element
   EXPECT_FALSE(reader.GetObjList("2F", SHEAR_WALL, objs));      // no floor
   EXPECT_FALSE(reader.GetObjTypeList(BRICK_WALL, types));       // no type element
-  EXPECT_FALSE(reader.GetObjList("1F", TYPE_NONE, objs) || reader.GetObjTypeList(static_cast<Type>(-1), types));
+  EXPECT_FALSE(reader.GetObjList("1F", TYPE_NONE, objs));
+  EXPECT_FALSE(reader.GetObjTypeList(static_cast<Type>(-1), types));
   EXPECT_FALSE(Loaded("nofloorinfo.xml").GetObjList(SHEAR_WALL, objs));
-  EXPECT_TRUE(types.empty() && objs.empty());
+  EXPECT_EQ(types.size(), 0u);
+  EXPECT_EQ(objs.size(), 0u);
   EXPECT_EQ(CodeOf([&] { Loaded("bare.xml").GetObjList(SHEAR_WALL, objs); }), kPointer);
   // The second of three types and instances has no name: what came before stays.
   CGXRMreader keyless = Loaded("keyless.xml");
   EXPECT_EQ(CodeOf([&] { keyless.GetObjTypeList("1F", SHEAR_WALL, types); }), kPointer);
   EXPECT_EQ(CodeOf([&] { keyless.ChangeObjName("1F", SHEAR_WALL, "W1", "X"); }), kPointer);
   EXPECT_EQ(CodeOf([&] { keyless.GetObjList("1F", SHEAR_WALL, objs); }), kPointer);
-  ASSERT_TRUE(types.size() == 1 && objs.size() == 1);
+  ASSERT_EQ(types.size(), 1u);
+  ASSERT_EQ(objs.size(), 1u);
   EXPECT_EQ(objs[0].GetName(), "X");
 }
 
@@ -169,15 +201,16 @@ TEST(CGXRMreader, ChangeObjNameRenamesEveryExactMatchInTheDocumentCopiesShare) {
   assigned = reader;
   std::vector<CGXRMobj> before, after;
   reader.GetObjList("1F", SHEAR_WALL, before);
-  EXPECT_TRUE(reader.ChangeObjName("1F", SHEAR_WALL, "W1", Gbk("新墙")) &&
-              reader.ChangeObjName("1F", SHEAR_WALL, "w2", "never"));
+  EXPECT_TRUE(reader.ChangeObjName("1F", SHEAR_WALL, "W1", Gbk("新墙")));
+  EXPECT_TRUE(reader.ChangeObjName("1F", SHEAR_WALL, "w2", "never"));
   EXPECT_FALSE(reader.ChangeObjName("9F", SHEAR_WALL, "W2", "never"));
   EXPECT_EQ(before[0].GetName(), "W1");
   // The copies keep the renamed document when the original loads another.
   ASSERT_TRUE(reader.LoadGXRMfile(Data("bare.xml")));
   copy.SaveGXRMinstance(TempPath("renamed.xml"));
-  ASSERT_TRUE(again.LoadGXRMfile(TempPath("renamed.xml")) && again.GetObjList("1F", SHEAR_WALL, after) &&
-              assigned.GetObjList("1F", SHEAR_WALL, after));
+  ASSERT_TRUE(again.LoadGXRMfile(TempPath("renamed.xml")));
+  ASSERT_TRUE(again.GetObjList("1F", SHEAR_WALL, after));
+  ASSERT_TRUE(assigned.GetObjList("1F", SHEAR_WALL, after));
   ASSERT_EQ(after.size(), 6u);
   for (size_t i = 0; i < 6; ++i) EXPECT_EQ(after[i].GetName(), i % 3 == 1 ? CString("W2") : Gbk("新墙")) << i;
 }
@@ -217,9 +250,12 @@ TEST(CGXRMreaderRoundTrip, WrittenModelReadsBackInEveryFieldAndItsRulesCarryOver
   IXMLDOMElementPtr root;
   const CString floor = Gbk("二层 \"&<");
   info.AddAtt("FInfo002", floor);
-  ASSERT_TRUE(w.CreateGXRMinstance(header) && w.GetRootElem(root) && w.CreateProjSetting(Tricky(5)) &&
-              w.CreateProjFloorInfo(Tricky(1)) && w.AddFloor(floor, info) &&
-              w.SetFloorParam(floor, Gbk("高度"), Gbk(kTricky[2])));
+  ASSERT_TRUE(w.CreateGXRMinstance(header));
+  w.GetRootElem(root);
+  ASSERT_TRUE(w.CreateProjSetting(Tricky(5)));
+  ASSERT_TRUE(w.CreateProjFloorInfo(Tricky(1)));
+  ASSERT_TRUE(w.AddFloor(floor, info));
+  ASSERT_TRUE(w.SetFloorParam(floor, Gbk("高度"), Gbk(kTricky[2])));
   for (int i = 1; i <= 2; ++i) ASSERT_TRUE(w.AppendCalRule(w.AddChild("Rule", Tricky(i), root)));
   std::vector<CGXRMobjType> types;
   std::vector<CGXRMobj> objs;
@@ -227,16 +263,20 @@ TEST(CGXRMreaderRoundTrip, WrittenModelReadsBackInEveryFieldAndItsRulesCarryOver
     types.push_back(Filled(CGXRMobjType(Gbk(kTricky[t % 6]) + "T", t, "id"), t % 3));
     types.back().AddSpAttNode(Tricky(3));
     objs.push_back(Filled(CGXRMobj(Gbk("构件"), "id", t), t % 3 + 1));
-    ASSERT_TRUE(w.AddObjType(floor, types.back()) && w.AddObj(floor, objs.back()) && w.AddObjType(types.back()) &&
-                w.AddObj(objs.back()));
+    ASSERT_TRUE(w.AddObjType(floor, types.back())) << t;
+    ASSERT_TRUE(w.AddObj(floor, objs.back())) << t;
+    ASSERT_TRUE(w.AddObjType(types.back())) << t;
+    ASSERT_TRUE(w.AddObj(objs.back())) << t;
   }
   w.SaveGXRMinstance(TempPath("roundtrip.gxrm"));
   CGXRMreader reader, again;
   CGXRMnode setting, readInfo;
   CString height;
-  ASSERT_TRUE(reader.LoadGXRMfile(TempPath("roundtrip.gxrm")) && reader.GetRoot(header) &&
-              reader.GetProjSetting(setting) && reader.GetFloor(floor, readInfo) &&
-              reader.GetFloorParam(floor, Gbk("高度"), height));
+  ASSERT_TRUE(reader.LoadGXRMfile(TempPath("roundtrip.gxrm")));
+  ASSERT_TRUE(reader.GetRoot(header));
+  ASSERT_TRUE(reader.GetProjSetting(setting));
+  ASSERT_TRUE(reader.GetFloor(floor, readInfo));
+  ASSERT_TRUE(reader.GetFloorParam(floor, Gbk("高度"), height));
   EXPECT_EQ(header.GetAttMap(), Tricky(6).GetAttMap());
   EXPECT_EQ(setting.GetAttMap(), Tricky(5).GetAttMap());
   EXPECT_EQ(readInfo.GetAttMap(), info.GetAttMap());
@@ -245,9 +285,12 @@ TEST(CGXRMreaderRoundTrip, WrittenModelReadsBackInEveryFieldAndItsRulesCarryOver
     const Type t = types[i].GetType();
     std::vector<CGXRMobjType> readTypes;
     std::vector<CGXRMobj> readObjs;
-    ASSERT_TRUE(reader.GetObjTypeList(floor, t, readTypes) && reader.GetObjList(floor, t, readObjs) &&
-                reader.GetObjTypeList(t, readTypes) && reader.GetObjList(t, readObjs));
-    ASSERT_TRUE(readTypes.size() == 2 && readObjs.size() == 2) << t;
+    ASSERT_TRUE(reader.GetObjTypeList(floor, t, readTypes)) << t;
+    ASSERT_TRUE(reader.GetObjList(floor, t, readObjs)) << t;
+    ASSERT_TRUE(reader.GetObjTypeList(t, readTypes)) << t;
+    ASSERT_TRUE(reader.GetObjList(t, readObjs)) << t;
+    ASSERT_EQ(readTypes.size(), 2u) << t;
+    ASSERT_EQ(readObjs.size(), 2u) << t;
     for (int list = 0; list < 2; ++list) {  // the floor's, then the global one
       EXPECT_EQ(Fields(readTypes[list], readTypes[list].SpAttList()), Fields(types[i], types[i].SpAttList())) << t;
       EXPECT_EQ(Fields(readObjs[list]), Fields(objs[i])) << t << " in list " << list;
@@ -257,9 +300,11 @@ TEST(CGXRMreaderRoundTrip, WrittenModelReadsBackInEveryFieldAndItsRulesCarryOver
   ASSERT_TRUE(target.CreateGXRMinstance(header));
   for (const IXMLDOMElementPtr& rule : reader.GetCalRule()) ASSERT_TRUE(target.AppendCalRule(rule));
   target.SaveGXRMinstance(TempPath("rules.gxrm"));
-  ASSERT_TRUE(reader.CountCalRule() == 2 && again.LoadGXRMfile(TempPath("rules.gxrm")));
+  EXPECT_EQ(reader.CountCalRule(), 2);
+  ASSERT_TRUE(again.LoadGXRMfile(TempPath("rules.gxrm")));
   std::vector<IXMLDOMElementPtr> copied = again.GetCalRule();
-  ASSERT_TRUE(copied.size() == 2 && again.CountCalRule() == 2);
+  ASSERT_EQ(copied.size(), 2u);
+  EXPECT_EQ(again.CountCalRule(), 2);
   for (int i = 0; i < 2; ++i) {
     EXPECT_EQ(copied[i].nodeName(), "Rule");
     EXPECT_EQ(copied[i].attributes().length(), i + 1);

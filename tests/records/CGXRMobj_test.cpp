@@ -1,5 +1,5 @@
-// Records: instances are plain values with first-non-empty look-ups; types add
-// their own name and id, speciality attributes and rule handles shared by copies.
+// Records: instances take their kind from their type and look values up by
+// first non-empty match; types add speciality attributes and rule handles shared by copies.
 #include <gtest/gtest.h>
 
 #include "TestUtil.h"
@@ -10,23 +10,15 @@ namespace {
 using namespace gxrm_test;
 namespace types = GXRM_objType_base;
 
-TEST(CGXRMobj, CopiesAreIndependentAndLookupsTakeTheFirstNonEmptyValue) {
+TEST(CGXRMobj, KindFollowsTheTypeAndLookupsTakeTheFirstNonEmptyValue) {
   CGXRMobj obj(Gbk("墙1"), "w1", types::SHEAR_WALL);
-  CGXRMnode host = Record({{"H", "300"}});
-  obj.AddAttNode(host);
-  host.AddAtt("X", "1");
-  obj.GetAttList()[0].AddAtt("Y", "2");
-  CGXRMobj copy(obj), assigned;
-  copy.AddGeoAttNode(host);
-  assigned = copy;
-  assigned = assigned;
-  copy.SetType(types::DOOR);
-  EXPECT_TRUE(obj.GetAttMap() == Pairs({{"H", "300"}}) && obj.GetGeoAttNodeCount() == 0);
-  EXPECT_EQ(assigned.GetGeoAttMap(), Pairs({{"H", "300"}, {"X", "1"}}));
-  EXPECT_TRUE(assigned.GetName() == Gbk("墙1") && assigned.GetId() == "w1" && assigned.GetKind() == GXRM_obj_base::WALL);
-  EXPECT_EQ(copy.GetKind(), GXRM_obj_base::WINDOOR);
-  copy.SetType(static_cast<types::Type>(100));
-  EXPECT_TRUE(copy.GetKind() < GXRM_obj_base::AXIS || copy.GetKind() > GXRM_obj_base::SLICE);
+  EXPECT_EQ(obj.GetName(), Gbk("墙1"));
+  EXPECT_EQ(obj.GetId(), "w1");
+  EXPECT_EQ(obj.GetKind(), GXRM_obj_base::WALL);
+  obj.SetType(types::DOOR);
+  EXPECT_EQ(obj.GetKind(), GXRM_obj_base::WINDOOR);
+  obj.SetType(static_cast<types::Type>(100));
+  EXPECT_EQ(CGXRMobjBase::GetObjNamebyKind(obj.GetKind()), "") << obj.GetKind();
   // Lists flatten in order; a look-up takes the first non-empty value of its own list.
   obj = CGXRMobj("o", types::FRAME_BEAM);
   obj.AddAttNode(Record({{"H", ""}, {"A", "1"}}));
@@ -38,22 +30,29 @@ TEST(CGXRMobj, CopiesAreIndependentAndLookupsTakeTheFirstNonEmptyValue) {
                           obj.GetNamedSectionAtt("S"), obj.GetNamedSectionAtt("x")}),
             (CStringArray{"300", "1", "", "g", "s", ""}));
   obj.RemoveSectionNodes();
-  EXPECT_TRUE(obj.GetSectionNodeCount() == 0 && obj.GetAttNodeCount() == 2 && obj.GetGeoAttNodeCount() == 1);
+  EXPECT_EQ(obj.GetSectionNodeCount(), 0);
+  EXPECT_EQ(obj.GetAttNodeCount(), 2);
+  EXPECT_EQ(obj.GetGeoAttNodeCount(), 1);
 }
 
 TEST(CGXRMobjType, OwnNameIdSpecialityListAndRuleHandlesSharedByCopies) {
   CGXRMobjType type("A", types::FRAME_BEAM, "7"), copy;
   const CGXRMobj& base = type;
-  EXPECT_TRUE(base.GetName() == "A" && base.GetId() == "7" && type.GetKind() == GXRM_obj_base::BEAM);
+  EXPECT_EQ(base.GetName(), "A");
+  EXPECT_EQ(base.GetId(), "7");
+  EXPECT_EQ(type.GetKind(), GXRM_obj_base::BEAM);
   type.AddAttNode(Record({{"A", "att"}}));
   type.AddSpAttNode(Record({{"A", ""}}));
   type.AddSpAttNode(Record({{"A", "sp"}, {"B", "b"}}));
   type.AppendCalRule(IXMLDOMElementPtr());
-  EXPECT_TRUE(type.GetNamedSpAtt("A") == "sp" && type.GetNamedAtt("A") == "att");
+  EXPECT_EQ(type.GetNamedSpAtt("A"), "sp");
+  EXPECT_EQ(type.GetNamedAtt("A"), "att");
   EXPECT_EQ(type.GetSpAttMap(), Pairs({{"A", ""}, {"A", "sp"}, {"B", "b"}}));
   type.RemoveSpAttNodes();
   // Only the speciality list goes; the empty rule handle counts.
-  EXPECT_TRUE(type.GetSpAttNodeCount() == 0 && type.GetAttNodeCount() == 1 && type.CountCalRule() == 1);
+  EXPECT_EQ(type.GetSpAttNodeCount(), 0);
+  EXPECT_EQ(type.GetAttNodeCount(), 1);
+  EXPECT_EQ(type.CountCalRule(), 1);
   // Copies share the rule elements, which outlive clearing.
   auto doc = gxrm::dom::Document::create();
   IXMLDOMElementPtr rule = doc.createElement("R");
@@ -65,7 +64,8 @@ TEST(CGXRMobjType, OwnNameIdSpecialityListAndRuleHandlesSharedByCopies) {
   ASSERT_EQ(type.CountCalRule(), 3);
   EXPECT_EQ(type.GetCalRule()[1].getAttribute("k"), "v");
   type.ClearCalRule();
-  EXPECT_TRUE(type.CountCalRule() == 0 && copy.CountCalRule() == 3);
+  EXPECT_EQ(type.CountCalRule(), 0);
+  EXPECT_EQ(copy.CountCalRule(), 3);
   copy.ClearCalRule();
   EXPECT_EQ(doc.documentElement().getAttribute("k"), "v");
 }

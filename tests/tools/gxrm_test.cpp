@@ -225,6 +225,24 @@ TEST_F(Gxrm, BuildRefusesWhatTheWriterCannotWrite) {
          m["sections"].push_back(m["sections"][2]);
          m["sections"][3]["attributes"]["basepoint"] = "1,1,0";
        }, "$.sections[3]: an earlier floor has the same name"},
+      {[](Json& m) { m["sections"].push_back(m["sections"][0]); },
+       "$.sections[3]: the writer adds floors to the first \"ProjFloorInfo\" only"},
+      {[](Json& m) {
+         m["sections"].push_back(Json::parse(R"({"element": "ProjFloorInfo", "attributes": {}})"));
+         m["sections"].push_back(Json::parse(R"({"element": "GlobalObjList", "objects": {"门": {}}})"));
+       }, "$.sections[4]: the writer adds to the first global list only"},
+      {[](Json& m) {
+         for (int i = 0; i < 2; ++i) m["sections"].push_back(Json::parse(
+             R"({"element": "CalRule", "attributes": {}, "rules": [{"name": "R"}]})"));
+       }, "$.sections[4]: the writer adds rules to the first \"CalRule\" only"},
+      {[](Json& m) {
+         for (int i = 0; i < 2; ++i) m["sections"].push_back(Json::parse(
+             R"({"element": "UserSecInfo", "attributes": {}, "crossSections": [{}]})"));
+       }, "$.sections[4]: the writer adds cross-sections to the first \"UserSecInfo\" only"},
+      {[](Json& m) { m["sections"][2]["attributes"]["bad name"] = "1"; }, "0x80070057"},
+      {[](Json& m) { m["sections"].push_back(Json::parse(
+                         R"({"element": "CalRule", "attributes": {}, "rules": [{"cdata": "a]]>b"}]})")); },
+       "$.sections[3].rules[0]: cannot be written as XML"},
   };
   for (const auto& [edit, message] : cases) {
     SCOPED_TRACE(message);
@@ -299,6 +317,29 @@ TEST_F(Gxrm, RenameRenamesEveryMatchOfOneFloorAndSavesInPlace) {
   EXPECT_EQ(Out({"rename", "a.gxrm", "第1层", "10", "KZ-1", "X"}), "a.gxrm: 0 instances renamed\n");
   EXPECT_EQ(ReadFile(dir_ / "a.gxrm"), before);
   ExpectFailure(Run({"rename", "a.gxrm", "第7层", "10", "KZ-1", "X"}), {"a.gxrm", "no floor named '第7层'"});
+  // A name the file cannot hold, or no GBK/UTF-8 at all, leaves the file too.
+  ExpectFailure(Run({"rename", "a.gxrm", "第1层", "10", "KZ-甲", "K\x01"}), {"a.gxrm", "0x80070057"});
+  ExpectFailure(Run({"rename", "a.gxrm", "第1层", "10", "KZ-甲", "K\xff"}), {"0x80070459"});
+  EXPECT_EQ(ReadFile(dir_ / "a.gxrm"), before);
+  fs::copy_file(Data("problems.gxrm"), dir_ / "p.gxrm");
+  ExpectFailure(Run({"rename", "p.gxrm", "1F", "门", "M1", "X"}),
+                {"p.gxrm", "floor '1F' has no instance list for '门'"});
+}
+
+// Every command that reads a model takes a GBK file as its UTF-8 original.
+TEST_F(Gxrm, GbkEncodedFileReadsLikeItsUtf8Original) {
+  ASSERT_EQ(Run({"sample", "s.gxrm", "--floors", "2", "--bays", "1", "1"}).status, 0);
+  const std::string model = ReadFile(dir_ / "s.gxrm");
+  WriteFile(dir_ / "u.gxrm", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>" + model);
+  WriteFile(dir_ / "g.gxrm", "<?xml version=\"1.0\" encoding=\"GBK\"?>" + Gbk(model));
+  for (const char* command : {"info", "dump", "check"}) {
+    std::string gbk = Out({command, "g.gxrm"});
+    for (size_t at; (at = gbk.find("g.gxrm")) != std::string::npos;) gbk[at] = 'u';
+    EXPECT_EQ(gbk, Out({command, "u.gxrm"})) << command;
+  }
+  for (const char* file : {"u.gxrm", "g.gxrm"})
+    EXPECT_EQ(Out({"rename", file, "第1层", "框架柱", "KZ-1", "KZ-甲"}), std::string(file) + ": 4 instances renamed\n");
+  EXPECT_EQ(Dump({"g.gxrm"}), Dump({"u.gxrm"}));
 }
 
 TEST_F(Gxrm, CatalogueListsAndTranslates) {

@@ -63,7 +63,8 @@ CGXRMwriter Started() {
 
 CGXRMwriter WithFloor1F() {
   CGXRMwriter writer = Started();
-  EXPECT_TRUE(writer.CreateProjFloorInfo(CGXRMnode()) && writer.AddFloor("1F", Record({{"FInfo002", "1F"}})));
+  EXPECT_TRUE(writer.CreateProjFloorInfo(CGXRMnode()));
+  EXPECT_TRUE(writer.AddFloor("1F", Record({{"FInfo002", "1F"}})));
   return writer;
 }
 
@@ -81,12 +82,13 @@ TEST(CGXRMwriter, RootAndSectionsAppendInCallOrderThroughEveryCopy) {
   ASSERT_TRUE(writer.CreateGXRMinstance(header));
   CGXRMwriter copy(writer);
   assigned = copy;
-  assigned = assigned;
   EXPECT_FALSE(writer.AddSec(Gbk("矩形"), sec));  // no cross-section container yet
-  EXPECT_TRUE(writer.CreateProjSetting(Record({{"工程名称", "住宅楼"}, {"a", ""}})) &&
-              copy.CreateCalRule(CGXRMnode()) && assigned.CreateProjUseSecInfo(Record({{"n", "1"}})) &&
-              writer.AddSec(Gbk("矩形"), sec) && copy.AddSec("ignored", point) &&
-              assigned.CreateProjSetting(Record({{"x", "<&\">"}})));
+  EXPECT_TRUE(writer.CreateProjSetting(Record({{"工程名称", "住宅楼"}, {"a", ""}})));
+  EXPECT_TRUE(copy.CreateCalRule(CGXRMnode()));
+  EXPECT_TRUE(assigned.CreateProjUseSecInfo(Record({{"n", "1"}})));
+  EXPECT_TRUE(writer.AddSec(Gbk("矩形"), sec));
+  EXPECT_TRUE(copy.AddSec("ignored", point));
+  EXPECT_TRUE(assigned.CreateProjSetting(Record({{"x", "<&\">"}})));
   const std::string atts = " b=\"3\" a=\"1\" 名称=\"办公楼\"", text = Saved(writer);
   EXPECT_EQ(text, InRoot("<ProjSetting 工程名称=\"住宅楼\" a=\"\">\n</ProjSetting><CalRule>\n</CalRule>"
                          "<UserSecInfo n=\"1\">\n<SecInfo SecID=\"1\" SecName=\"矩形\">\n</SecInfo>"
@@ -101,13 +103,16 @@ TEST(CGXRMwriter, RootAndSectionsAppendInCallOrderThroughEveryCopy) {
 
 TEST(CGXRMwriter, FloorsFollowTheGlobalListAndEachListHoldsTheWholeCatalogue) {
   CGXRMwriter writer = Started();
-  ASSERT_TRUE(writer.CreateProjSetting(CGXRMnode()) && writer.CreateProjFloorInfo(Record({{"层数", "2"}})));
+  ASSERT_TRUE(writer.CreateProjSetting(CGXRMnode()));
+  ASSERT_TRUE(writer.CreateProjFloorInfo(Record({{"层数", "2"}})));
   EXPECT_TRUE(writer.AddFloor(Gbk("首层"), Record({{"FInfo002", "首层"}, {"FInfo003", "0"}})));
   EXPECT_TRUE(writer.AddFloor("2F", CGXRMnode()));
   // Parameters change in place, after the base point; floor names match exactly.
-  EXPECT_TRUE(writer.SetFloorParam("2F", "basepoint", "0,0,3.6") && writer.SetFloorParam("2F", Gbk("层高"), "3600") &&
-              writer.SetFloorParam("2F", "basepoint", "1,1"));
-  EXPECT_FALSE(writer.SetFloorParam("2f", "x", "y") || writer.SetFloorParam("2", "x", "y"));
+  EXPECT_TRUE(writer.SetFloorParam("2F", "basepoint", "0,0,3.6"));
+  EXPECT_TRUE(writer.SetFloorParam("2F", Gbk("层高"), "3600"));
+  EXPECT_TRUE(writer.SetFloorParam("2F", "basepoint", "1,1"));
+  EXPECT_FALSE(writer.SetFloorParam("2f", "x", "y"));
+  EXPECT_FALSE(writer.SetFloorParam("2", "x", "y"));
   EXPECT_EQ(Saved(writer), InRoot("<ProjSetting>\n</ProjSetting><ProjFloorInfo 层数=\"2\">\n"
                                   "<FloorInfo FInfo002=\"首层\" FInfo003=\"0\">\n</FloorInfo><FloorInfo>\n</FloorInfo>"
                                   "</ProjFloorInfo><GlobalObjList>\n" + Lists() + "</GlobalObjList>"
@@ -153,7 +158,7 @@ IXMLDOMElementPtr Rule(const char* n, gxrm::dom::Document doc = gxrm::dom::Docum
 // A rule made by the writer's own document.
 IXMLDOMElementPtr OwnRule(CGXRMwriter& writer, const char* n) {
   IXMLDOMElementPtr root;
-  EXPECT_TRUE(writer.GetRootElem(root));
+  writer.GetRootElem(root);
   return Rule(n, root.ownerDocument());
 }
 
@@ -177,12 +182,18 @@ TEST(CGXRMwriterObjects, TypesAndInstancesHoldIdNameThenTheirListsInFixedOrder) 
   door.AddAttNode(Record({{"a", "1"}}));
   door.AddGeoAttNode(Record({{"not ok", "2"}}));
   // Only the floor form writes a type's rules; the host's rule is copied, not taken.
-  EXPECT_TRUE(writer.AddObjType(type) && writer.AddObjType(CGXRMobjType(Gbk("空"), SHEAR_WALL)) &&
-              writer.AddObjType("1F", type) && writer.AddObj("1F", column) && writer.AddObj("1F", column));
+  EXPECT_TRUE(writer.AddObjType(type));
+  EXPECT_TRUE(writer.AddObjType(CGXRMobjType(Gbk("空"), SHEAR_WALL)));
+  EXPECT_TRUE(writer.AddObjType("1F", type));
+  EXPECT_TRUE(writer.AddObj("1F", column));
+  EXPECT_TRUE(writer.AddObj("1F", column));
   EXPECT_EQ(foreign.ownerDocument().documentElement(), foreign);
   // Missing places give false; failures keep what was made before them.
-  EXPECT_FALSE(writer.AddObj("2F", column) || writer.AddObj("1f", column) || writer.AddObjType("2F", type) ||
-               writer.AddObj(CGXRMobj("o", TYPE_NONE)) || writer.AddObjType("1F", CGXRMobjType("t", Type(-1))));
+  EXPECT_FALSE(writer.AddObj("2F", column));
+  EXPECT_FALSE(writer.AddObj("1f", column));
+  EXPECT_FALSE(writer.AddObjType("2F", type));
+  EXPECT_FALSE(writer.AddObj(CGXRMobj("o", TYPE_NONE)));
+  EXPECT_FALSE(writer.AddObjType("1F", CGXRMobjType("t", Type(-1))));
   noLists.CreateProjSetting(CGXRMnode());
   EXPECT_EQ(CodeOf([&] { noLists.AddObj(column); }), kPointer);
   EXPECT_EQ(CodeOf([&] { noLists.AddObjType(type); }), kPointer);
@@ -208,15 +219,19 @@ TEST(CGXRMwriterObjects, RulesGoToTheFirstRuleElementMadeWhenMissing) {
   const IXMLDOMElementPtr foreign = Rule("1");
   writer.CreateProjSetting(CGXRMnode());
   EXPECT_FALSE(writer.ClearCalRule());
-  EXPECT_TRUE(writer.AppendCalRule(foreign) && writer.AppendCalRule(OwnRule(writer, "2")));
+  EXPECT_TRUE(writer.AppendCalRule(foreign));
+  EXPECT_TRUE(writer.AppendCalRule(OwnRule(writer, "2")));
   EXPECT_EQ(foreign.ownerDocument().documentElement(), foreign);  // copied, not taken
   EXPECT_EQ(CodeOf([&] { writer.AppendCalRule(IXMLDOMElementPtr()); }), kPointer);
   writer.CreateCalRule(Record({{"版本", "2013"}}));
   IXMLDOMElementPtr again = OwnRule(writer, "3");
-  EXPECT_TRUE(writer.AppendCalRule(again) && writer.AppendCalRule(OwnRule(writer, "4")) && writer.AppendCalRule(again));
+  EXPECT_TRUE(writer.AppendCalRule(again));
+  EXPECT_TRUE(writer.AppendCalRule(OwnRule(writer, "4")));
+  EXPECT_TRUE(writer.AppendCalRule(again));
   EXPECT_EQ(Saved(writer), InRoot("<ProjSetting>\n</ProjSetting><CalRule>\n<R n=\"1\"/><R n=\"2\"/><R n=\"4\"/>"
                                   "<R n=\"3\"/></CalRule><CalRule 版本=\"2013\">\n</CalRule>"));
-  EXPECT_TRUE(writer.ClearCalRule() && writer.AppendCalRule(OwnRule(writer, "5")));
+  EXPECT_TRUE(writer.ClearCalRule());
+  EXPECT_TRUE(writer.AppendCalRule(OwnRule(writer, "5")));
   EXPECT_EQ(Saved(writer), InRoot("<ProjSetting>\n</ProjSetting><CalRule 版本=\"2013\">\n<R n=\"5\"/></CalRule>"));
 }
 
