@@ -252,44 +252,6 @@ void CheckChild(const DocImpl& impl, pugi::xml_node parent, const Node& child) {
 
 // ---- Node ----
 
-Node::Node(const Node& other) noexcept
-    : HandleLink(kNode), doc_(other.doc_), node_(other.node_), attr_(other.attr_) {
-  LinkBeside(other);
-}
-
-Node::Node(Node&& other) noexcept
-    : HandleLink(kNode), doc_(std::move(other.doc_)), node_(other.node_), attr_(other.attr_) {
-  LinkBeside(other);
-  other.Unlink();
-  other.node_ = nullptr;
-  other.attr_ = nullptr;
-}
-
-Node& Node::operator=(const Node& other) noexcept {
-  if (this == &other) return *this;
-  Unlink();
-  doc_ = other.doc_;
-  node_ = other.node_;
-  attr_ = other.attr_;
-  LinkBeside(other);
-  return *this;
-}
-
-Node& Node::operator=(Node&& other) noexcept {
-  if (this == &other) return *this;
-  Unlink();
-  doc_ = std::move(other.doc_);
-  node_ = other.node_;
-  attr_ = other.attr_;
-  LinkBeside(other);
-  other.Unlink();
-  other.node_ = nullptr;
-  other.attr_ = nullptr;
-  return *this;
-}
-
-Node::~Node() { Unlink(); }
-
 std::string Node::nodeName() const {
   Access::Require(*this, "nodeName");
   if (attr_) return pugi::xml_attribute(attr_).name();

@@ -22,6 +22,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/GXRMapi.h"
@@ -103,11 +104,28 @@ class NamedNodeMap;
 class GXRM_API Node : private detail::HandleLink {
  public:
   Node() noexcept : HandleLink(kNode) {}
-  Node(const Node& other) noexcept;
-  Node(Node&& other) noexcept;
-  Node& operator=(const Node& other) noexcept;
-  Node& operator=(Node&& other) noexcept;
-  ~Node();
+  // Handles are copied all the time: these stay inline.
+  Node(const Node& other) noexcept
+      : HandleLink(kNode), doc_(other.doc_), node_(other.node_), attr_(other.attr_) {
+    LinkBeside(other);
+  }
+  Node(Node&& other) noexcept
+      : HandleLink(kNode), doc_(std::move(other.doc_)), node_(other.node_), attr_(other.attr_) {
+    LinkBeside(other);
+    other.Forget();
+  }
+  Node& operator=(const Node& other) noexcept {
+    if (this != &other) Assign(other.doc_, other);
+    return *this;
+  }
+  Node& operator=(Node&& other) noexcept {
+    if (this != &other) {
+      Assign(std::move(other.doc_), other);
+      other.Forget();
+    }
+    return *this;
+  }
+  ~Node() { Unlink(); }
 
   // True when the handle holds a node.
   explicit operator bool() const noexcept { return node_ != nullptr; }
@@ -166,6 +184,24 @@ class GXRM_API Node : private detail::HandleLink {
   pugi::xml_attribute_struct* attr_ = nullptr;  // set for attribute nodes only
 
   friend struct detail::Access;
+
+ private:
+  // Takes the node of `other` and a place in its ring; `doc` is its document.
+  template <typename Doc>
+  void Assign(Doc&& doc, const Node& other) noexcept {
+    Unlink();
+    doc_ = std::forward<Doc>(doc);
+    node_ = other.node_;
+    attr_ = other.attr_;
+    LinkBeside(other);
+  }
+  // Leaves the ring and becomes empty, after a move.
+  void Forget() noexcept {
+    Unlink();
+    doc_.reset();
+    node_ = nullptr;
+    attr_ = nullptr;
+  }
 };
 
 class GXRM_API Element : public Node {
