@@ -40,9 +40,9 @@ namespace {
 // Sets the record's attributes, converted to UTF-8, in the record's order.
 void SetRecordAttributes(pugi::xml_node elem, const CGXRMnode& record) {
   std::string att_utf8, value_utf8;
+  gxrm::dom::detail::AttributeWriter writer(elem);
   for (const auto& [att, value] : record.Atts()) {
-    gxrm::dom::detail::SetAttributeOfNew(elem, gxrm::AsUtf8(att, att_utf8, "attribute name"),
-                                         gxrm::AsUtf8(value, value_utf8, "attribute value"));
+    writer.Set(gxrm::AsUtf8(att, att_utf8, "attribute name"), gxrm::AsUtf8(value, value_utf8, "attribute value"));
   }
 }
 

@@ -1,6 +1,8 @@
 #include "core/GXRMdom.h"
 
+#include <algorithm>
 #include <new>
+#include <unordered_set>
 
 #include "core/GXRMdomImpl.h"
 #include "core/GXRMerror.h"
@@ -21,10 +23,64 @@ DocImpl::DocImpl() {
 }
 
 pugi::xml_node DocImpl::Root() const {
-  for (pugi::xml_node n = limbo.next_sibling(); n; n = n.next_sibling()) {
+  for (pugi::xml_node n = FirstShown(); n; n = n.next_sibling()) {
     if (n.type() == pugi::node_element) return n;
   }
   return {};
+}
+
+bool DocImpl::IsDetachedDeclaration(pugi::xml_node n) const {
+  if (n.type() != pugi::node_declaration) return false;
+  for (pugi::xml_node s = n.next_sibling(); s; s = s.next_sibling()) {
+    if (s == limbo) return true;
+  }
+  return false;
+}
+
+pugi::xml_node DocImpl::DetachedTop(pugi::xml_node n) const {
+  for (pugi::xml_node p = n.parent(); p; n = p, p = n.parent()) {
+    if (p == limbo) return n;
+    if (p == doc) return IsDetachedDeclaration(n) ? n : pugi::xml_node();
+  }
+  return {};
+}
+
+void FreeSubtree(pugi::xml_node parent, pugi::xml_node top) {
+  // Children are lifted beside their parent before it goes, so pugixml only
+  // ever frees nodes without children.
+  const pugi::xml_node end = top.next_sibling();
+  for (pugi::xml_node n = top; n != end;) {
+    while (pugi::xml_node c = n.last_child()) parent.insert_move_after(c, n);
+    pugi::xml_node next = n.next_sibling();
+    parent.remove_child(n);
+    n = next;
+  }
+}
+
+void DocImpl::Sweep() {
+  std::unordered_set<pugi::xml_node_struct*> held;
+  size_t handles = 0;
+  for (const HandleLink* h = ring.next_; h != &ring; h = h->next_) {
+    ++handles;
+    Access::ForEachNode(*h, [&](pugi::xml_node_struct* n) {
+      if (pugi::xml_node top = DetachedTop(pugi::xml_node(n))) held.insert(top.internal_object());
+    });
+  }
+  size_t kept = 0;
+  for (pugi::xml_node n = doc.first_child(); n != limbo;) {
+    pugi::xml_node next = n.next_sibling();
+    if (held.count(n.internal_object())) ++kept;
+    else doc.remove_child(n);
+    n = next;
+  }
+  for (pugi::xml_node n = limbo.first_child(); n;) {
+    pugi::xml_node next = n.next_sibling();
+    if (held.count(n.internal_object())) ++kept;
+    else FreeSubtree(limbo, n);
+    n = next;
+  }
+  pending_ = 0;
+  threshold_ = std::max(kMinSweep, handles + kept);
 }
 
 Node Access::MakeNode(const std::shared_ptr<DocImpl>& doc, pugi::xml_node n) {
@@ -32,6 +88,7 @@ Node Access::MakeNode(const std::shared_ptr<DocImpl>& doc, pugi::xml_node n) {
   if (n) {
     h.doc_ = doc;
     h.node_ = n.internal_object();
+    h.LinkAfter(doc->ring);
   }
   return h;
 }
@@ -43,6 +100,7 @@ Node Access::MakeAttribute(const std::shared_ptr<DocImpl>& doc, pugi::xml_node o
     h.doc_ = doc;
     h.node_ = owner.internal_object();
     h.attr_ = a.internal_object();
+    h.LinkAfter(doc->ring);
   }
   return h;
 }
@@ -51,6 +109,7 @@ Document Access::MakeDocument(const std::shared_ptr<DocImpl>& doc) {
   Document d;
   d.doc_ = doc;
   d.node_ = doc->doc.internal_object();
+  d.LinkAfter(doc->ring);
   return d;
 }
 
@@ -115,13 +174,26 @@ bool IsCharacterNode(pugi::xml_node_type t) {
          t == pugi::node_pi;
 }
 
-void AppendDescendantText(pugi::xml_node n, std::string& out) {
-  for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling()) {
-    if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata) {
-      out += c.value();
-    } else if (c.type() == pugi::node_element) {
-      AppendDescendantText(c, out);
+// The first child shown to hosts: the document's limbo and the declarations
+// out of the tree are skipped.
+pugi::xml_node VisibleFirstChild(const DocImpl& impl, pugi::xml_node n) {
+  return n == impl.doc ? impl.FirstShown() : n.first_child();
+}
+
+// The text and CDATA below `top` in document order, walked without recursion.
+void AppendDescendantText(const DocImpl& impl, pugi::xml_node top, std::string& out) {
+  pugi::xml_node n = VisibleFirstChild(impl, top);
+  while (n) {
+    if (n.type() == pugi::node_pcdata || n.type() == pugi::node_cdata) out += n.value();
+    if (n.type() == pugi::node_element && n.first_child()) {
+      n = n.first_child();
+      continue;
     }
+    while (!n.next_sibling()) {
+      n = n.parent();
+      if (n == top) return;
+    }
+    n = n.next_sibling();
   }
 }
 
@@ -140,12 +212,6 @@ bool IsAncestorOrSelf(pugi::xml_node candidate, pugi::xml_node n) {
   return false;
 }
 
-// The first child shown to hosts: the document's limbo is skipped.
-pugi::xml_node VisibleFirstChild(const DocImpl& impl, pugi::xml_node n) {
-  pugi::xml_node c = n.first_child();
-  return c == impl.limbo ? c.next_sibling() : c;
-}
-
 // Refuses what may not stand directly under the document.
 void CheckDocumentChild(const DocImpl& impl, pugi::xml_node child) {
   switch (child.type()) {
@@ -154,12 +220,31 @@ void CheckDocumentChild(const DocImpl& impl, pugi::xml_node child) {
       if (root && root != child) ThrowDomError(kErrFail, "a document has only one root element");
       return;
     }
+    case pugi::node_declaration: {
+      // Only as the first node, lest the file written no longer load.
+      pugi::xml_node first = impl.FirstShown();
+      if (first && (first != child || first.next_sibling())) {
+        ThrowDomError(kErrFail, "an XML declaration can only be the first node of a document");
+      }
+      return;
+    }
     case pugi::node_comment:
     case pugi::node_pi:
-    case pugi::node_declaration:
       return;
     default:
       ThrowDomError(kErrFail, "text cannot stand at document level");
+  }
+}
+
+// Refuses a child `parent` cannot take; the tree is not touched yet.
+void CheckChild(const DocImpl& impl, pugi::xml_node parent, const Node& child) {
+  pugi::xml_node c = Access::Pugi(child);
+  if (Access::PugiAttribute(child) || c.type() == pugi::node_document) {
+    ThrowDomError(kErrFail, "an attribute or a document cannot be appended as a child");
+  }
+  if (parent == impl.doc) return CheckDocumentChild(impl, c);
+  if (c.type() == pugi::node_declaration) {
+    ThrowDomError(kErrFail, "an XML declaration cannot stand inside an element");
   }
 }
 
@@ -202,7 +287,7 @@ std::string Node::text() const {
   pugi::xml_node n(node_);
   if (IsCharacterNode(n.type())) return n.value();
   std::string out;
-  AppendDescendantText(n, out);
+  AppendDescendantText(*doc_, n, out);
   return out;
 }
 
@@ -227,6 +312,7 @@ void Node::text(std::string_view value) {
   }
   if (n.type() != pugi::node_element) ThrowDomError(kErrFail, "text cannot be set on this node");
   if (impl.TouchesRoot(n)) ++impl.rootGeneration;
+  impl.Detaching(static_cast<size_t>(std::distance(n.begin(), n.end())));
   while (pugi::xml_node c = n.first_child()) impl.limbo.append_move(c);
   Allocated(n.append_child(pugi::node_pcdata)).set_value(v.c_str());
 }
@@ -241,8 +327,9 @@ std::string Node::nodeTypedValue() const {
 Node Node::parentNode() const {
   DocImpl& impl = Access::Require(*this, "parentNode");
   if (attr_) return Node();
-  pugi::xml_node p = pugi::xml_node(node_).parent();
-  if (!p || p == impl.limbo) return Node();
+  pugi::xml_node n(node_);
+  pugi::xml_node p = n.parent();
+  if (!p || p == impl.limbo || impl.IsDetachedDeclaration(n)) return Node();
   return Access::MakeNode(doc_, p);
 }
 
@@ -254,7 +341,7 @@ Document Node::ownerDocument() const {
 NodeList Node::childNodes() const {
   DocImpl& impl = Access::Require(*this, "childNodes");
   NodeList list;
-  list.doc_ = doc_;
+  Access::Attach(list, doc_);
   if (attr_) return list;
   for (pugi::xml_node c = VisibleFirstChild(impl, pugi::xml_node(node_)); c; c = c.next_sibling()) {
     list.items_.push_back(c.internal_object());
@@ -271,7 +358,7 @@ Node Node::firstChild() const {
 Node Node::nextSibling() const {
   DocImpl& impl = Access::Require(*this, "nextSibling");
   pugi::xml_node n(node_);
-  if (attr_ || n.parent() == impl.limbo) return Node();
+  if (attr_ || n.parent() == impl.limbo || impl.IsDetachedDeclaration(n)) return Node();
   return Access::MakeNode(doc_, n.next_sibling());
 }
 
@@ -283,10 +370,7 @@ Node Node::appendChild(const Node& child) {
   if (attr_ || (parent.type() != pugi::node_element && parent.type() != pugi::node_document)) {
     ThrowDomError(kErrFail, "this node cannot have children");
   }
-  if (child.attr_ || c.type() == pugi::node_document) {
-    ThrowDomError(kErrFail, "an attribute or a document cannot be appended as a child");
-  }
-  if (parent == impl.doc) CheckDocumentChild(impl, c);
+  CheckChild(impl, parent, child);
   if (child.doc_ != doc_) {
     if (impl.TouchesRoot(parent)) ++impl.rootGeneration;
     return Access::MakeNode(doc_, Allocated(parent.append_copy(c)));
@@ -302,18 +386,23 @@ Node Node::removeChild(const Node& child) {
   Access::Require(child, "removeChild of an empty node");
   pugi::xml_node c(child.node_);
   if (attr_ || child.attr_ || child.doc_ != doc_ || c.parent() != pugi::xml_node(node_) ||
-      c == impl.limbo) {
+      c == impl.limbo || impl.IsDetachedDeclaration(c)) {
     ThrowDomError(kErrFail, "the node to remove is not a child of this node");
   }
+  impl.Detaching();
   if (impl.TouchesRoot(pugi::xml_node(node_))) ++impl.rootGeneration;
-  impl.limbo.append_move(c);
+  // A declaration can stand only at document level: out of the tree it waits
+  // before the limbo.
+  bool moved = c.type() == pugi::node_declaration ? impl.doc.insert_move_before(c, impl.limbo)
+                                                  : impl.limbo.append_move(c);
+  if (!moved) ThrowDomError(kErrFail, "the node cannot be removed");
   return child;
 }
 
 NodeList Node::selectNodes(std::string_view name) const {
   DocImpl& impl = Access::Require(*this, "selectNodes");
   NodeList list;
-  list.doc_ = doc_;
+  Access::Attach(list, doc_);
   if (attr_) return list;
   for (pugi::xml_node c = VisibleFirstChild(impl, pugi::xml_node(node_)); c; c = c.next_sibling()) {
     if (c.type() == pugi::node_element && name == c.name()) list.items_.push_back(c.internal_object());
@@ -333,7 +422,7 @@ Node Node::selectSingleNode(std::string_view name) const {
 NamedNodeMap Node::attributes() const {
   Access::Require(*this, "attributes");
   NamedNodeMap map;
-  map.doc_ = doc_;
+  Access::Attach(map, doc_);
   pugi::xml_node n(node_);
   if (attr_ || n.type() != pugi::node_element) return map;
   map.owner_ = node_;
@@ -371,18 +460,35 @@ Node Element::getAttributeNode(std::string_view name) const {
 void Element::setAttribute(std::string_view name, std::string_view value) {
   DocImpl& impl = Access::Require(*this, "setAttribute");
   pugi::xml_node n(node_);
-  detail::SetAttributeOfNew(n, name, value);
+  detail::AttributeWriter(n).Set(name, value);
   if (impl.AttributesTouchRoot(n)) ++impl.rootGeneration;
 }
 
-void detail::SetAttributeOfNew(pugi::xml_node element, std::string_view name, std::string_view value) {
+pugi::xml_attribute detail::AttributeWriter::Find(std::string_view name) {
+  if (index_.empty() && added_ < kScanLimit) {
+    for (pugi::xml_attribute a = element_.first_attribute(); a; a = a.next_attribute()) {
+      if (name == a.name()) return a;
+    }
+    return {};
+  }
+  if (index_.empty()) {
+    for (pugi::xml_attribute a = element_.first_attribute(); a; a = a.next_attribute()) {
+      index_.try_emplace(a.name(), a.internal_object());
+    }
+  }
+  auto found = index_.find(name);
+  return found == index_.end() ? pugi::xml_attribute() : pugi::xml_attribute(found->second);
+}
+
+void detail::AttributeWriter::Set(std::string_view name, std::string_view value) {
   CheckName(name, "attribute name");
   CheckText(value, "attribute value");
-  pugi::xml_attribute a;
-  for (a = element.first_attribute(); a; a = a.next_attribute()) {
-    if (name == a.name()) break;
+  pugi::xml_attribute a = Find(name);
+  if (!a) {
+    a = element_.append_attribute(Terminated(name).c_str());
+    if (a && !index_.empty()) index_.try_emplace(a.name(), a.internal_object());
+    ++added_;
   }
-  if (!a) a = element.append_attribute(Terminated(name).c_str());
   if (!a || !a.set_value(value.data(), value.size())) ThrowDomError(kErrOutOfMemory, "setAttribute");
 }
 
@@ -396,7 +502,7 @@ Document Document::create() {
   }
 }
 
-const ParseError& Document::parseError() const {
+ParseError Document::parseError() const {
   return Access::Require(*this, "parseError").parseError;
 }
 
@@ -408,6 +514,7 @@ Element Document::documentElement() const {
 Element Document::createElement(std::string_view name) const {
   DocImpl& impl = Access::Require(*this, "createElement");
   CheckName(name, "element name");
+  impl.Detaching();
   pugi::xml_node e = Allocated(impl.limbo.append_child(pugi::node_element));
   if (!e.set_name(Terminated(name).c_str())) ThrowDomError(kErrOutOfMemory, "createElement");
   return Element(Access::MakeNode(doc_, e));
@@ -416,6 +523,7 @@ Element Document::createElement(std::string_view name) const {
 Node Document::createTextNode(std::string_view text) const {
   DocImpl& impl = Access::Require(*this, "createTextNode");
   CheckText(text, "text");
+  impl.Detaching();
   pugi::xml_node t = Allocated(impl.limbo.append_child(pugi::node_pcdata));
   if (!t.set_value(text.data(), text.size())) ThrowDomError(kErrOutOfMemory, "createTextNode");
   return Access::MakeNode(doc_, t);
@@ -424,12 +532,45 @@ Node Document::createTextNode(std::string_view text) const {
 Node Document::createComment(std::string_view text) const {
   DocImpl& impl = Access::Require(*this, "createComment");
   CheckComment(text);
+  impl.Detaching();
   pugi::xml_node t = Allocated(impl.limbo.append_child(pugi::node_comment));
   if (!t.set_value(text.data(), text.size())) ThrowDomError(kErrOutOfMemory, "createComment");
   return Access::MakeNode(doc_, t);
 }
 
 // ---- NodeList and NamedNodeMap ----
+
+NodeList::NodeList(const NodeList& other)
+    : HandleLink(kNodeList), doc_(other.doc_), items_(other.items_), pos_(other.pos_) {
+  LinkBeside(other);
+}
+NodeList::NodeList(NodeList&& other) noexcept : HandleLink(kNodeList) { Access::Take(*this, other); }
+NodeList& NodeList::operator=(const NodeList& other) {
+  if (this != &other) Access::Take(*this, NodeList(other));
+  return *this;
+}
+NodeList& NodeList::operator=(NodeList&& other) noexcept {
+  if (this != &other) Access::Take(*this, other);
+  return *this;
+}
+NodeList::~NodeList() { Unlink(); }
+
+NamedNodeMap::NamedNodeMap(const NamedNodeMap& other)
+    : HandleLink(kNodeMap), doc_(other.doc_), owner_(other.owner_), items_(other.items_), pos_(other.pos_) {
+  LinkBeside(other);
+}
+NamedNodeMap::NamedNodeMap(NamedNodeMap&& other) noexcept : HandleLink(kNodeMap) {
+  Access::Take(*this, other);
+}
+NamedNodeMap& NamedNodeMap::operator=(const NamedNodeMap& other) {
+  if (this != &other) Access::Take(*this, NamedNodeMap(other));
+  return *this;
+}
+NamedNodeMap& NamedNodeMap::operator=(NamedNodeMap&& other) noexcept {
+  if (this != &other) Access::Take(*this, other);
+  return *this;
+}
+NamedNodeMap::~NamedNodeMap() { Unlink(); }
 
 namespace {
 void RequireList(const void* doc, const char* operation) {

@@ -22,6 +22,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/GXRMapi.h"
@@ -38,6 +39,49 @@ struct DocImpl;
 struct Access;
 template <typename List>
 class IndexIterator;
+
+// A place in the ring of live handles of one document: what no handle in the
+// ring refers to may be freed. Copies join the ring beside their source, so
+// that copying a handle never looks at the document.
+class GXRM_API HandleLink {
+ public:
+  enum Kind : unsigned char { kRing, kNode, kNodeList, kNodeMap };
+
+ protected:
+  explicit HandleLink(Kind kind) noexcept : kind_(kind) {}
+  HandleLink(const HandleLink&) = delete;
+  HandleLink& operator=(const HandleLink&) = delete;
+  // Each handle leaves the ring in its own destructor, before it lets go of
+  // the document that holds the ring.
+  ~HandleLink() = default;
+
+  // A ring of one: the head a document keeps.
+  void MakeRing() noexcept { prev_ = next_ = this; }
+  bool Linked() const noexcept { return next_ != nullptr; }
+  void LinkAfter(HandleLink& at) noexcept {
+    prev_ = &at;
+    next_ = at.next_;
+    next_->prev_ = this;
+    at.next_ = this;
+  }
+  // Joins the ring of `source` when it is in one.
+  void LinkBeside(const HandleLink& source) noexcept {
+    if (source.Linked()) LinkAfter(*source.prev_);
+  }
+  void Unlink() noexcept {
+    if (!next_) return;
+    prev_->next_ = next_;
+    next_->prev_ = prev_;
+    prev_ = next_ = nullptr;
+  }
+
+ private:
+  HandleLink* prev_ = nullptr;
+  HandleLink* next_ = nullptr;
+  Kind kind_;
+  friend struct DocImpl;
+  friend struct Access;
+};
 }  // namespace detail
 
 // W3C node type values.
@@ -57,9 +101,31 @@ class NodeList;
 class NamedNodeMap;
 
 
-class GXRM_API Node {
+class GXRM_API Node : private detail::HandleLink {
  public:
-  Node() noexcept = default;
+  Node() noexcept : HandleLink(kNode) {}
+  // Handles are copied all the time: these stay inline.
+  Node(const Node& other) noexcept
+      : HandleLink(kNode), doc_(other.doc_), node_(other.node_), attr_(other.attr_) {
+    LinkBeside(other);
+  }
+  Node(Node&& other) noexcept
+      : HandleLink(kNode), doc_(std::move(other.doc_)), node_(other.node_), attr_(other.attr_) {
+    LinkBeside(other);
+    other.Forget();
+  }
+  Node& operator=(const Node& other) noexcept {
+    if (this != &other) Assign(other.doc_, other);
+    return *this;
+  }
+  Node& operator=(Node&& other) noexcept {
+    if (this != &other) {
+      Assign(std::move(other.doc_), other);
+      other.Forget();
+    }
+    return *this;
+  }
+  ~Node() { Unlink(); }
 
   // True when the handle holds a node.
   explicit operator bool() const noexcept { return node_ != nullptr; }
@@ -98,6 +164,8 @@ class GXRM_API Node {
   // leaves its old place; a node of another document is copied and the copy
   // returned. Raises 0x80004003 for an empty child and 0x80004005 when the
   // child cannot stand there (an ancestor, an attribute, a second root).
+  // An XML declaration may only become the first node of a document; else
+  // 0x80004005 and the tree stays unchanged.
   Node appendChild(const Node& child);
   // Takes `child` out of the tree and returns it; it stays usable. Raises
   // 0x80004005 when it is not a child of this node.
@@ -116,6 +184,24 @@ class GXRM_API Node {
   pugi::xml_attribute_struct* attr_ = nullptr;  // set for attribute nodes only
 
   friend struct detail::Access;
+
+ private:
+  // Takes the node of `other` and a place in its ring; `doc` is its document.
+  template <typename Doc>
+  void Assign(Doc&& doc, const Node& other) noexcept {
+    Unlink();
+    doc_ = std::forward<Doc>(doc);
+    node_ = other.node_;
+    attr_ = other.attr_;
+    LinkBeside(other);
+  }
+  // Leaves the ring and becomes empty, after a move.
+  void Forget() noexcept {
+    Unlink();
+    doc_.reset();
+    node_ = nullptr;
+    attr_ = nullptr;
+  }
 };
 
 class GXRM_API Element : public Node {
@@ -155,8 +241,8 @@ class GXRM_API Document : public Node {
   bool load(const std::string& path);
   // As load, from text in memory.
   bool loadXML(std::string_view xml);
-  // The reason of the last failed load.
-  const ParseError& parseError() const;
+  // The reason of the last failed load (a copy: the next load replaces it).
+  ParseError parseError() const;
 
   // Writes the document as UTF-8 through a temporary file renamed over `path`;
   // on failure a file already there is unchanged. A symbolic link is followed
@@ -205,9 +291,14 @@ class IndexIterator {
 }  // namespace detail
 
 // A snapshot of nodes with a cursor for nextNode.
-class GXRM_API NodeList {
+class GXRM_API NodeList : private detail::HandleLink {
  public:
-  NodeList() noexcept = default;
+  NodeList() noexcept : HandleLink(kNodeList) {}
+  NodeList(const NodeList& other);
+  NodeList(NodeList&& other) noexcept;
+  NodeList& operator=(const NodeList& other);
+  NodeList& operator=(NodeList&& other) noexcept;
+  ~NodeList();
   long length() const;
   // Entry at a 0-based index; empty handle when out of range.
   Node item(long index) const;
@@ -228,9 +319,14 @@ class GXRM_API NodeList {
 };
 
 // The attributes of one element, in their order, with a cursor for nextNode.
-class GXRM_API NamedNodeMap {
+class GXRM_API NamedNodeMap : private detail::HandleLink {
  public:
-  NamedNodeMap() noexcept = default;
+  NamedNodeMap() noexcept : HandleLink(kNodeMap) {}
+  NamedNodeMap(const NamedNodeMap& other);
+  NamedNodeMap(NamedNodeMap&& other) noexcept;
+  NamedNodeMap& operator=(const NamedNodeMap& other);
+  NamedNodeMap& operator=(NamedNodeMap&& other) noexcept;
+  ~NamedNodeMap();
   long length() const;
   // Attribute at a 0-based index; empty handle when out of range.
   Node item(long index) const;

@@ -2,24 +2,39 @@
 //
 // The tree is a pugixml document. Nodes that are not in the tree (created and
 // not yet appended, or removed) are kept under a hidden element, the limbo,
-// which is the document's first child and is never shown or saved; that is
-// what keeps a removed node usable while a handle on it exists.
+// which is never shown or saved; XML declarations out of the tree, which
+// pugixml allows only at document level, stand before the limbo. That is what
+// keeps a removed node usable while a handle on it exists. Every live handle
+// is in the document's ring; a sweep frees what no handle refers to.
 #pragma once
 
 #include <pugixml.hpp>
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string_view>
+#include <type_traits>
+#include <utility>
+#include <unordered_map>
 
 #include "core/GXRMdom.h"
 
 namespace gxrm::dom::detail {
+
+// The head of a document's ring of live handles.
+struct RingHead : HandleLink {
+  RingHead() noexcept : HandleLink(kRing) { MakeRing(); }
+  RingHead(const RingHead&) = delete;
+  RingHead& operator=(const RingHead&) = delete;
+};
 
 struct DocImpl {
   DocImpl();
 
   pugi::xml_document doc;
   pugi::xml_node limbo;
+  RingHead ring;
   // Changes whenever the document's top-level nodes, the root's children or
   // those children's attributes change; caches keyed on it stay exact.
   uint64_t rootGeneration = 0;
@@ -43,15 +58,56 @@ struct DocImpl {
   }
   // The root element, or an empty node.
   pugi::xml_node Root() const;
+  // The first node shown at document level.
+  pugi::xml_node FirstShown() const { return limbo.next_sibling(); }
+
+  // True for an XML declaration out of the tree.
+  bool IsDetachedDeclaration(pugi::xml_node n) const;
+  // The top of the part out of the tree that holds `n` (a child of the limbo
+  // or a detached declaration); an empty node when `n` is in the tree.
+  pugi::xml_node DetachedTop(pugi::xml_node n) const;
+  // To be called before `count` more nodes leave the tree or are made outside
+  // it: frees, now and then, what no handle refers to. Sweeps are spaced so
+  // that their cost stays proportional to the nodes detached meanwhile.
+  void Detaching(size_t count = 1) {
+    if (pending_ >= threshold_) Sweep();
+    pending_ += count;
+  }
+  // Frees every part out of the tree that no live handle or list points into.
+  void Sweep();
+
+ private:
+  static constexpr size_t kMinSweep = 64;
+  size_t pending_ = 0;
+  size_t threshold_ = kMinSweep;
 };
+
+// Frees a subtree that hangs under `parent` one node at a time, so that
+// freeing never recurses per level.
+void FreeSubtree(pugi::xml_node parent, pugi::xml_node top);
 
 // Raise 0x80070057 unless `name` is a legal XML name, or `text` may stand in
 // a document; `what` names the text in the message.
 void CheckName(std::string_view name, const char* what);
 void CheckText(std::string_view text, const char* what);
-// Sets an attribute of an element as Element::setAttribute does, without
-// tracking the navigation index: for elements no index can contain yet.
-void SetAttributeOfNew(pugi::xml_node element, std::string_view name, std::string_view value);
+// Sets attributes of one element as Element::setAttribute does, without
+// tracking the navigation index (for elements no index can contain yet). A
+// name set again keeps its place and takes the new value; past a few
+// attributes names are found through a hash, so a large record costs linear
+// time.
+class AttributeWriter {
+ public:
+  explicit AttributeWriter(pugi::xml_node element) : element_(element) {}
+  void Set(std::string_view name, std::string_view value);
+
+ private:
+  pugi::xml_attribute Find(std::string_view name);
+
+  static constexpr size_t kScanLimit = 16;
+  pugi::xml_node element_;
+  size_t added_ = 0;
+  std::unordered_map<std::string_view, pugi::xml_attribute_struct*> index_;
+};
 
 // Conversions between handles and pugixml nodes inside the library.
 struct Access {
@@ -64,6 +120,47 @@ struct Access {
   static const std::shared_ptr<DocImpl>& Impl(const Node& n) { return n.doc_; }
   // The node's document; raises 0x80004003 on an empty handle.
   static DocImpl& Require(const Node& n, const char* operation);
+  // Gives an empty list a document and a place in its ring.
+  template <typename List>
+  static void Attach(List& list, const std::shared_ptr<DocImpl>& doc) {
+    list.doc_ = doc;
+    list.LinkAfter(doc->ring);
+  }
+  // Moves a list's content and its place in the ring into `to`; `from` is
+  // left empty.
+  template <typename List>
+  static void Take(List& to, List&& from) noexcept {
+    to.Unlink();
+    to.doc_ = std::move(from.doc_);
+    if constexpr (std::is_same_v<List, NamedNodeMap>) to.owner_ = std::exchange(from.owner_, nullptr);
+    to.items_ = std::move(from.items_);
+    to.pos_ = std::exchange(from.pos_, 0);
+    to.LinkBeside(from);
+    from.Unlink();
+    from.items_.clear();
+  }
+  template <typename List>
+  static void Take(List& to, List& from) noexcept { Take(to, std::move(from)); }
+  // Calls `visit` with every node the handle in the ring refers to.
+  template <typename Visit>
+  static void ForEachNode(const HandleLink& link, Visit&& visit);
 };
+
+template <typename Visit>
+void Access::ForEachNode(const HandleLink& link, Visit&& visit) {
+  switch (link.kind_) {
+    case HandleLink::kNode:
+      visit(static_cast<const Node&>(link).node_);
+      break;
+    case HandleLink::kNodeList:
+      for (pugi::xml_node_struct* n : static_cast<const NodeList&>(link).items_) visit(n);
+      break;
+    case HandleLink::kNodeMap:
+      visit(static_cast<const NamedNodeMap&>(link).owner_);
+      break;
+    case HandleLink::kRing:
+      break;
+  }
+}
 
 }  // namespace gxrm::dom::detail

@@ -142,16 +142,18 @@ class Loader {
   explicit Loader(DocImpl& impl) : impl_(impl) {
     impl_.parseError = ParseError();
     ++impl_.rootGeneration;
-    // The old content stays alive for handles that still point into it.
-    for (pugi::xml_node n = impl_.limbo.next_sibling(); n;) {
-      pugi::xml_node next = n.next_sibling();
+    // The old content leaves the tree like removed nodes do: kept while a
+    // handle points into it, freed at once otherwise.
+    bool dropped = false;
+    while (pugi::xml_node n = impl_.FirstShown()) {
       if (n.type() == pugi::node_declaration) {
-        impl_.doc.remove_child(n);
+        impl_.doc.insert_move_before(n, impl_.limbo);
       } else {
         impl_.limbo.append_move(n);
       }
-      n = next;
+      dropped = true;
     }
+    if (dropped) impl_.Sweep();
     staging_ = impl_.limbo.append_child(pugi::node_element);
     cur_ = staging_;
   }
@@ -188,7 +190,7 @@ class Loader {
       impl_.parseError.errorCode = code;
       impl_.parseError.reason = reason;
     }
-    if (staging_) impl_.limbo.remove_child(staging_);
+    if (staging_) detail::FreeSubtree(impl_.limbo, staging_);
     staging_ = pugi::xml_node();
     return false;
   }

@@ -76,9 +76,8 @@ bool CGXRMreader::LoadGXRMfile(const CString& path) {
   return m_pDoc.load(utf8_path);
 }
 
-const gxrm::dom::ParseError& CGXRMreader::GetLoadError() const {
-  static const gxrm::dom::ParseError kNone;
-  return m_pDoc ? m_pDoc.parseError() : kNone;
+gxrm::dom::ParseError CGXRMreader::GetLoadError() const {
+  return m_pDoc ? m_pDoc.parseError() : gxrm::dom::ParseError();
 }
 
 bool CGXRMreader::GetGXRMfileVer(CString& version) {
@@ -148,7 +147,9 @@ bool CGXRMreader::GetFloors(std::vector<CGXRMnode>& records) {
   IXMLDOMElementPtr root;
   if (!GetRootElem(root)) return false;
   for (const gxrm::dom::Node& node : RequireFloorList(root)) {
-    ExtractElemAtt(node, records.emplace_back());
+    CGXRMnode record;
+    ExtractElemAtt(node, record);
+    records.push_back(std::move(record));
   }
   return true;
 }

@@ -1,7 +1,7 @@
 // CGXRMreader: loads a GXRM file and hands its content back as records.
 //
 //   CGXRMreader reader;
-//   if (!reader.LoadGXRMfile(path)) { auto& e = reader.GetLoadError(); ... }
+//   if (!reader.LoadGXRMfile(path)) { gxrm::dom::ParseError e = reader.GetLoadError(); ... }
 //   CStringArray floors;
 //   reader.GetFloorNames(floors);
 //   std::vector<CGXRMobj> walls;
@@ -42,8 +42,8 @@ class GXRM_API CGXRMreader : public CGXRMfileParser {
   // unknown, as for a file that could not be opened), `errorCode` (the
   // parser's error number, -1 when the file could not be read) and `reason`
   // (the parser's message). `reason` is empty after a successful load and on
-  // a reader that never loaded.
-  const gxrm::dom::ParseError& GetLoadError() const;
+  // a reader that never loaded. A copy, so that it outlives the next load.
+  gxrm::dom::ParseError GetLoadError() const;
 
   // The text of the root's name two characters after its first '_'
   // ("GXRMheader_v1.0" gives "1.0"); "" when it has no '_'. False, with "",

@@ -93,7 +93,9 @@ void AppendRecords(const IXMLDOMElementPtr& container, GXRM_objType_base::Type t
   pugi::xml_node parent = Access::Pugi(container);
   for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling()) {
     if (!IsElement(c, format::kTypeClass)) continue;
-    ReadTypeClass(container, c, types.emplace_back(NameOf(c, format::kAttClassName), type));
+    CGXRMobjType record(NameOf(c, format::kAttClassName), type);
+    ReadTypeClass(container, c, record);
+    types.push_back(std::move(record));
   }
 }
 
@@ -102,12 +104,15 @@ void AppendRecords(const IXMLDOMElementPtr& container, GXRM_objType_base::Type t
   pugi::xml_node parent = Access::Pugi(container);
   for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling()) {
     if (!IsElement(c, format::kInstance)) continue;
-    ReadInstance(c, objs.emplace_back(NameOf(c, format::kAttObjName), type));
+    CGXRMobj record(NameOf(c, format::kAttObjName), type);
+    ReadInstance(c, record);
+    objs.push_back(std::move(record));
   }
 }
 
 // Appends the records of the container `locate` finds; false, nothing
-// appended, when it finds none.
+// appended, when it finds none. Each record is complete before it is
+// appended, so a walk stopped by a DOM error leaves only whole records.
 template <typename Locate, typename Record>
 bool ReadContainer(Locate locate, GXRM_objType_base::Type type, std::vector<Record>& records) {
   IXMLDOMElementPtr container;

@@ -1,0 +1,214 @@
+// What leaves the tree: freed once no handle refers to it, readable while one
+// does; deep documents; declarations the DOM refuses to misplace.
+//
+// The bytes pugixml holds are counted through its allocation hooks, set
+// before any document exists, so memory checks do not depend on the heap.
+#include <gtest/gtest.h>
+#include <pugixml.hpp>
+
+#include <cstdlib>
+#include <string>
+
+#include "TestUtil.h"
+#include "core/GXRMdom.h"
+#include "core/GXRMerror.h"
+#include "writer/CGXRMwriter.h"
+
+namespace {
+
+using gxrm::dom::Document;
+using gxrm::dom::Element;
+using gxrm::dom::Node;
+using gxrm::dom::NodeList;
+using gxrm_test::CodeOf;
+
+long long g_live_bytes = 0;
+
+void* CountedAllocate(size_t size) {
+  auto* block = static_cast<char*>(std::malloc(size + 16));
+  if (!block) return nullptr;
+  *reinterpret_cast<size_t*>(block) = size;
+  g_live_bytes += static_cast<long long>(size);
+  return block + 16;
+}
+
+void CountedDeallocate(void* ptr) {
+  if (!ptr) return;
+  char* block = static_cast<char*>(ptr) - 16;
+  g_live_bytes -= static_cast<long long>(*reinterpret_cast<size_t*>(block));
+  std::free(block);
+}
+
+const bool kCounting = (pugi::set_memory_management_functions(CountedAllocate, CountedDeallocate), true);
+
+// An element of about `bytes` bytes of attributes, ready to be appended.
+Element BigElement(const Document& doc, size_t bytes) {
+  Element e = doc.createElement("rule");
+  e.setAttribute("v", std::string(bytes, 'x'));
+  return e;
+}
+
+std::string Nested(size_t depth, const std::string& inner) {
+  std::string xml;
+  for (size_t i = 0; i < depth; ++i) xml += "<d>";
+  xml += inner;
+  for (size_t i = 0; i < depth; ++i) xml += "</d>";
+  return xml;
+}
+
+constexpr size_t kRule = 4096;
+constexpr int kCycles = 2000;
+// What a few hundred dropped rules may hold between two sweeps, far below
+// what keeping all of them would.
+constexpr long long kSlack = 400 * static_cast<long long>(kRule);
+
+TEST(DomLifetime, RemovedAndUnattachedNodesAreFreedOnceUnreferenced) {
+  ASSERT_TRUE(kCounting);
+  Document doc = Document::create();
+  ASSERT_TRUE(doc.loadXML("<root/>"));
+  Element root = doc.documentElement();
+  const long long start = g_live_bytes;
+  for (int i = 0; i < kCycles; ++i) {
+    Node rule = root.appendChild(BigElement(doc, kRule));
+    root.removeChild(rule);
+  }
+  EXPECT_LT(g_live_bytes - start, kSlack);
+  for (int i = 0; i < kCycles; ++i) BigElement(doc, kRule);  // never attached
+  EXPECT_LT(g_live_bytes - start, kSlack);
+}
+
+TEST(DomLifetime, WriterRuleCyclesAndRefusedChildrenDoNotAccumulate) {
+  CGXRMwriter writer;
+  CGXRMnode header;
+  ASSERT_TRUE(writer.CreateGXRMinstance(header));
+  Document other = Document::create();
+  Element rule = BigElement(other, kRule);
+  CGXRMnode big;
+  big.AddAtt("v", std::string(kRule, 'y'));
+  const long long start = g_live_bytes;
+  for (int i = 0; i < kCycles; ++i) {
+    writer.ClearCalRule();
+    ASSERT_TRUE(writer.AppendCalRule(rule));
+    EXPECT_EQ(CodeOf([&] { writer.AddChild("a", big, IXMLDOMElementPtr()); }), gxrm::kErrPointer);
+  }
+  EXPECT_LT(g_live_bytes - start, 2 * kSlack);
+}
+
+TEST(DomLifetime, ReloadingFreesEarlierTreesButNotHeldNodes) {
+  Document doc = Document::create();
+  const std::string xml = "<?xml version='1.0'?><root a='" + std::string(kRule, 'z') + "'><c>kept</c></root>";
+  ASSERT_TRUE(doc.loadXML(xml));
+  Node decl = doc.firstChild();
+  Node held = doc.documentElement().firstChild();
+  const long long start = g_live_bytes;
+  for (int i = 0; i < kCycles; ++i) ASSERT_TRUE(doc.loadXML(xml));
+  EXPECT_LT(g_live_bytes - start, kSlack / 10);
+  // Handles from the first load still read their nodes, the declaration too.
+  EXPECT_EQ(held.text(), "kept");
+  EXPECT_FALSE(held.parentNode().parentNode());
+  EXPECT_EQ(decl.nodeName(), "xml");
+  EXPECT_FALSE(decl.parentNode());
+  EXPECT_FALSE(decl.nextSibling());
+  EXPECT_EQ(doc.xml().rfind("<?xml", 0), 0u);
+}
+
+TEST(DomLifetime, EveryKindOfHandleKeepsItsNodeThroughSweeps) {
+  Document doc = Document::create();
+  ASSERT_TRUE(doc.loadXML("<root><a x='1'><b>deep</b></a><c/><c/></root>"));
+  Element root = doc.documentElement();
+  NodeList cs = root.selectNodes("c");
+  gxrm::dom::NamedNodeMap atts = Element(root.firstChild()).attributes();
+  Node x = Element(root.firstChild()).getAttributeNode("x");
+  Node b = root.firstChild().firstChild();
+  Node moved_to(b);  // copies and moves keep their place in the ring
+  Node taken(std::move(moved_to));
+  root.removeChild(root.firstChild());
+  for (const Node& c : cs) root.removeChild(c);
+  for (int i = 0; i < kCycles; ++i) doc.createElement("filler");  // forces sweeps
+  EXPECT_EQ(taken.text(), "deep");
+  EXPECT_EQ(x.text(), "1");
+  EXPECT_EQ(atts.getNamedItem("x").text(), "1");
+  EXPECT_EQ(cs.item(1).nodeName(), "c");
+  NodeList copy = cs;
+  cs = NodeList();
+  for (int i = 0; i < kCycles; ++i) doc.createElement("filler");
+  EXPECT_EQ(copy.item(0).nodeName(), "c");
+  EXPECT_EQ(root.childNodes().length(), 0);
+}
+
+TEST(DomLifetime, DeepDocumentsNeverRecurse) {
+  const size_t depth = 300000;
+  Document doc = Document::create();
+  ASSERT_TRUE(doc.loadXML(Nested(depth, "<![CDATA[x]]>end")));
+  EXPECT_EQ(doc.text(), "xend");
+  EXPECT_EQ(doc.documentElement().text(), "xend");
+  const long long one_tree = g_live_bytes;
+  Document copy = Document::create();
+  copy.appendChild(doc.documentElement());
+  EXPECT_EQ(copy.xml().size(), doc.xml().size());
+  // A deep subtree out of the tree is freed with no handle on it, and a deep
+  // document that fails to load leaves nothing behind.
+  copy.removeChild(copy.documentElement());
+  EXPECT_FALSE(copy.loadXML(Nested(depth, "") + "<d>"));
+  for (int i = 0; i < kCycles; ++i) copy.createElement("filler");
+  EXPECT_LT(g_live_bytes - one_tree, kSlack);
+  EXPECT_FALSE(copy.documentElement());
+}
+
+TEST(DomDeclaration, RemovedForRealAndRefusedWhereItCannotStand) {
+  Document doc = Document::create();
+  ASSERT_TRUE(doc.loadXML("<?xml version='1.0'?><root><a/></root>"));
+  Node decl = doc.firstChild();
+  ASSERT_EQ(decl.nodeName(), "xml");
+  const std::string before = doc.xml();
+  Element root = doc.documentElement();
+  // Under an element, after the root, from another document: refused, unchanged.
+  EXPECT_EQ(CodeOf([&] { root.appendChild(decl); }), gxrm::kErrFail);
+  EXPECT_EQ(CodeOf([&] { doc.appendChild(decl); }), gxrm::kErrFail);
+  Document other = Document::create();
+  ASSERT_TRUE(other.loadXML("<?xml version='1.0'?><r/>"));
+  EXPECT_EQ(CodeOf([&] { root.appendChild(other.firstChild()); }), gxrm::kErrFail);
+  EXPECT_EQ(doc.xml(), before);
+
+  EXPECT_EQ(doc.removeChild(decl), decl);
+  EXPECT_EQ(doc.xml().find("<?xml"), std::string::npos);
+  EXPECT_EQ(doc.firstChild(), root);
+  EXPECT_EQ(CodeOf([&] { doc.removeChild(decl); }), gxrm::kErrFail);
+
+  // Into an empty document it is the first node, and the file loads again.
+  Document fresh = Document::create();
+  fresh.appendChild(decl);
+  fresh.appendChild(fresh.createElement("r"));
+  Document reread = Document::create();
+  EXPECT_TRUE(reread.loadXML(fresh.xml())) << fresh.xml();
+}
+
+TEST(DomText, DocumentTextHoldsOnlyWhatIsInTheTree) {
+  Document doc = Document::create();
+  ASSERT_TRUE(doc.loadXML("<root>in<a>side</a></root>"));
+  doc.createTextNode("never attached");
+  Element root = doc.documentElement();
+  root.removeChild(root.selectSingleNode("a"));
+  EXPECT_EQ(doc.text(), "in");
+}
+
+TEST(DomAttributes, LargeRecordsKeepFirstPlaceAndLastValue) {
+  CGXRMwriter writer;
+  CGXRMnode header;
+  ASSERT_TRUE(writer.CreateGXRMinstance(header));
+  CGXRMnode record;
+  const int count = 40000;
+  for (int i = 0; i < count; ++i) record.AddAtt("a" + std::to_string(i), "first");
+  for (int i = 0; i < count; i += 1000) record.AddAtt("a" + std::to_string(i), "last");
+  IXMLDOMElementPtr root;
+  writer.GetRootElem(root);
+  IXMLDOMElementPtr elem = writer.AddChild("big", record, root);
+  gxrm::dom::NamedNodeMap atts = elem.attributes();
+  ASSERT_EQ(atts.length(), count);
+  EXPECT_EQ(atts.item(1000).nodeName(), "a1000");
+  EXPECT_EQ(atts.item(1000).text(), "last");
+  EXPECT_EQ(atts.item(1001).text(), "first");
+  EXPECT_EQ(atts.item(count - 1).nodeName(), "a" + std::to_string(count - 1));
+}
+
+}  // namespace
