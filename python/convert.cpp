@@ -2,10 +2,15 @@
 
 #include <Python.h>
 
+#include <unordered_map>
+
 #include "core/GXRMerror.h"
 #include "core/GXRMtext.h"
 
 namespace gxrm::python {
+
+// Enough for every name a real model uses; a hostile file cannot grow it further.
+constexpr size_t kNameCacheLimit = 4096;
 
 std::string Utf8(py::handle text, const char* what) {
   if (!PyUnicode_Check(text.ptr())) {
@@ -45,10 +50,25 @@ py::dict Dict(const CGXRMnode& record) {
   return dict;
 }
 
+namespace {
+
+// Attribute names repeat across a file: one str object per distinct name.
+py::str CachedName(const std::string& utf8) {
+  static std::unordered_map<std::string, py::str>* cache = nullptr;
+  if (cache == nullptr) cache = new std::unordered_map<std::string, py::str>();  // lives with the interpreter
+  auto found = cache->find(utf8);
+  if (found != cache->end()) return found->second;
+  py::str name = Str(utf8);
+  if (cache->size() < kNameCacheLimit) cache->emplace(utf8, name);
+  return name;
+}
+
+}  // namespace
+
 py::dict AttributeDict(const dom::Node& element) {
   py::dict dict;
   for (dom::Node att : element.attributes()) {
-    py::str name = Str(att.nodeName());
+    py::str name = CachedName(att.nodeName());
     py::str value = Str(att.text());
     if (PyDict_SetItem(dict.ptr(), name.ptr(), value.ptr()) != 0) throw py::error_already_set();
   }

@@ -48,10 +48,20 @@ py::list TypeRules(const dom::Node& typeClass) {
   return rules;
 }
 
-// Instance(type, name, id, attributes, geometry, sections) of one "Instance".
+// An Instance of one "Instance" element. Its fields are set directly: the
+// constructor's checks and copies are for values from users, and would
+// double the cost of reading a large model.
 py::object MakeInstance(const py::handle& cls, const py::handle& type, const dom::Element& e) {
-  return cls(type, Str(e.getAttribute(format::kAttObjName)), Str(e.getAttribute(format::kAttObjId)),
-             ChildDicts(e, format::kObjAtt), ChildDicts(e, format::kObjGeoAtt), ChildDicts(e, format::kObjSection));
+  auto* tp = reinterpret_cast<PyTypeObject*>(cls.ptr());
+  py::object instance = py::reinterpret_steal<py::object>(tp->tp_alloc(tp, 0));
+  if (!instance) throw py::error_already_set();
+  instance.attr("type") = type;
+  instance.attr("name") = Str(e.getAttribute(format::kAttObjName));
+  instance.attr("id") = Str(e.getAttribute(format::kAttObjId));
+  instance.attr("attributes") = ChildDicts(e, format::kObjAtt);
+  instance.attr("geometry") = ChildDicts(e, format::kObjGeoAtt);
+  instance.attr("sections") = ChildDicts(e, format::kObjSection);
+  return instance;
 }
 
 py::tuple TypeDefFields(const dom::Element& e) {

@@ -6,6 +6,7 @@
 
 #include "bindings.h"
 #include "core/GXRMerror.h"
+#include "format/GXRMformat.h"
 
 namespace py = pybind11;
 
@@ -27,6 +28,11 @@ PYBIND11_MODULE(_gxrm, m) {
   m.doc() = "Compiled core of the gxrm package";
   m.attr("__version__") = GXRM_VERSION;
   py::register_exception_translator(&TranslateDomError);
+  // Names the Python side needs, from the one place that defines them.
+  namespace format = gxrm::format;
+  m.attr("FLOOR_KEY") = format::kAttFloorKey;
+  m.attr("INSTANCE") = format::kInstance;
+  m.attr("INSTANCE_LISTS") = py::make_tuple(format::kObjAtt, format::kObjGeoAtt, format::kObjSection);
   gxrm::python::BindCatalogue(m);
   gxrm::python::BindModel(m);
   gxrm::python::BindWriter(m);

@@ -8,7 +8,7 @@ from ._records import Instance, TypeDef
 from ._rules import to_xml
 
 # The floor-information attribute that names a floor.
-_FLOOR_KEY = "FInfo002"
+_FLOOR_KEY = _gxrm.FLOOR_KEY
 
 
 class Writer:
