@@ -1,0 +1,70 @@
+#!/usr/bin/python3
+"""gxrm.load plus iter_instances() against xml.etree.ElementTree on the
+benchmarks' large model: each side parses the file and collects every
+instance's child attribute dicts. Prints both timings and their ratio.
+
+    PYTHONPATH=build/python /usr/bin/python3 bench/python_bench.py \
+        --writer build/bin/large_model_file --floors 50
+"""
+
+import argparse
+import os
+import subprocess
+import tempfile
+import time
+import xml.etree.ElementTree as ET
+
+import gxrm
+
+# What the standard library side looks for: the instance element and its lists.
+INSTANCE = gxrm._gxrm.INSTANCE
+LISTS = gxrm._gxrm.INSTANCE_LISTS
+
+
+def with_gxrm(path):
+    model = gxrm.load(path)
+    return sum(len(i.attributes) + len(i.geometry) + len(i.sections) for _, i in model.iter_instances())
+
+
+def with_elementtree(path):
+    count = 0
+    for instance in ET.parse(path).getroot().iter(INSTANCE):
+        lists = {name: [] for name in LISTS}
+        for child in instance:
+            if child.tag in lists:
+                lists[child.tag].append(dict(child.attrib))
+        count += sum(len(records) for records in lists.values())
+    return count
+
+
+def best_of(runs, function, path):
+    times, result = [], None
+    for _ in range(runs):
+        start = time.perf_counter()
+        result = function(path)
+        times.append(time.perf_counter() - start)
+    return min(times), result
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--writer", default="build/bin/large_model_file", help="the large_model_file program")
+    parser.add_argument("--floors", type=int, default=3)
+    parser.add_argument("--runs", type=int, default=3)
+    args = parser.parse_args()
+    with tempfile.TemporaryDirectory() as folder:
+        path = os.path.join(folder, "large.gxrm")
+        subprocess.run([args.writer, path, f"--floors={args.floors}"], check=True)
+        size = os.path.getsize(path) / 1e6
+        ours, n_ours = best_of(args.runs, with_gxrm, path)
+        theirs, n_theirs = best_of(args.runs, with_elementtree, path)
+    if n_ours != n_theirs:
+        raise SystemExit(f"the two sides disagree: {n_ours} against {n_theirs} records")
+    print(f"{args.floors} floors, {size:.1f} MB, {n_ours} records")
+    print(f"gxrm.load + iter_instances: {ours:.3f} s")
+    print(f"ElementTree parse + dicts:  {theirs:.3f} s")
+    print(f"ratio: {ours / theirs:.2f}")
+
+
+if __name__ == "__main__":
+    main()

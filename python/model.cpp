@@ -1,0 +1,279 @@
+// ModelCore: a loaded document, read through the library's reader.
+//
+// Project sections, floors, cross-sections and rules come from CGXRMreader;
+// instances and type definitions are built straight from the document in one
+// pass each, because the reader's records carry no id and cost a GBK round
+// trip per string.
+#include <pybind11/stl.h>
+
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "bindings.h"
+#include "catalogue/CGXRMobjTypeBase.h"
+#include "convert.h"
+#include "core/GXRMtext.h"
+#include "format/GXRMformat.h"
+#include "reader/CGXRMreader.h"
+
+namespace gxrm::python {
+
+namespace {
+
+namespace format = gxrm::format;
+using GXRM_objType_base::Type;
+
+bool Named(const dom::Node& node, const char* name) {
+  return node.nodeType() == dom::NODE_ELEMENT && node.nodeName() == name;
+}
+
+// The dicts of the children named `name`, in document order.
+py::list ChildDicts(const dom::Node& parent, const char* name) {
+  py::list dicts;
+  for (dom::Node child = parent.firstChild(); child; child = child.nextSibling()) {
+    if (Named(child, name)) dicts.append(AttributeDict(child));
+  }
+  return dicts;
+}
+
+// Rules of a type definition: the child elements of its first rule holder.
+py::list TypeRules(const dom::Node& typeClass) {
+  py::list rules;
+  dom::Node holder = typeClass.selectSingleNode(format::kTypeClassCalRule);
+  if (!holder) return rules;
+  for (dom::Node rule = holder.firstChild(); rule; rule = rule.nextSibling()) {
+    if (rule.nodeType() == dom::NODE_ELEMENT) rules.append(RuleEvents(rule));
+  }
+  return rules;
+}
+
+// An Instance of one "Instance" element. Its fields are set directly: the
+// constructor's checks and copies are for values from users, and would
+// double the cost of reading a large model.
+py::object MakeInstance(const py::handle& cls, const py::handle& type, const dom::Element& e) {
+  auto* tp = reinterpret_cast<PyTypeObject*>(cls.ptr());
+  py::object instance = py::reinterpret_steal<py::object>(tp->tp_alloc(tp, 0));
+  if (!instance) throw py::error_already_set();
+  instance.attr("type") = type;
+  instance.attr("name") = Str(e.getAttribute(format::kAttObjName));
+  instance.attr("id") = Str(e.getAttribute(format::kAttObjId));
+  instance.attr("attributes") = ChildDicts(e, format::kObjAtt);
+  instance.attr("geometry") = ChildDicts(e, format::kObjGeoAtt);
+  instance.attr("sections") = ChildDicts(e, format::kObjSection);
+  return instance;
+}
+
+py::tuple TypeDefFields(const dom::Element& e) {
+  return py::make_tuple(Str(e.getAttribute(format::kAttClassName)), Str(e.getAttribute(format::kAttClassId)),
+                        ChildDicts(e, format::kTypeClassAtt), ChildDicts(e, format::kTypeClassGeoAtt),
+                        ChildDicts(e, format::kTypeClassSection), ChildDicts(e, format::kTypeClassSpecialtyAtt),
+                        TypeRules(e));
+}
+
+// Catalogue types by their name as the document spells it (UTF-8).
+const std::unordered_map<std::string, int>& TypesByName() {
+  static const std::unordered_map<std::string, int> types = [] {
+    std::unordered_map<std::string, int> map;
+    for (int t = 0; t < CGXRMobjTypeBase::GetObjTypeCount(); ++t) {
+      map.emplace(gxrm::ToUtf8(CGXRMobjTypeBase::GetObjTypeName(static_cast<Type>(t))), t);
+    }
+    return map;
+  }();
+  return types;
+}
+
+class ModelCore {
+ public:
+  // Loads the file; returns the parser's complaint, line and column, or None.
+  py::object Load(const std::string& path) {
+    const CString gbk = gxrm::FromUtf8(path);
+    bool loaded = false;
+    {
+      py::gil_scoped_release release;
+      loaded = reader_.LoadGXRMfile(gbk);
+    }
+    if (loaded) return py::none();
+    auto error = reader_.GetLoadError();
+    return py::make_tuple(Str(error.reason), error.line, error.linepos);
+  }
+
+  py::str Version() {
+    CString version;
+    reader_.GetGXRMfileVer(version);
+    return StrFromGbk(version);
+  }
+
+  py::dict Header() {
+    CGXRMnode record;
+    reader_.GetRoot(record);
+    return Dict(record);
+  }
+
+  // The attributes of the root's first child of that name, or None.
+  py::object Section(const char* name) {
+    dom::Element root = Root();
+    dom::Node section = root ? root.selectSingleNode(name) : dom::Node();
+    if (!section) return py::none();
+    return AttributeDict(section);
+  }
+
+  // (name, info, params) per floor, in floor-information order.
+  py::list Floors() {
+    std::vector<CGXRMnode> records;
+    py::list floors;
+    if (Section(format::kProjFloorInfo).is_none() || !reader_.GetFloors(records)) return floors;
+    for (const CGXRMnode& record : records) {
+      const CString name = record.GetNamedAtt(format::kAttFloorKey);
+      IXMLDOMElementPtr floor;
+      py::object params = reader_.GetFloorNode(name, floor) ? AttributeDict(floor) : py::dict();
+      floors.append(py::make_tuple(StrFromGbk(name), Dict(record), params));
+    }
+    return floors;
+  }
+
+  py::list Instances(py::handle floor, int type, py::handle typeObj, py::handle cls) {
+    py::list instances;
+    dom::Node container = Container(floor, type, false);
+    for (dom::Node e = container ? container.firstChild() : dom::Node(); e; e = e.nextSibling()) {
+      if (Named(e, format::kInstance)) instances.append(MakeInstance(cls, typeObj, e));
+    }
+    return instances;
+  }
+
+  // One tuple of fields per type definition, for the Python layer to finish.
+  py::list TypeDefs(py::handle floor, int type) {
+    py::list defs;
+    dom::Node container = Container(floor, type, true);
+    for (dom::Node e = container ? container.firstChild() : dom::Node(); e; e = e.nextSibling()) {
+      if (Named(e, format::kTypeClass)) defs.append(TypeDefFields(e));
+    }
+    return defs;
+  }
+
+  // Every instance as (floor name or None, instance): global list, then floors.
+  py::list AllInstances(py::list typeObjs, py::handle cls) {
+    py::list all;
+    dom::Element root = Root();
+    if (!root) return all;
+    if (dom::Node global = root.selectSingleNode(format::kGlobalObjList)) {
+      AppendListInstances(global, py::none(), typeObjs, cls, all);
+    }
+    for (dom::Node e = root.firstChild(); e; e = e.nextSibling()) {
+      if (Named(e, format::kFloor)) {
+        AppendListInstances(e, Str(dom::Element(e).getAttribute(format::kAttFloorName)), typeObjs, cls, all);
+      }
+    }
+    return all;
+  }
+
+  py::list CrossSections() {
+    CStringArray values;
+    py::list sections;
+    if (!reader_.GetUserSec(values)) return sections;
+    static const char* const keys[] = {format::kAttSecId, format::kAttSecName, format::kAttPoint,
+                                       format::kAttBulge, format::kAttInsertPt};
+    for (size_t i = 0; i + 5 <= values.size(); i += 5) {
+      py::dict section;
+      for (size_t k = 0; k < 5; ++k) section[keys[k]] = StrFromGbk(values[i + k]);
+      sections.append(section);
+    }
+    return sections;
+  }
+
+  py::list Rules() {
+    py::list rules;
+    if (!Root()) return rules;
+    for (const IXMLDOMElementPtr& rule : reader_.GetCalRule()) rules.append(RuleEvents(rule));
+    return rules;
+  }
+
+  // Renames the instances of that name in one list; how many were renamed.
+  int Rename(py::handle floor, int type, py::handle oldName, py::handle newName) {
+    const CString floorName = Gbk(floor, "floor name");
+    const std::string old = Utf8(oldName, "old name");
+    const CString renamed = Gbk(newName, "new name");
+    dom::Node container = Container(floor, type, false);
+    int count = 0;
+    for (dom::Node e = container ? container.firstChild() : dom::Node(); e; e = e.nextSibling()) {
+      count += Named(e, format::kInstance) && dom::Element(e).getAttribute(format::kAttObjName) == old;
+    }
+    if (count > 0) reader_.ChangeObjName(floorName, static_cast<Type>(type), gxrm::FromUtf8(old), renamed);
+    return count;
+  }
+
+  void Save(const std::string& path) {
+    const CString gbk = gxrm::FromUtf8(path);
+    py::gil_scoped_release release;
+    reader_.SaveGXRMinstance(gbk);
+  }
+
+ private:
+  dom::Element Root() {
+    IXMLDOMElementPtr root;
+    reader_.GetRootElem(root);
+    return root;
+  }
+
+  // The type-definition or instance container of a list; KeyError for an
+  // unknown floor, an empty handle when the list has no such container.
+  dom::Node Container(py::handle floor, int type, bool definitions) {
+    IXMLDOMElementPtr node;
+    const Type t = static_cast<Type>(type);
+    if (floor.is_none()) {
+      dom::Element root = Root();
+      if (!root || !root.selectSingleNode(format::kGlobalObjList)) return dom::Node();
+      definitions ? reader_.GetObjTypeInfoNode(t, node) : reader_.GetObjInstanceNode(t, node);
+      return node;
+    }
+    const CString name = Gbk(floor, "floor name");
+    IXMLDOMElementPtr floorNode;
+    if (!reader_.GetFloorNode(name, floorNode)) throw py::key_error(Utf8(floor, "floor name"));
+    definitions ? reader_.GetObjTypeInfoNode(name, t, node) : reader_.GetObjInstanceNode(name, t, node);
+    return node;
+  }
+
+  // The instances of one object list, in file order, with their catalogue type.
+  static void AppendListInstances(const dom::Node& list, const py::object& floor, const py::list& typeObjs,
+                                  const py::handle& cls, py::list& out) {
+    const auto& types = TypesByName();
+    for (dom::Node kind = list.firstChild(); kind; kind = kind.nextSibling()) {
+      for (dom::Node typeElem = kind.firstChild(); typeElem; typeElem = typeElem.nextSibling()) {
+        if (!Named(typeElem, format::kType)) continue;
+        auto found = types.find(dom::Element(typeElem).getAttribute(format::kAttTypeName));
+        dom::Node container = found == types.end() ? dom::Node() : typeElem.selectSingleNode(format::kObjInstance);
+        if (!container) continue;
+        py::handle typeObj = typeObjs[found->second];
+        for (dom::Node e = container.firstChild(); e; e = e.nextSibling()) {
+          if (Named(e, format::kInstance)) out.append(py::make_tuple(floor, MakeInstance(cls, typeObj, e)));
+        }
+      }
+    }
+  }
+
+  CGXRMreader reader_;
+};
+
+}  // namespace
+
+void BindModel(py::module_& m) {
+  py::class_<ModelCore>(m, "ModelCore")
+      .def(py::init<>())
+      .def("load", &ModelCore::Load)
+      .def("version", &ModelCore::Version)
+      .def("header", &ModelCore::Header)
+      .def("project_settings", [](ModelCore& c) { return c.Section(format::kProjSetting); })
+      .def("rule_settings", [](ModelCore& c) { return c.Section(format::kCalRule); })
+      .def("cross_section_settings", [](ModelCore& c) { return c.Section(format::kUserSecInfo); })
+      .def("floor_settings", [](ModelCore& c) { return c.Section(format::kProjFloorInfo); })
+      .def("floors", &ModelCore::Floors)
+      .def("instances", &ModelCore::Instances)
+      .def("typedefs", &ModelCore::TypeDefs)
+      .def("all_instances", &ModelCore::AllInstances)
+      .def("cross_sections", &ModelCore::CrossSections)
+      .def("rules", &ModelCore::Rules)
+      .def("rename", &ModelCore::Rename)
+      .def("save", &ModelCore::Save);
+}
+
+}  // namespace gxrm::python

@@ -1,0 +1,97 @@
+// WriterCore: a new document built through the library's writer.
+#include <string>
+#include <vector>
+
+#include "bindings.h"
+#include "convert.h"
+#include "core/GXRMerror.h"
+#include "core/GXRMtext.h"
+#include "writer/CGXRMwriter.h"
+
+namespace gxrm::python {
+
+namespace {
+
+using GXRM_objType_base::Type;
+
+// The record's lists, filled from the Python side's lists of dicts.
+template <typename Record>
+void FillLists(Record& record, py::handle attributes, py::handle geometry, py::handle sections) {
+  record.MutableAttList() = Records(attributes);
+  record.MutableGeoAttList() = Records(geometry);
+  record.MutableSectionList() = Records(sections);
+}
+
+class WriterCore : public CGXRMwriter {
+ public:
+  explicit WriterCore(py::handle header) {
+    CGXRMnode record = Record(header);
+    if (!CreateGXRMinstance(record)) ThrowDomError(kErrFail, "no document could be created");
+  }
+
+  void ProjectSettings(py::handle attrs) { CreateProjSetting(Record(attrs)); }
+  void Rules(py::handle attrs) { CreateCalRule(Record(attrs)); }
+  void CrossSections(py::handle attrs) { CreateProjUseSecInfo(Record(attrs)); }
+  void FloorInfo(py::handle attrs) { CreateProjFloorInfo(Record(attrs)); }
+
+  // Appends the rules parsed from their XML text under the rule section.
+  void AppendRules(const std::string& xml) {
+    for (const dom::Element& rule : ParseRules(xml)) AppendCalRule(rule);
+  }
+
+  bool AddSection(py::handle attrs) {
+    CGXRMnode record = Record(attrs);
+    return AddSec(CString(), record);
+  }
+
+  void Floor(py::handle name, py::handle info) { AddFloor(Gbk(name, "floor name"), Record(info)); }
+  void FloorParam(py::handle floor, py::handle name, py::handle value) {
+    SetFloorParam(Gbk(floor, "floor name"), Gbk(name, "parameter name"), Gbk(value, "parameter value"));
+  }
+
+  // False when the list of the record's type is not there.
+  bool Instance(py::handle floor, int type, py::handle name, py::handle id, py::handle atts, py::handle geo,
+                py::handle secs) {
+    CGXRMobj obj(Gbk(name, "name"), Gbk(id, "id"), static_cast<Type>(type));
+    FillLists(obj, atts, geo, secs);
+    return floor.is_none() ? AddObj(std::move(obj)) : AddObj(Gbk(floor, "floor name"), std::move(obj));
+  }
+
+  bool TypeDef(py::handle floor, int type, py::handle name, py::handle id, py::tuple lists,
+               const std::string& rules) {
+    CGXRMobjType def(Gbk(name, "name"), static_cast<Type>(type), Gbk(id, "id"));
+    FillLists(def, lists[0], lists[1], lists[2]);
+    def.MutableSpAttList() = Records(lists[3]);
+    for (const dom::Element& rule : ParseRules(rules)) def.AppendCalRule(rule);
+    return floor.is_none() ? AddObjType(std::move(def)) : AddObjType(Gbk(floor, "floor name"), std::move(def));
+  }
+
+  void Save(const std::string& path) {
+    const CString gbk = gxrm::FromUtf8(path);
+    py::gil_scoped_release release;
+    SaveGXRMinstance(gbk);
+  }
+
+  py::str Xml() const { return Str(m_pDoc.xml()); }
+};
+
+}  // namespace
+
+void BindWriter(py::module_& m) {
+  py::class_<WriterCore>(m, "WriterCore")
+      .def(py::init<py::handle>())
+      .def("project_settings", &WriterCore::ProjectSettings)
+      .def("rules", &WriterCore::Rules)
+      .def("append_rules", &WriterCore::AppendRules)
+      .def("cross_sections", &WriterCore::CrossSections)
+      .def("add_section", &WriterCore::AddSection)
+      .def("floor_info", &WriterCore::FloorInfo)
+      .def("floor", &WriterCore::Floor)
+      .def("floor_param", &WriterCore::FloorParam)
+      .def("instance", &WriterCore::Instance)
+      .def("typedef", &WriterCore::TypeDef)
+      .def("save", &WriterCore::Save)
+      .def("xml", &WriterCore::Xml);
+}
+
+}  // namespace gxrm::python

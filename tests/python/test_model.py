@@ -1,0 +1,123 @@
+import os
+import xml.etree.ElementTree as ET
+
+import pytest
+
+import gxrm
+from gxrm import Type
+
+
+def rebuild(m):
+    """The loaded model written again, section by section in file order."""
+    w = gxrm.Writer(m.header)
+    if m.project_settings is not None:
+        w.add_project_settings(m.project_settings)
+    if m.rule_settings is not None:
+        w.add_rules(m.rule_settings, m.rules)
+    if m.cross_section_settings is not None:
+        w.add_cross_sections(m.cross_section_settings, m.cross_sections)
+    w.add_floor_info(m.floor_settings)
+    for floor in m.floors:
+        w.add_floor(floor.name, floor.info, floor.params)
+    for floor in [None] + [f.name for f in m.floors]:
+        for t in Type:
+            for record in m.types(t, floor) + m.instances(t, floor):
+                w.add(record, floor)
+    return w
+
+
+def test_sample_reads_as_the_tool_wrote_it(sample):
+    assert sample.version == "1.0"
+    assert list(sample.header)[:1] and all(isinstance(v, str) for v in sample.header.values())
+    names = [f.name for f in sample.floors]
+    assert names and sample.floor(names[0]).params["floorname"] == names[0]
+    assert sample.floor(names[0]).info["FInfo002"] == names[0]
+    with pytest.raises(KeyError):
+        sample.floor("no such floor")
+    columns = sample.instances(Type.FRAME_COLUMN, names[0])
+    assert columns and all(c.type is Type.FRAME_COLUMN and c.id and c.attributes for c in columns)
+    assert list(sample.cross_sections[0]) == ["SecID", "SecName", "Point", "Bulge", "InsertPt"]
+    assert all(ET.iselement(r) for r in sample.rules)
+
+
+def test_type_definitions_carry_their_rules(sample):
+    floor = sample.floors[0].name
+    defs = sample.types(Type.FRAME_COLUMN, floor)
+    assert defs[0].name == "KZ-1" and defs[0].id != ""
+    rules = defs[0].rules
+    assert [r.tag for r in rules] == ["CalItem", "CalItem"] and rules[0].text == "L*B*H"
+    assert defs == sample.types(Type.FRAME_COLUMN, floor)
+
+
+def test_lists_and_unknown_floors(sample):
+    with pytest.raises(KeyError):
+        sample.instances(Type.FRAME_COLUMN, "no such floor")
+    with pytest.raises(KeyError):
+        sample.types(Type.FRAME_COLUMN, "no such floor")
+    assert sample.instances(Type.PIT) == []
+    with pytest.raises(TypeError):
+        sample.instances(Type.PIT, b"F1")
+
+
+def test_iter_instances_walks_global_list_then_floors(sample):
+    pairs = list(sample.iter_instances())
+    expected = [(None, i) for t in Type for i in sample.instances(t)]
+    for floor in sample.floors:
+        expected += [(floor.name, i) for t in Type for i in sample.instances(t, floor.name)]
+    assert sorted(pairs, key=repr) == sorted(expected, key=repr)
+    visited = [f for i, (f, _) in enumerate(pairs) if i == 0 or pairs[i - 1][0] != f]
+    assert visited == [None] + [f.name for f in sample.floors]
+
+
+def test_rebuilding_the_sample_gives_the_same_bytes(sample, sample_path, tmp_path):
+    w = rebuild(sample)
+    out = tmp_path / "again.gxrm"
+    w.save(out)
+    assert out.read_bytes() == sample_path.read_bytes()
+    assert w.to_string() == sample_path.read_text(encoding="utf-8")
+
+
+def test_rename_counts_and_saves(sample_path, tmp_path):
+    m = gxrm.load(sample_path)
+    floor = m.floors[0].name
+    old = m.instances(Type.FRAME_COLUMN, floor)[0].name
+    count = sum(i.name == old for i in m.instances(Type.FRAME_COLUMN, floor))
+    assert m.rename(floor, Type.FRAME_COLUMN, old, "柱-新") == count
+    assert m.rename(floor, Type.FRAME_COLUMN, "absent", "x") == 0
+    m.save(tmp_path / "renamed.gxrm")
+    again = gxrm.load(tmp_path / "renamed.gxrm")
+    assert sum(i.name == "柱-新" for i in again.instances(Type.FRAME_COLUMN, floor)) == count
+
+
+def test_load_errors(tmp_path):
+    with pytest.raises(FileNotFoundError) as missing:
+        gxrm.load(tmp_path / "missing.gxrm")
+    assert "missing.gxrm" in str(missing.value)
+    with pytest.raises(IsADirectoryError):
+        gxrm.load(tmp_path)
+    broken = tmp_path / "broken.gxrm"
+    broken.write_text("<GXRMheader_v1.0>\n  <ProjSetting a='1'>\n</GXRMheader_v1.0>", encoding="utf-8")
+    with pytest.raises(gxrm.LoadError) as bad:
+        gxrm.load(broken)
+    assert (bad.value.path, bad.value.line) == (str(broken), 3) and bad.value.column > 0
+    assert bad.value.reason and isinstance(bad.value, gxrm.Error)
+    with pytest.raises(TypeError):
+        gxrm.load(42)
+
+
+@pytest.mark.skipif(os.geteuid() == 0, reason="root reads every file")
+def test_unreadable_file(tmp_path):
+    locked = tmp_path / "locked.gxrm"
+    locked.write_text("<a/>")
+    locked.chmod(0)
+    with pytest.raises(PermissionError):
+        gxrm.load(locked)
+
+
+def test_file_without_sections(tmp_path):
+    bare = tmp_path / "bare.gxrm"
+    bare.write_text('<GXRMheader_v2.5 b="2" a="1"/>', encoding="utf-8")
+    m = gxrm.load(bare)
+    assert (m.version, list(m.header)) == ("2.5", ["b", "a"])
+    assert m.project_settings is None and m.floors == [] and m.rules == []
+    assert m.instances(Type.WALL_HOLE) == [] and list(m.iter_instances()) == []

@@ -1,0 +1,104 @@
+import xml.etree.ElementTree as ET
+
+import pytest
+
+import gxrm
+from gxrm import Type
+
+
+def reload(w, tmp_path):
+    path = tmp_path / "written.gxrm"
+    w.save(path)
+    return gxrm.load(path)
+
+
+def test_records_round_trip_with_every_character(writer, tmp_path):
+    text = "墙\r\n€\ue000\U0001F600 <&>\"'\t"
+    wall = gxrm.Instance(Type.SHEAR_WALL, text, "7", [{"材质": text, "b": "200"}], [{"x": "0"}], [])
+    definition = gxrm.TypeDef(Type.SHEAR_WALL, "Q-1", "3", speciality=[{"钢筋": text}])
+    writer.add(wall)
+    writer.add(definition, "F1")
+    m = reload(writer, tmp_path)
+    assert m.instances(Type.SHEAR_WALL) == [wall]
+    assert m.types(Type.SHEAR_WALL, "F1") == [definition]
+    assert m.floor("F1").info == {"FInfo002": "F1"}
+
+
+def test_floor_info_and_params(tmp_path):
+    w = gxrm.Writer()
+    w.add_floor_info()
+    w.add_floor("B1", {"FInfo001": "1", "FInfo002": "地下一层"}, {"extra": "x", "basepoint": "0,0"})
+    m = reload(w, tmp_path)
+    floor = m.floors[0]
+    assert floor.name == "地下一层" and list(floor.info) == ["FInfo001", "FInfo002"]
+    assert m.project_settings is None and m.floor_settings == {}
+    with pytest.raises(KeyError):
+        m.floor("B1")
+    w2 = gxrm.Writer()
+    w2.add_floor_info()
+    w2.add_floor("F1", params={"extra": "x", "basepoint": "0,0"})
+    assert reload(w2, tmp_path).floor("F1").params == {"floorname": "F1", "basepoint": "0,0", "extra": "x"}
+
+
+def test_rules_keep_text_tails_comments_and_instructions(writer, tmp_path):
+    rule = ET.fromstring('<Rule id="1">扣<b k="v&#10;w">梁</b>尾<!-- 注 --><?calc L*B?>末</Rule>')
+    writer.add_rules({"RuleSet": "清单"}, [rule])
+    typed = gxrm.TypeDef(Type.FRAME_BEAM, "KL", rules=[rule, ET.Element("Empty")])
+    writer.add(typed, "F1")
+    m = reload(writer, tmp_path)
+    assert ET.tostring(m.rules[0]) == ET.tostring(rule)
+    assert m.rule_settings == {"RuleSet": "清单"}
+    assert m.types(Type.FRAME_BEAM, "F1") == [typed]
+
+
+def test_deep_rules_do_not_exhaust_the_stack(writer, tmp_path):
+    depth = 20000
+    root = node = ET.Element("R")
+    for _ in range(depth):
+        node = ET.SubElement(node, "R")
+    node.text = "deep"
+    writer.add_rules(rules=[root])
+    back = reload(writer, tmp_path).rules[0]
+    assert sum(1 for _ in back.iter()) == depth + 1
+
+
+def test_bad_rules_are_refused(writer):
+    for bad, error in [(ET.Element("a b"), gxrm.DomError), (ET.Element("{ns}a"), gxrm.DomError),
+                       (ET.Comment("a-->b"), TypeError), ("<Rule/>", TypeError)]:
+        with pytest.raises(error):
+            writer.add_rules(rules=[bad])
+    wrapped = ET.Element("R")
+    wrapped.append(ET.Comment("x-->y"))
+    wrapped.append(ET.ProcessingInstruction("p", "?><x/><?q"))
+    with pytest.raises(gxrm.DomError) as refused:
+        writer.append_rules([wrapped])
+    assert refused.value.code == 0x80070057
+
+
+def test_writer_errors(writer):
+    with pytest.raises(gxrm.Error):
+        gxrm.Writer().add(gxrm.Instance(Type.DOOR, "M"))
+    with pytest.raises(KeyError):
+        writer.add(gxrm.Instance(Type.DOOR, "M"), "F9")
+    with pytest.raises(TypeError):
+        writer.add(gxrm.Instance(Type.DOOR, b"M"))
+    with pytest.raises(TypeError):
+        writer.add_project_settings({"a": 1})
+    with pytest.raises(TypeError):
+        writer.add(object())
+    with pytest.raises(gxrm.DomError) as bad_name:
+        writer.add_project_settings({"1bad": "x"})
+    assert bad_name.value.code == 0x80070057
+    with pytest.raises(gxrm.DomError) as no_dir:
+        writer.save("/nonexistent-dir/x.gxrm")
+    assert no_dir.value.code == 0x80070003
+
+
+def test_records_compare_and_print():
+    a = gxrm.Instance(Type.DOOR, "M-1", attributes=[{"w": "900"}])
+    assert a == gxrm.Instance(10 * 0 + 36, "M-1", "", ({"w": "900"},))
+    assert a != gxrm.Instance(Type.DOOR, "M-1", "x", [{"w": "900"}])
+    assert a != gxrm.TypeDef(Type.DOOR, "M-1", attributes=[{"w": "900"}])
+    assert "M-1" in repr(a) and "DOOR" in repr(a)
+    r1, r2 = ET.fromstring("<R a='1'>x</R>"), ET.fromstring("<R a='1'>y</R>")
+    assert gxrm.TypeDef(Type.DOOR, "T", rules=[r1]) != gxrm.TypeDef(Type.DOOR, "T", rules=[r2])
