@@ -30,6 +30,8 @@ int main(int argc, char** argv) {
   AddCheckCommand(app, status);
   AddRenameCommand(app, status);
   AddCatalogueCommand(app, status);
+  AddDiffCommand(app, status);
+  AddReportCommand(app, status);
   if (argc > 1 && argv[1][0] != '-' && !KnownCommand(app, argv[1])) {
     std::cerr << "gxrm: unknown command '" << argv[1] << "' (see --help)\n";
     return kFailure;
