@@ -10,7 +10,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES=(build-essential cmake pkg-config clang libclang-rt-14-dev libexpat1-dev libpugixml-dev
-          libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev)
+          libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
+          chromium fonts-noto-cjk)
 JOBS=${JOBS:-$(nproc)}
 
 install_packages() {
