@@ -200,7 +200,12 @@ std::string ScriptSafe(const Json& json) {
   const std::string text = json.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
   std::string safe;
   safe.reserve(text.size());
-  for (char c : text) safe += c == '<' ? "\\u003c" : c == '>' ? "\\u003e" : c == '&' ? "\\u0026" : std::string(1, c);
+  for (char c : text) {
+    if (c == '<') safe += "\\u003c";
+    else if (c == '>') safe += "\\u003e";
+    else if (c == '&') safe += "\\u0026";
+    else safe += c;
+  }
   return safe;
 }
 
