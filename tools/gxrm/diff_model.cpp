@@ -191,17 +191,21 @@ void CompareSecInfo(const dom::Element& a, const dom::Element& b, Changes& out) 
   CompareElements(a, b, b.nodeName(), out);
 }
 
+std::vector<Keyed> Definitions(const dom::Element& type) {
+  return Keys(walk::Records(type, fmt::kObjTypeInfo, fmt::kTypeClass), fmt::kAttClassId, fmt::kAttClassName);
+}
+
+std::vector<Keyed> Instances(const dom::Element& type) {
+  return Keys(walk::Records(type, fmt::kObjInstance, fmt::kInstance), fmt::kAttObjId, fmt::kAttObjName);
+}
+
 void CompareObjectLists(const dom::Element& a, const dom::Element& b, const Filter& filter, Sink sink) {
   for (const CatalogueType& entry : CatalogueTypes()) {
     if (filter.typeName && *filter.typeName != entry.name) continue;
     const dom::Element ta = walk::TypeElement(a, entry), tb = walk::TypeElement(b, entry);
     sink.type = entry.name;
-    CompareKeyed(Keys(walk::Records(ta, fmt::kObjTypeInfo, fmt::kTypeClass), fmt::kAttClassId, fmt::kAttClassName),
-                 Keys(walk::Records(tb, fmt::kObjTypeInfo, fmt::kTypeClass), fmt::kAttClassId, fmt::kAttClassName),
-                 kind::kType, CompareTypeClass, sink);
-    CompareKeyed(Keys(walk::Records(ta, fmt::kObjInstance, fmt::kInstance), fmt::kAttObjId, fmt::kAttObjName),
-                 Keys(walk::Records(tb, fmt::kObjInstance, fmt::kInstance), fmt::kAttObjId, fmt::kAttObjName),
-                 kind::kInstance, CompareInstance, sink);
+    CompareKeyed(Definitions(ta), Definitions(tb), kind::kType, CompareTypeClass, sink);
+    CompareKeyed(Instances(ta), Instances(tb), kind::kInstance, CompareInstance, sink);
   }
 }
 
