@@ -11,7 +11,7 @@ cd "$(dirname "$0")"
 
 PACKAGES=(build-essential cmake pkg-config clang libclang-rt-14-dev libexpat1-dev libpugixml-dev
           libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
-          python3-dev pybind11-dev python3-pytest)
+          python3-dev pybind11-dev python3-pytest chromium fonts-noto-cjk)
 JOBS=${JOBS:-$(nproc)}
 
 install_packages() {

@@ -30,6 +30,8 @@ int main(int argc, char** argv) {
   AddCheckCommand(app, status);
   AddRenameCommand(app, status);
   AddCatalogueCommand(app, status);
+  AddDiffCommand(app, status);
+  AddReportCommand(app, status);
   if (const std::string bad = NonUtf8Argument(argc, argv); !bad.empty()) {
     std::cerr << "gxrm: " << bad << '\n';
     return kFailure;

@@ -81,5 +81,7 @@ void AddBuildCommand(CLI::App& app, int& status);
 void AddCheckCommand(CLI::App& app, int& status);
 void AddRenameCommand(CLI::App& app, int& status);
 void AddCatalogueCommand(CLI::App& app, int& status);
+void AddDiffCommand(CLI::App& app, int& status);
+void AddReportCommand(CLI::App& app, int& status);
 
 }  // namespace gxrm::tool

@@ -1,0 +1,79 @@
+// GxrmRun.h: running the gxrm program as a user would, for the tool tests.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "TestUtil.h"
+
+namespace gxrm_test {
+
+namespace fs = std::filesystem;
+using Args = std::vector<std::string>;
+using Json = nlohmann::ordered_json;
+
+struct Outcome { int status; std::string out, err; };
+
+inline std::string Quote(const std::string& arg) {
+  std::string quoted = "'";
+  for (char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+inline std::string Data(const std::string& name) { return std::string(GXRM_TEST_DATA) + "/data/" + name; }
+
+// Expects every fragment in `text`, or none of them when `present` is false.
+inline void ExpectHas(const std::string& text, const Args& fragments, bool present = true) {
+  for (const std::string& f : fragments)
+    EXPECT_EQ(text.find(f) != std::string::npos, present) << f << " in\n" << text;
+}
+
+// A failure: exit status 2, nothing on standard output, one line on standard
+// error that starts with "gxrm: " and holds every fragment.
+inline void ExpectFailure(const Outcome& run, const Args& fragments) {
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err.rfind("gxrm: ", 0), 0u) << run.err;
+  EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+  ExpectHas(run.err, fragments);
+}
+
+// Each test runs gxrm in a fresh directory of its own below TMPDIR.
+class Gxrm : public testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = TempPath(std::string("gxrm/") + testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+
+  // Standard error is no terminal, so no progress line.
+  Outcome Run(const Args& args) const {
+    std::string command = "cd " + Quote(dir_) + " && " + Quote(GXRM_TOOL);
+    for (const std::string& arg : args) command += " " + Quote(arg);
+    command += " >" + Quote(dir_ / "stdout.txt") + " 2>" + Quote(dir_ / "stderr.txt") + " </dev/null";
+    const int raw = std::system(command.c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(dir_ / "stdout.txt"),
+            ReadFile(dir_ / "stderr.txt")};
+  }
+
+  // Standard output of a run that must succeed without a word on standard error.
+  std::string Out(const Args& args) const {
+    const Outcome run = Run(args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    return run.out;
+  }
+
+  Json Dump(Args args) const { args.insert(args.begin(), "dump"); return Json::parse(Out(args)); }
+
+  fs::path dir_;
+};
+
+}  // namespace gxrm_test

@@ -1,0 +1,175 @@
+// gxrm diff and gxrm report, run as a user would: what they find, what they
+// write and how they fail.
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "GxrmRun.h"
+
+namespace {
+
+using namespace gxrm_test;
+
+Json& Floor(Json& model, int nth) {
+  for (Json& item : model["sections"])
+    if (item["element"] == "Floor" && nth-- == 0) return item;
+  throw std::runtime_error("no such floor");
+}
+
+Json& FindSection(Json& model, const std::string& element) {
+  for (Json& item : model["sections"])
+    if (item["element"] == element) return item;
+  throw std::runtime_error("no section " + element);
+}
+
+// The changes of a diff --json run, as "change kind floor type name" lines.
+std::vector<std::string> Lines(const Json& diff) {
+  std::vector<std::string> lines;
+  for (const Json& c : diff["changes"]) {
+    auto text = [](const Json& v) { return v.is_null() ? std::string("-") : v.get<std::string>(); };
+    lines.push_back(text(c["change"]) + " " + text(c["kind"]) + " " + text(c["floor"]) + " " + text(c["type"]) + " " +
+                    text(c["name"]));
+  }
+  return lines;
+}
+
+class Diff : public Gxrm {
+ protected:
+  // A sample building as "old.gxrm" and its JSON form to edit.
+  Json Old() {
+    EXPECT_EQ(Run({"sample", "old.gxrm", "--floors", "3", "--bays", "1", "1"}).status, 0);
+    return Dump({"old.gxrm"});
+  }
+  void Write(const Json& model, const std::string& file) {
+    const Outcome run = Run({"build", WriteFile(dir_ / (file + ".json"), model.dump()), file});
+    ASSERT_EQ(run.status, 0) << run.err;
+  }
+  Json DiffJson(Args args) {
+    args.insert(args.begin(), {"diff", "old.gxrm", "new.gxrm", "--json"});
+    const Outcome run = Run(args);
+    EXPECT_EQ(run.err, "");
+    return Json::parse(run.out);
+  }
+};
+
+TEST_F(Diff, MatchesRecordsByIdAndListsEachChangedAttribute) {
+  Json model = Old();
+  Json& columns = Floor(model, 0)["objects"]["框架柱"];
+  columns["instances"][0]["name"] = "KZ-9";                // renamed: same id
+  columns["instances"][1]["geoAtt"][0]["Top"] = "4500";    // one attribute
+  columns["instances"].push_back({{"id", "77777"}, {"name", "KZ-new"}});
+  columns["types"].erase(0);
+  FindSection(model, "UserSecInfo")["crossSections"][0]["SecName"] = "L";
+  FindSection(model, "CalRule")["rules"][0]["attributes"]["method"] = "不扣";
+  Write(model, "new.gxrm");
+
+  EXPECT_EQ(Run({"diff", "old.gxrm", "old.gxrm"}).out, "0 added, 0 removed, 0 changed\n");
+  const Json diff = DiffJson({});
+  EXPECT_EQ(diff["same"], false);
+  EXPECT_EQ(diff["summary"], Json::parse(R"({"added": 1, "removed": 1, "changed": 4})"));
+  EXPECT_EQ(Lines(diff), (std::vector<std::string>{
+                             "changed cross-section - - L", "changed rule - - Rule",
+                             "removed type 第1层 框架柱 KZ-1", "changed instance 第1层 框架柱 KZ-9",
+                             "changed instance 第1层 框架柱 KZ-1", "added instance 第1层 框架柱 KZ-new"}));
+  EXPECT_EQ(diff["changes"][3]["attributes"], Json::parse(R"([{"element": "Instance", "index": 0,
+      "name": "objname", "old": "KZ-1", "new": "KZ-9"}])"));
+  EXPECT_EQ(diff["changes"][4]["attributes"][0]["new"], "4500");
+  EXPECT_EQ(diff["changes"][1]["attributes"][0]["name"], "method");
+
+  const Outcome text = Run({"diff", "old.gxrm", "new.gxrm"});
+  EXPECT_EQ(text.status, 1);
+  ExpectHas(text.out, {"1 added, 1 removed, 4 changed\nfile:\n", "floor 第1层, 框架柱:\n",
+                       "    Instance[0] objname: \"KZ-1\" -> \"KZ-9\"\n", "  added instance KZ-new (id 77777)\n"});
+  EXPECT_EQ(DiffJson({"--floor", "第2层"})["same"], true);
+  EXPECT_EQ(DiffJson({"--type", "框架柱"})["summary"]["changed"], 2);
+  EXPECT_EQ(DiffJson({"--floor", "第1层", "--type", "门"})["same"], true);
+}
+
+TEST_F(Diff, FloorsAndRecordsMatchAsAModelNotAsText) {
+  Json model = Old();
+  auto& sections = model["sections"];
+  std::swap(Floor(model, 0), Floor(model, 2));  // the first and last floors change places
+  for (Json* list : {&Floor(model, 1)["objects"]["框架柱"]["instances"], &Floor(model, 0)["objects"]["框架梁"]["instances"]}) {
+    std::reverse(list->begin(), list->end());    // order within a list means nothing
+  }
+  for (Json& instance : Floor(model, 1)["objects"]["框架梁"]["instances"]) instance["id"] = "";
+  Write(model, "new.gxrm");
+  // Ids gone from the new file: names decide, and each instance shows its lost id.
+  const Json diff = DiffJson({});
+  const std::vector<std::string> lines = Lines(diff);
+  ASSERT_EQ(lines.size(), 2 + Floor(model, 1)["objects"]["框架梁"]["instances"].size()) << diff.dump(1);
+  EXPECT_EQ(lines.front(), "changed floor 第3层 - 第3层");
+  EXPECT_EQ(lines.back(), "changed floor 第1层 - 第1层");
+  EXPECT_EQ(diff["changes"][0]["attributes"][0]["name"], "#position");
+  for (std::size_t i = 1; i + 1 < lines.size(); ++i) {
+    EXPECT_EQ(lines[i], "changed instance 第2层 框架梁 KL-1");
+    EXPECT_EQ(diff["changes"][i]["attributes"].size(), 1u);
+    EXPECT_EQ(diff["changes"][i]["attributes"][0]["name"], "objId");
+  }
+  Json& info = FindSection(model, "ProjFloorInfo")["floorInfo"];  // a floor dropped
+  info.erase(std::remove_if(info.begin(), info.end(), [](const Json& f) { return f["FInfo002"] == "第1层"; }),
+             info.end());
+  sections.erase(sections.begin() + (&Floor(model, 2) - &sections[0]));
+  Write(model, "new.gxrm");
+  EXPECT_EQ(DiffJson({})["summary"]["removed"], 1);
+}
+
+// Rules nest as deep as a host likes; neither command may recurse per level.
+TEST_F(Diff, DeepRuleTreesCompareAndReportWithoutRecursion) {
+  auto deep = [](const std::string& leaf) {
+    constexpr int kDepth = 200000;
+    std::string xml = "<GXRMheader_v1.0><CalRule>";
+    for (int i = 0; i < kDepth; ++i) xml += "<R>";
+    xml += "<Leaf v=\"" + leaf + "\"/>";
+    for (int i = 0; i < kDepth; ++i) xml += "</R>";
+    return xml + "</CalRule></GXRMheader_v1.0>";
+  };
+  WriteFile(dir_ / "old.gxrm", deep("1"));
+  WriteFile(dir_ / "new.gxrm", deep("2"));
+  const Json diff = DiffJson({});
+  ASSERT_EQ(diff["changes"].size(), 1u);
+  EXPECT_EQ(diff["changes"][0]["attributes"], Json::parse(R"([{"element": "Leaf", "index": 200000,
+      "name": "v", "old": "1", "new": "2"}])"));
+  EXPECT_EQ(Run({"report", "new.gxrm", "--diff", "old.gxrm"}).status, 0);
+  EXPECT_NE(ReadFile(dir_ / "new.html").find("Leaf v=\\\"2\\\""), std::string::npos);
+}
+
+TEST_F(Diff, TroubleExitsTwoWithOneLineAndWritesNothing) {
+  Old();
+  for (const std::string& command : {"diff", "report"}) {
+    const Args args = command == "diff" ? Args{command, "old.gxrm", "missing.gxrm"}
+                                        : Args{command, "old.gxrm", "--diff", "missing.gxrm"};
+    ExpectFailure(Run(args), {"missing.gxrm", "No such file"});
+    const Args broken = command == "diff" ? Args{command, Data("broken.gxrm"), "old.gxrm"}
+                                          : Args{command, Data("broken.gxrm")};
+    ExpectFailure(Run(broken), {"broken.gxrm: line 3, column 3"});
+  }
+  ExpectFailure(Run({"diff", "old.gxrm", "old.gxrm", "--floor", "第9层"}), {"no floor named '第9层'"});
+  ExpectFailure(Run({"diff", "old.gxrm", "old.gxrm", "--type", "飞碟"}), {"unknown component type '飞碟'"});
+  ExpectFailure(Run({"report", "old.gxrm", "-o", "no/such/dir/page.html"}), {"no/such/dir/page.html"});
+  EXPECT_FALSE(fs::exists(dir_ / "old.html"));
+  ExpectHas(Run({"diff", "--help"}).out, {"OLD", "NEW", "--json", "--floor", "--type"});
+  ExpectHas(Run({"report", "--help"}).out, {"MODEL", "--output", "--diff"});
+}
+
+// Values are data, never markup: a "</script>" inside one cannot end the page's script.
+TEST_F(Diff, ReportEmbedsEveryValueAsData) {
+  Json model = Old();
+  const std::string hostile = "</script><script>alert(1)</script><!-- & \"";
+  model["header"]["ProjName"] = hostile;
+  Write(model, "new.gxrm");
+  const Outcome run = Run({"report", "new.gxrm"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "wrote new.html\n");
+  const std::string page = ReadFile(dir_ / "new.html");
+  const std::string open = "<script type=\"application/json\" id=\"gxrm-data\">";
+  const std::size_t begin = page.find(open) + open.size();
+  const std::size_t end = page.find("</script>", begin);
+  const Json data = Json::parse(page.substr(begin, end - begin));
+  EXPECT_EQ(data["header"][0], Json::array({"ProjName", hostile}));
+  EXPECT_EQ(page.find("alert(1)</script>"), std::string::npos);
+  ExpectHas(page, {"<meta charset=\"utf-8\">", "华东建筑设计研究院"});
+  ExpectHas(page, {"src=", "<link", "url("}, false);  // nothing fetched from anywhere
+}
+
+}  // namespace

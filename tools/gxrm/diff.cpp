@@ -1,0 +1,93 @@
+// diff.cpp: `gxrm diff OLD NEW [--json] [--floor NAME] [--type TYPE]`, what
+// changed between two models. Exit status as diff(1): 0 same, 1 different,
+// 2 trouble.
+#include <CLI/CLI.hpp>
+#include <iostream>
+#include <memory>
+#include <sstream>
+
+#include "diff_model.h"
+#include "tool.h"
+
+namespace gxrm::tool {
+namespace {
+using diff::Change;
+
+struct DiffOptions {
+  std::string oldFile;
+  std::string newFile;
+  bool json = false;
+  std::string floor;
+  std::string type;
+  CLI::Option* floorOption = nullptr;
+};
+
+std::string Quoted(const diff::Text& value) {
+  if (!value) return "(none)";
+  return model::Json(*value).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+// "floor 第1层, 剪力墙:" and the like: the group a change is filed under.
+std::string GroupTitle(const Change& c) {
+  if (!c.floor && !c.type) return "file:";
+  std::string title = c.floor ? "floor " + *c.floor : "global list";
+  return title + (c.type ? ", " + *c.type : "") + ":";
+}
+
+void PrintChange(const Change& c, std::ostream& out) {
+  out << "  " << diff::WhatName(c.what) << ' ' << c.kind << ' ' << c.name;
+  if (c.id) out << " (id " << *c.id << ')';
+  out << '\n';
+  for (const diff::AttributeChange& a : c.attributes) {
+    out << "    " << a.element << '[' << a.index << "] " << a.name << ": " << Quoted(a.oldValue) << " -> "
+        << Quoted(a.newValue) << '\n';
+  }
+}
+
+void PrintText(const std::vector<Change>& changes, std::ostream& out) {
+  const diff::Summary s = diff::Summarise(changes);
+  out << s.added << " added, " << s.removed << " removed, " << s.changed << " changed\n";
+  std::string group;
+  for (const Change& c : changes) {
+    const std::string title = GroupTitle(c);
+    if (title != group) out << (group = title) << '\n';
+    PrintChange(c, out);
+  }
+}
+
+int RunDiff(const DiffOptions& options) {
+  diff::Filter filter;
+  if (!options.type.empty())
+    filter.typeName = Utf8(CGXRMobjTypeBase::GetObjTypeName(ParseType(options.type)));
+  if (options.floorOption->count() > 0) filter.floor = options.floor;
+  CGXRMreader oldReader, newReader;
+  diff::LoadBoth(oldReader, options.oldFile, newReader, options.newFile);
+  IXMLDOMElementPtr oldRoot, newRoot;
+  oldReader.GetRootElem(oldRoot);
+  newReader.GetRootElem(newRoot);
+  if (filter.floor && !diff::HasFloor(oldRoot, *filter.floor) && !diff::HasFloor(newRoot, *filter.floor))
+    throw ToolError(options.newFile + ": no floor named '" + *filter.floor + "' in either file");
+  const std::vector<Change> changes =
+      OnFile(options.newFile, [&] { return diff::Compare(oldRoot, newRoot, filter); });
+  std::ostringstream out;
+  if (options.json) out << diff::ToJson(changes).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+  else PrintText(changes, out);
+  std::cout << out.str();
+  return changes.empty() ? kOk : kProblems;
+}
+
+}  // namespace
+
+void AddDiffCommand(CLI::App& app, int& status) {
+  auto options = std::make_shared<DiffOptions>();
+  CLI::App* command = AddCommand(app, status, "diff",
+                                 "Show what changed between two models (exit 0 same, 1 different, 2 trouble)",
+                                 options, RunDiff);
+  command->add_option("OLD", options->oldFile, "The earlier GXRM file")->required();
+  command->add_option("NEW", options->newFile, "The later GXRM file")->required();
+  command->add_flag("--json", options->json, "Print the changes as JSON (see docs/diff-format.md)");
+  options->floorOption = command->add_option("--floor", options->floor, "Only this floor and its object list");
+  command->add_option("--type", options->type, "Only this component type (Chinese name or number)");
+}
+
+}  // namespace gxrm::tool

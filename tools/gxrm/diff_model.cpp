@@ -1,0 +1,429 @@
+// diff_model.cpp: the comparison engine behind `gxrm diff` and the report's changes.
+#include "diff_model.h"
+
+#include <algorithm>
+#include <deque>
+#include <future>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+
+#include "model_walk.h"
+
+namespace gxrm::tool::diff {
+namespace {
+namespace dom = gxrm::dom;
+namespace fmt = gxrm::format;
+using walk::Pairs;
+using Changes = std::vector<AttributeChange>;
+using Elements = std::vector<dom::Element>;
+
+constexpr char kNodeMark[] = "#node";          // a rule node that one side lacks or names otherwise
+constexpr char kTextMark[] = "#text";          // the text of a rule's text, comment or CDATA node
+constexpr char kNameMark[] = "#name";          // the root element's name (it carries the version)
+constexpr char kPositionMark[] = "#position";  // a floor's place among the floors both models have
+
+
+const std::pair<std::string, std::string>* Find(const Pairs& pairs, const std::string& name) {
+  auto found = std::find_if(pairs.begin(), pairs.end(), [&](const auto& p) { return p.first == name; });
+  return found == pairs.end() ? nullptr : &*found;
+}
+
+// Attributes by name: those of `a` in its order, then those only `b` has.
+void ComparePairs(const Pairs& a, const Pairs& b, const std::string& element, std::size_t index,
+                  Changes& out) {
+  for (const auto& [name, value] : a) {
+    const auto* other = Find(b, name);
+    if (other == nullptr) out.push_back({element, index, name, value, std::nullopt});
+    else if (other->second != value) out.push_back({element, index, name, value, other->second});
+  }
+  for (const auto& [name, value] : b) {
+    if (Find(a, name) == nullptr) out.push_back({element, index, name, std::nullopt, value});
+  }
+}
+
+void CompareElements(const dom::Node& a, const dom::Node& b, const std::string& element, Changes& out) {
+  ComparePairs(walk::Attributes(a), walk::Attributes(b), element, 0, out);
+}
+
+// The n-th child elements named `name` of two records, pairwise.
+void CompareList(const dom::Element& a, const dom::Element& b, const char* name, Changes& out) {
+  const Elements as = walk::Children(a, name), bs = walk::Children(b, name);
+  for (std::size_t i = 0; i < std::max(as.size(), bs.size()); ++i) {
+    ComparePairs(walk::Attributes(i < as.size() ? as[i] : dom::Element()),
+                 walk::Attributes(i < bs.size() ? bs[i] : dom::Element()), name, i, out);
+  }
+}
+
+Text NodeLabel(const dom::Node& node) { return node ? Text(node.nodeName()) : std::nullopt; }
+
+std::vector<dom::Node> ChildNodes(const dom::Node& node) {
+  std::vector<dom::Node> children;
+  for (dom::Node child = node.firstChild(); child; child = child.nextSibling()) children.push_back(child);
+  return children;
+}
+
+// Two node trees side by side, in pre-order with an explicit stack: rule trees
+// may nest deeper than any call stack. `index` is the node's pre-order number.
+void CompareTrees(const dom::Node& a, const dom::Node& b, Changes& out) {
+  std::vector<std::pair<dom::Node, dom::Node>> stack{{a, b}};
+  for (std::size_t index = 0; !stack.empty(); ++index) {
+    const auto [x, y] = std::move(stack.back());
+    stack.pop_back();
+    if (!x || !y || x.nodeType() != y.nodeType() || x.nodeName() != y.nodeName()) {
+      out.push_back({*(x ? NodeLabel(x) : NodeLabel(y)), index, kNodeMark, NodeLabel(x), NodeLabel(y)});
+      continue;
+    }
+    if (x.nodeType() != dom::NODE_ELEMENT) {
+      if (x.text() != y.text()) out.push_back({x.nodeName(), index, kTextMark, x.text(), y.text()});
+      continue;
+    }
+    ComparePairs(walk::Attributes(x), walk::Attributes(y), x.nodeName(), index, out);
+    const std::vector<dom::Node> xs = ChildNodes(x), ys = ChildNodes(y);
+    for (std::size_t i = std::max(xs.size(), ys.size()); i-- > 0;) {
+      stack.emplace_back(i < xs.size() ? xs[i] : dom::Node(), i < ys.size() ? ys[i] : dom::Node());
+    }
+  }
+}
+
+// A record of a list with the keys it is matched by.
+struct Keyed {
+  dom::Element element;
+  std::string id;
+  std::string name;
+};
+
+std::vector<Keyed> Keys(const Elements& elements, const char* idAttribute, const char* nameAttribute) {
+  std::vector<Keyed> keyed;
+  keyed.reserve(elements.size());
+  for (const dom::Element& e : elements)
+    keyed.push_back({e, e.getAttribute(idAttribute), e.getAttribute(nameAttribute)});
+  return keyed;
+}
+
+using Counts = std::unordered_map<std::string_view, std::size_t>;
+Counts CountIds(const std::vector<Keyed>& list) {
+  Counts counts;
+  for (const Keyed& k : list) ++counts[k.id];
+  return counts;
+}
+
+constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+// For each record of `b`, the index of its partner in `a` (kNone: added).
+// Ids that are present and unique on both sides match first; what is left
+// matches by name, the n-th of a name in `a` with the n-th in `b`.
+std::vector<std::size_t> Match(const std::vector<Keyed>& a, const std::vector<Keyed>& b) {
+  const Counts countA = CountIds(a), countB = CountIds(b);
+  auto unique = [&](const std::string& id) {
+    auto inA = countA.find(id), inB = countB.find(id);
+    return !id.empty() && inA != countA.end() && inB != countB.end() && inA->second == 1 && inB->second == 1;
+  };
+  std::unordered_map<std::string_view, std::size_t> byId;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (unique(a[i].id)) byId.emplace(a[i].id, i);
+  std::vector<std::size_t> partner(b.size(), kNone);
+  std::vector<bool> taken(a.size(), false);
+  for (std::size_t j = 0; j < b.size(); ++j) {
+    auto found = unique(b[j].id) ? byId.find(b[j].id) : byId.end();
+    if (found != byId.end()) partner[j] = found->second, taken[found->second] = true;
+  }
+  std::unordered_map<std::string_view, std::deque<std::size_t>> byName;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (!taken[i]) byName[a[i].name].push_back(i);
+  for (std::size_t j = 0; j < b.size(); ++j) {
+    if (partner[j] != kNone) continue;
+    auto found = byName.find(b[j].name);
+    if (found == byName.end() || found->second.empty()) continue;
+    partner[j] = found->second.front();
+    found->second.pop_front();
+  }
+  return partner;
+}
+
+// Where the changes go, and the floor and type they are filed under.
+struct Sink {
+  std::vector<Change>& out;
+  Text floor;
+  Text type;
+
+  void Add(What what, const char* kind, std::string name, Text id, Changes attributes = {}) const {
+    out.push_back({what, kind, floor, type, std::move(name), std::move(id), std::move(attributes)});
+  }
+};
+
+using RecordComparer = void (*)(const dom::Element&, const dom::Element&, Changes&);
+
+// Matches two record lists and files what was added, removed or changed.
+void CompareKeyed(const std::vector<Keyed>& a, const std::vector<Keyed>& b, const char* kind,
+                  RecordComparer compare, const Sink& sink) {
+  const std::vector<std::size_t> partner = Match(a, b);
+  std::vector<bool> kept(a.size(), false);
+  for (std::size_t j = 0; j < b.size(); ++j) {
+    if (partner[j] == kNone) {
+      sink.Add(What::kAdded, kind, b[j].name, b[j].id);
+      continue;
+    }
+    kept[partner[j]] = true;
+    Changes changes;
+    compare(a[partner[j]].element, b[j].element, changes);
+    if (!changes.empty()) sink.Add(What::kChanged, kind, b[j].name, b[j].id, std::move(changes));
+  }
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (!kept[i]) sink.Add(What::kRemoved, kind, a[i].name, a[i].id);
+}
+
+void CompareTypeClass(const dom::Element& a, const dom::Element& b, Changes& out) {
+  CompareElements(a, b, fmt::kTypeClass, out);
+  for (const char* list : walk::kTypeLists) CompareList(a, b, list, out);
+  const dom::Node ra = a.selectSingleNode(fmt::kTypeClassCalRule);
+  const dom::Node rb = b.selectSingleNode(fmt::kTypeClassCalRule);
+  if (ra || rb) CompareTrees(ra, rb, out);
+}
+
+void CompareInstance(const dom::Element& a, const dom::Element& b, Changes& out) {
+  CompareElements(a, b, fmt::kInstance, out);
+  for (const char* list : walk::kInstanceLists) CompareList(a, b, list, out);
+}
+
+void CompareSecInfo(const dom::Element& a, const dom::Element& b, Changes& out) {
+  CompareElements(a, b, b.nodeName(), out);
+}
+
+std::vector<Keyed> Definitions(const dom::Element& type) {
+  return Keys(walk::Records(type, fmt::kObjTypeInfo, fmt::kTypeClass), fmt::kAttClassId, fmt::kAttClassName);
+}
+
+std::vector<Keyed> Instances(const dom::Element& type) {
+  return Keys(walk::Records(type, fmt::kObjInstance, fmt::kInstance), fmt::kAttObjId, fmt::kAttObjName);
+}
+
+void CompareObjectLists(const dom::Element& a, const dom::Element& b, const Filter& filter, Sink sink) {
+  for (const CatalogueType& entry : CatalogueTypes()) {
+    if (filter.typeName && *filter.typeName != entry.name) continue;
+    const dom::Element ta = walk::TypeElement(a, entry), tb = walk::TypeElement(b, entry);
+    sink.type = entry.name;
+    CompareKeyed(Definitions(ta), Definitions(tb), kind::kType, CompareTypeClass, sink);
+    CompareKeyed(Instances(ta), Instances(tb), kind::kInstance, CompareInstance, sink);
+  }
+}
+
+void CompareHeader(const dom::Element& a, const dom::Element& b, const Sink& sink) {
+  Changes changes;
+  if (a.nodeName() != b.nodeName()) changes.push_back({b.nodeName(), 0, kNameMark, a.nodeName(), b.nodeName()});
+  CompareElements(a, b, b.nodeName(), changes);
+  if (!changes.empty()) sink.Add(What::kChanged, kind::kHeader, b.nodeName(), std::nullopt, std::move(changes));
+}
+
+void CompareSections(const dom::Element& a, const dom::Element& b, const Sink& sink) {
+  for (const char* name : walk::kSections) {
+    const dom::Element sa = walk::Section(a, name), sb = walk::Section(b, name);
+    if (!sa && !sb) continue;
+    if (!sa || !sb) {
+      sink.Add(sa ? What::kRemoved : What::kAdded, kind::kSection, name, std::nullopt);
+      continue;
+    }
+    Changes changes;
+    CompareElements(sa, sb, name, changes);
+    if (!changes.empty()) sink.Add(What::kChanged, kind::kSection, name, std::nullopt, std::move(changes));
+  }
+}
+
+void CompareCrossSections(const dom::Element& a, const dom::Element& b, const Sink& sink) {
+  const auto keys = [](const dom::Element& root) {
+    return Keys(walk::Children(walk::Section(root, fmt::kUserSecInfo), nullptr), fmt::kAttSecId,
+                fmt::kAttSecName);
+  };
+  CompareKeyed(keys(a), keys(b), kind::kCrossSection, CompareSecInfo, sink);
+}
+
+void CompareRules(const dom::Element& a, const dom::Element& b, const Sink& sink) {
+  const Elements ra = walk::Children(walk::Section(a, fmt::kCalRule), nullptr);
+  const Elements rb = walk::Children(walk::Section(b, fmt::kCalRule), nullptr);
+  for (std::size_t i = 0; i < std::max(ra.size(), rb.size()); ++i) {
+    const std::string position = std::to_string(i);
+    if (i >= ra.size() || i >= rb.size()) {
+      const bool added = i >= ra.size();
+      sink.Add(added ? What::kAdded : What::kRemoved, kind::kRule, (added ? rb : ra)[i].nodeName(), position);
+      continue;
+    }
+    Changes changes;
+    CompareTrees(ra[i], rb[i], changes);
+    if (!changes.empty()) sink.Add(What::kChanged, kind::kRule, rb[i].nodeName(), position, std::move(changes));
+  }
+}
+
+// The floors of a model: the first "Floor" of each name, then names only the
+// floor information knows.
+struct Floor {
+  std::string name;
+  dom::Element list;  // "Floor", may be empty
+  dom::Element info;  // "FloorInfo", may be empty
+};
+
+std::vector<Floor> Floors(const dom::Element& root) {
+  std::vector<Floor> floors;
+  std::unordered_set<std::string> known;
+  for (const dom::Element& list : walk::Children(root, fmt::kFloor)) {
+    std::string name = list.getAttribute(fmt::kAttFloorName);
+    if (known.insert(name).second) floors.push_back({name, list, {}});
+  }
+  std::unordered_map<std::string, std::size_t> place;
+  for (std::size_t i = 0; i < floors.size(); ++i) place.emplace(floors[i].name, i);
+  for (const dom::Element& info : walk::Children(walk::Section(root, fmt::kProjFloorInfo), fmt::kFloorInfo)) {
+    std::string name = info.getAttribute(fmt::kAttFloorKey);
+    auto found = place.find(name);
+    if (found != place.end() && !floors[found->second].info) floors[found->second].info = info;
+    if (known.insert(name).second) floors.push_back({name, {}, info});
+  }
+  return floors;
+}
+
+// Place of each floor by name.
+using Places = std::unordered_map<std::string_view, std::size_t>;
+Places PlacesOf(const std::vector<Floor>& floors) {
+  Places places;
+  for (std::size_t i = 0; i < floors.size(); ++i) places.emplace(floors[i].name, i);
+  return places;
+}
+
+// Which of the floors both models have (in the new order) keep their
+// relative order: a longest run of increasing old places, preferring floors
+// that keep their place too, so one moved floor is one change and a swap two.
+// Each floor looks back at most kWindow floors, which bounds the time.
+std::vector<bool> InOrder(const std::vector<std::size_t>& oldPlace, const std::vector<std::size_t>& newPlace) {
+  constexpr std::size_t kWindow = 1024;
+  const std::size_t n = oldPlace.size();
+  std::vector<std::size_t> best(n), previous(n, kNone);
+  std::size_t last = kNone;
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::size_t own = 2 * n + (oldPlace[i] == newPlace[i]);  // one more floor outweighs every place
+    best[i] = own;
+    for (std::size_t j = i < kWindow ? 0 : i - kWindow; j < i; ++j) {
+      if (oldPlace[j] < oldPlace[i] && best[j] + own > best[i]) best[i] = best[j] + own, previous[i] = j;
+    }
+    if (last == kNone || best[i] > best[last]) last = i;
+  }
+  std::vector<bool> kept(n, false);
+  for (std::size_t i = last; i != kNone; i = previous[i]) kept[i] = true;
+  return kept;
+}
+
+void CompareFloors(const dom::Element& a, const dom::Element& b, const Filter& filter, Sink sink) {
+  const std::vector<Floor> fa = Floors(a), fb = Floors(b);
+  const Places pa = PlacesOf(fa), pb = PlacesOf(fb);
+  const auto wanted = [&](const Floor& floor) { return !filter.floor || *filter.floor == floor.name; };
+  for (const Floor& floor : fa) {
+    if (pb.count(floor.name) > 0 || !wanted(floor)) continue;
+    sink.floor = floor.name;
+    sink.Add(What::kRemoved, kind::kFloor, floor.name, std::nullopt);
+  }
+  std::vector<std::size_t> oldPlace, newPlace;  // of the floors both have, in new order
+  for (std::size_t j = 0; j < fb.size(); ++j) {
+    auto found = pa.find(fb[j].name);
+    if (found != pa.end()) oldPlace.push_back(found->second), newPlace.push_back(j);
+  }
+  const std::vector<bool> kept = InOrder(oldPlace, newPlace);
+  for (std::size_t j = 0, c = 0; j < fb.size(); ++j) {
+    const Floor& floor = fb[j];
+    auto found = pa.find(floor.name);
+    const bool common = found != pa.end();
+    const bool moved = common && !kept[c++];
+    if (!wanted(floor)) continue;
+    sink.floor = floor.name;
+    sink.type.reset();
+    if (!common) {
+      sink.Add(What::kAdded, kind::kFloor, floor.name, std::nullopt);
+      continue;
+    }
+    const Floor& old = fa[found->second];
+    Changes changes;
+    if (moved) changes.push_back({fmt::kFloor, 0, kPositionMark, std::to_string(found->second), std::to_string(j)});
+    CompareElements(old.info, floor.info, fmt::kFloorInfo, changes);
+    CompareElements(old.list, floor.list, fmt::kFloor, changes);
+    if (!changes.empty() && !filter.typeName)
+      sink.Add(What::kChanged, kind::kFloor, floor.name, std::nullopt, std::move(changes));
+    CompareObjectLists(old.list, floor.list, filter, sink);
+  }
+}
+
+}  // namespace
+
+const char* WhatName(What what) {
+  switch (what) {
+    case What::kAdded: return "added";
+    case What::kRemoved: return "removed";
+    default: return "changed";
+  }
+}
+
+Summary Summarise(const std::vector<Change>& changes) {
+  Summary summary;
+  for (const Change& c : changes) {
+    ++(c.what == What::kAdded ? summary.added : c.what == What::kRemoved ? summary.removed : summary.changed);
+  }
+  return summary;
+}
+
+namespace {
+model::Json Nullable(const Text& text) { return text ? model::Json(*text) : model::Json(nullptr); }
+
+model::Json ChangeToJson(const Change& c) {
+  model::Json json = {{"change", WhatName(c.what)}, {"kind", c.kind}, {"floor", Nullable(c.floor)},
+                      {"type", Nullable(c.type)},   {"name", c.name},    {"id", Nullable(c.id)}};
+  if (c.what != What::kChanged) return json;
+  model::Json& attributes = json["attributes"] = model::Json::array();
+  for (const AttributeChange& a : c.attributes) {
+    attributes.push_back({{"element", a.element}, {"index", a.index}, {"name", a.name},
+                          {"old", Nullable(a.oldValue)}, {"new", Nullable(a.newValue)}});
+  }
+  return json;
+}
+}  // namespace
+
+model::Json ToJson(const std::vector<Change>& changes) {
+  const Summary s = Summarise(changes);
+  model::Json list = model::Json::array();
+  for (const Change& c : changes) list.push_back(ChangeToJson(c));
+  return {{"same", changes.empty()},
+          {"summary", {{"added", s.added}, {"removed", s.removed}, {"changed", s.changed}}},
+          {"changes", std::move(list)}};
+}
+
+void LoadBoth(CGXRMreader& oldReader, const std::string& oldPath, CGXRMreader& newReader,
+              const std::string& newPath) {
+  auto loading = std::async(std::launch::async, [&] { Load(newReader, newPath); });
+  try {
+    Load(oldReader, oldPath);
+  } catch (...) {
+    loading.wait();
+    throw;
+  }
+  loading.get();
+}
+
+bool HasFloor(const dom::Element& root, const std::string& name) {
+  const std::vector<Floor> floors = Floors(root);
+  return std::any_of(floors.begin(), floors.end(), [&](const Floor& f) { return f.name == name; });
+}
+
+std::vector<Change> Compare(const dom::Element& oldRoot, const dom::Element& newRoot, const Filter& filter) {
+  std::vector<Change> changes;
+  const Sink sink{changes, std::nullopt, std::nullopt};
+  const bool whole = !filter.floor && !filter.typeName;
+  if (whole) {
+    CompareHeader(oldRoot, newRoot, sink);
+    CompareSections(oldRoot, newRoot, sink);
+    CompareCrossSections(oldRoot, newRoot, sink);
+    CompareRules(oldRoot, newRoot, sink);
+  }
+  if (!filter.floor) {
+    CompareObjectLists(walk::Section(oldRoot, fmt::kGlobalObjList), walk::Section(newRoot, fmt::kGlobalObjList),
+                       filter, sink);
+  }
+  CompareFloors(oldRoot, newRoot, filter, sink);
+  return changes;
+}
+
+}  // namespace gxrm::tool::diff

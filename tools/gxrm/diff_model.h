@@ -1,0 +1,80 @@
+// diff_model.h: comparing two loaded models as models, not as text.
+//
+// Floors are matched by name, cross-sections by "SecID", rules by position,
+// type definitions by "classId" then "classname", instances by "objId" then
+// "objname" (ids that are missing or repeated fall back to names). A matched
+// pair that differs is one change listing each differing attribute.
+// The result is deterministic: it follows the documents' order.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "json_model.h"
+#include "tool.h"
+
+namespace gxrm::tool::diff {
+
+enum class What { kAdded, kRemoved, kChanged };
+const char* WhatName(What what);  // "added", "removed", "changed"
+
+// Change kinds, as they appear in the output.
+namespace kind {
+inline constexpr char kHeader[] = "header";
+inline constexpr char kSection[] = "section";
+inline constexpr char kFloor[] = "floor";
+inline constexpr char kType[] = "type";
+inline constexpr char kInstance[] = "instance";
+inline constexpr char kCrossSection[] = "cross-section";
+inline constexpr char kRule[] = "rule";
+}  // namespace kind
+
+using Text = std::optional<std::string>;  // nullopt: that side lacks it
+
+// One differing attribute of `element` (the index-th of its name in its record).
+struct AttributeChange {
+  std::string element;
+  std::size_t index = 0;
+  std::string name;
+  Text oldValue;
+  Text newValue;
+};
+
+struct Change {
+  What what = What::kChanged;
+  const char* kind = kind::kHeader;
+  Text floor;  // nullopt: the global list or a file-level part
+  Text type;   // the Chinese type name (UTF-8)
+  std::string name;
+  Text id;
+  std::vector<AttributeChange> attributes;
+};
+
+struct Summary {
+  std::size_t added = 0, removed = 0, changed = 0;
+};
+Summary Summarise(const std::vector<Change>& changes);
+
+// What to compare: everything, or one floor's object list, or one type.
+struct Filter {
+  Text floor;
+  Text typeName;  // UTF-8
+};
+
+// The changes from the model under `oldRoot` to that under `newRoot`.
+std::vector<Change> Compare(const gxrm::dom::Element& oldRoot, const gxrm::dom::Element& newRoot,
+                            const Filter& filter = {});
+
+// The changes as JSON: {"same", "summary", "changes"} (docs/diff-format.md).
+model::Json ToJson(const std::vector<Change>& changes);
+
+// Loads two files at once, each into its reader; the first failure is raised.
+void LoadBoth(CGXRMreader& oldReader, const std::string& oldPath, CGXRMreader& newReader,
+              const std::string& newPath);
+
+// Whether a floor of that name has an object list in the model.
+bool HasFloor(const gxrm::dom::Element& root, const std::string& name);
+
+}  // namespace gxrm::tool::diff
