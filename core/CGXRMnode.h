@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/GXRMapi.h"
+#include "GXRMapi.h"
 
 class GXRM_API CGXRMnode {
  public:
@@ -17,25 +17,25 @@ class GXRM_API CGXRMnode {
   CGXRMnode();
   CGXRMnode(const CGXRMnode& other);
   CGXRMnode& operator=(const CGXRMnode& other);
-  // Moves leave the source empty; they spare deep copies in containers.
+  /// Moves leave the source empty; they spare deep copies in containers.
   CGXRMnode(CGXRMnode&& other) noexcept;
   CGXRMnode& operator=(CGXRMnode&& other) noexcept;
   ~CGXRMnode();
 
-  // Appends the pair at the end; an existing pair of that name stays.
+  /// Appends the pair at the end; an existing pair of that name stays.
   void AddAtt(const CString& name, const CString& value);
-  // Removes every pair and gives the storage back.
+  /// Removes every pair and gives the storage back.
   void ClearAtt();
-  // Number of pairs, duplicates counted.
+  /// Number of pairs, duplicates counted.
   int GetAttNum() const;
-  // A copy of the pairs in list order.
+  /// A copy of the pairs in list order.
   AttMap GetAttMap() const;
-  // Replaces the list by `pairs`, in their order, duplicates included.
+  /// Replaces the list by `pairs`, in their order, duplicates included.
   void SetAttMap(AttMap pairs);
-  // Value of the first pair whose name equals `name` byte for byte; "" when none.
+  /// Value of the first pair whose name equals `name` byte for byte; "" when none.
   CString GetNamedAtt(const CString& name) const;
 
-  // The pairs, without a copy (for the library's own readers and writers).
+  /// The pairs, without a copy (for the library's own readers and writers).
   const AttMap& Atts() const { return m_atts; }
 
  private:

@@ -24,7 +24,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/GXRMapi.h"
+#include "GXRMapi.h"
 
 namespace pugi {
 struct xml_node_struct;

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/GXRMapi.h"
+#include "GXRMapi.h"
 
 namespace gxrm {
 
@@ -18,18 +18,5 @@ GXRM_API CString FromUtf8(std::string_view utf8);
 
 // GBK/GB18030 to UTF-8. Raises DomError 0x80070459 on text that is no valid GB18030.
 GXRM_API std::string ToUtf8(const CString& gbk);
-
-// True when every byte is below 0x80.
-bool IsAscii(std::string_view text) noexcept;
-
-// GBK/GB18030 to UTF-8 without raising: false on invalid text (out unspecified).
-bool TryToUtf8(std::string_view gbk, std::string& out);
-
-// `gbk` itself when it is ASCII, else its UTF-8 form in `scratch`; raises as
-// GbkToUtf8. Saves a copy for the ASCII text that most names and values are.
-std::string_view AsUtf8(std::string_view gbk, std::string& scratch, const char* what);
-
-// As ToUtf8, for any view; `what` names the text in the error message.
-std::string GbkToUtf8(std::string_view gbk, const char* what = "text");
 
 }  // namespace gxrm

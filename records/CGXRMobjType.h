@@ -8,19 +8,19 @@
 
 #include <vector>
 
-#include "core/GXRMdom.h"
-#include "records/CGXRMobj.h"
+#include "../core/GXRMdom.h"
+#include "CGXRMobj.h"
 
 class GXRM_API CGXRMobjType : public CGXRMobj {
  public:
-  // Empty name, id and lists; the type is AXIS_GRID until set.
+  /// Empty name, id and lists; the type is AXIS_GRID until set.
   CGXRMobjType();
   CGXRMobjType(CString name, GXRM_objType_base::Type type);
-  // Unlike CGXRMobj, the type stands second here and the id last.
+  /// Unlike CGXRMobj, the type stands second here and the id last.
   CGXRMobjType(CString name, GXRM_objType_base::Type type, CString id);
   CGXRMobjType(const CGXRMobjType& other);
   CGXRMobjType& operator=(const CGXRMobjType& other);
-  // Moves leave the source empty; they spare deep copies in containers.
+  /// Moves leave the source empty; they spare deep copies in containers.
   CGXRMobjType(CGXRMobjType&& other) noexcept;
   CGXRMobjType& operator=(CGXRMobjType&& other) noexcept;
   ~CGXRMobjType();
@@ -28,27 +28,27 @@ class GXRM_API CGXRMobjType : public CGXRMobj {
   CString GetName() const override;
   CString GetId() const override;
 
-  // Appends a copy at the end of the speciality-attribute list.
+  /// Appends a copy at the end of the speciality-attribute list.
   void AddSpAttNode(CGXRMnode node);
-  // Empties that list and gives its storage back.
+  /// Empties that list and gives its storage back.
   void RemoveSpAttNodes();
   std::vector<CGXRMnode> GetSpAttList() const;
   int GetSpAttNodeCount() const;
-  // All pairs of all speciality-attribute records, in order.
+  /// All pairs of all speciality-attribute records, in order.
   AttMap GetSpAttMap() const;
-  // The first non-empty value of `name` across the speciality-attribute records.
+  /// The first non-empty value of `name` across the speciality-attribute records.
   CString GetNamedSpAtt(const CString& name) const;
 
-  // Stores the handle at the end (an empty handle too); the element is shared.
+  /// Stores the handle at the end (an empty handle too); the element is shared.
   void AppendCalRule(IXMLDOMElementPtr rule);
-  // Lets go of every stored handle; the elements stay in their document.
+  /// Lets go of every stored handle; the elements stay in their document.
   void ClearCalRule();
-  // Number of stored handles, empty ones included.
+  /// Number of stored handles, empty ones included.
   int CountCalRule() const;
-  // Copies of the stored handles, in order.
+  /// Copies of the stored handles, in order.
   std::vector<IXMLDOMElementPtr> GetCalRule() const;
 
-  // The lists without a copy (for the library's own readers and writers).
+  /// The lists without a copy (for the library's own readers and writers).
   const std::vector<CGXRMnode>& SpAttList() const { return m_spAttList; }
   std::vector<CGXRMnode>& MutableSpAttList() { return m_spAttList; }
   const std::vector<IXMLDOMElementPtr>& CalRules() const { return m_calRules; }
