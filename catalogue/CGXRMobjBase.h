@@ -28,7 +28,7 @@ class GXRM_API CGXRMobjBase {
  public:
   CGXRMobjBase() = default;
   ~CGXRMobjBase() = default;
-  CGXRMobjBase& operator=(const CGXRMobjBase&) = default;
+  CGXRMobjBase& operator=(const CGXRMobjBase&) = default;  ///< nothing to copy
 
   /// Element name of the kind; empty for a value no kind has.
   static CString GetObjNamebyKind(GXRM_obj_base::Kind kind);

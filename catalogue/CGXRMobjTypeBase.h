@@ -71,8 +71,8 @@ enum Speciality : int { SPECIALITY_1 = 1, SPECIALITY_2 = 2, SPECIALITY_3 = 3 };
 /// One catalogue row; name points into the constant table and is never freed.
 struct GXRM_objType_define {
   int32_t speciality;  ///< 1 or 2, or 0 for a type both specialities use
-  GXRM_obj_base::Kind kind;
-  GXRM_objType_base::Type type;
+  GXRM_obj_base::Kind kind;     ///< the kind the type belongs to
+  GXRM_objType_base::Type type;  ///< the type's number
   const char* name;  ///< Chinese type name (GBK)
 };
 
@@ -81,7 +81,7 @@ class GXRM_API CGXRMobjTypeBase {
  public:
   CGXRMobjTypeBase() = default;
   ~CGXRMobjTypeBase() = default;
-  CGXRMobjTypeBase& operator=(const CGXRMobjTypeBase&) = default;
+  CGXRMobjTypeBase& operator=(const CGXRMobjTypeBase&) = default;  ///< nothing to copy
 
   /// Kind of the type; a value outside 0..8 for a value no type has.
   static GXRM_obj_base::Kind GetObjKind(GXRM_objType_base::Type type);

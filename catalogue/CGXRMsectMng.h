@@ -11,7 +11,7 @@ class GXRM_API CGXRMsectMng {
  public:
   CGXRMsectMng() = default;
   ~CGXRMsectMng() = default;
-  CGXRMsectMng& operator=(const CGXRMsectMng&) = default;
+  CGXRMsectMng& operator=(const CGXRMsectMng&) = default;  ///< nothing to copy
 
   /// Identifier of a Cal key; unknown keys reading as 1000 or more give
   /// "自定义截面" (custom section) followed by the key, others the empty string.

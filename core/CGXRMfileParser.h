@@ -1,12 +1,3 @@
-// CGXRMfileParser: the XML document shared by the writer and the reader.
-//
-// Owns a handle on one document: creates it, saves it, hands out its root,
-// builds child elements from element records, finds floors, kinds and types
-// (navigation), and reads the format version from GXRMconfig.ini.
-//
-// Copies share one document. Without a document, every operation but
-// creation raises gxrm::DomError 0x80004003; failing DOM operations raise
-// gxrm::DomError with their code. Look-ups that find nothing return false.
 #pragma once
 
 #include <vector>
@@ -18,6 +9,15 @@
 #include "GXRMdom.h"
 #include "GXRMerror.h"
 
+/// CGXRMfileParser: the XML document shared by the writer and the reader.
+///
+/// Owns a handle on one document: creates it, saves it, hands out its root,
+/// builds child elements from element records, finds floors, kinds and types
+/// (navigation), and reads the format version from GXRMconfig.ini.
+///
+/// Copies share one document. Without a document, every operation but
+/// creation raises gxrm::DomError 0x80004003; failing DOM operations raise
+/// gxrm::DomError with their code. Look-ups that find nothing return false.
 class GXRM_API CGXRMfileParser {
  public:
   CGXRMfileParser();
@@ -55,16 +55,22 @@ class GXRM_API CGXRMfileParser {
   /// (empty when missing). Raises 0x80004003 when there is no global list.
   bool GetObjRootNode(GXRM_obj_base::Kind kind, IXMLDOMElementPtr& node);
   /// The "Type" element of that type under that floor, or in the global list.
+  ///@{
   bool GetObjTypeNode(const CString& floor, GXRM_objType_base::Type type, IXMLDOMElementPtr& node);
   bool GetObjTypeNode(GXRM_objType_base::Type type, IXMLDOMElementPtr& node);
+  ///@}
   /// The type-definition container of that type; `node` is emptied when the
   /// "Type" element has none.
+  ///@{
   bool GetObjTypeInfoNode(const CString& floor, GXRM_objType_base::Type type, IXMLDOMElementPtr& node);
   bool GetObjTypeInfoNode(GXRM_objType_base::Type type, IXMLDOMElementPtr& node);
+  ///@}
   /// The instance container of that type; `node` is emptied when the "Type"
   /// element has none.
+  ///@{
   bool GetObjInstanceNode(const CString& floor, GXRM_objType_base::Type type, IXMLDOMElementPtr& node);
   bool GetObjInstanceNode(GXRM_objType_base::Type type, IXMLDOMElementPtr& node);
+  ///@}
 
   /// The directory of the library file, with a final '/' (GBK). Throws the
   /// CString "Error" when it cannot be found.

@@ -1,8 +1,3 @@
-// CGXRMnode: the attribute set of one XML element, as host and library exchange it.
-//
-// An ordered list of (name, value) pairs of GBK strings. Names need not be
-// unique and nothing is checked: the record stores what it is given. It does
-// not carry the element's name; the operation that writes or reads it does.
 #pragma once
 
 #include <utility>
@@ -10,16 +5,23 @@
 
 #include "GXRMapi.h"
 
+/// CGXRMnode: the attribute set of one XML element, as host and library exchange it.
+///
+/// An ordered list of (name, value) pairs of GBK strings. Names need not be
+/// unique and nothing is checked: the record stores what it is given. It does
+/// not carry the element's name; the operation that writes or reads it does.
 class GXRM_API CGXRMnode {
  public:
-  using AttMap = std::vector<std::pair<CString, CString>>;
+  using AttMap = std::vector<std::pair<CString, CString>>;  ///< (name, value) pairs in order
 
   CGXRMnode();
+  /// Copies are deep; moves leave the source empty and spare deep copies in containers.
+  ///@{
   CGXRMnode(const CGXRMnode& other);
   CGXRMnode& operator=(const CGXRMnode& other);
-  /// Moves leave the source empty; they spare deep copies in containers.
   CGXRMnode(CGXRMnode&& other) noexcept;
   CGXRMnode& operator=(CGXRMnode&& other) noexcept;
+  ///@}
   ~CGXRMnode();
 
   /// Appends the pair at the end; an existing pair of that name stays.

@@ -1,8 +1,3 @@
-// GXRMerror.h: the exception raised by every failing DOM operation.
-//
-// Hosts catch gxrm::DomError; Error() gives the 32-bit failure code and what()
-// a readable message with the code in hexadecimal and what failed. Nothing
-// inside the library catches it.
 #pragma once
 
 #include <cstdint>
@@ -25,13 +20,18 @@ enum ErrorCode : uint32_t {
   kErrFail = 0x80004005,          ///< any other failure of the file system or the DOM
 };
 
+/// The exception raised by every failing DOM operation.
+///
+/// Hosts catch gxrm::DomError; Error() gives the 32-bit failure code and what()
+/// a readable message with the code in hexadecimal and what failed. Nothing
+/// inside the library catches it.
 class GXRM_API DomError : public std::exception {
  public:
   /// `what` says what failed; the message adds the code in hexadecimal.
   DomError(uint32_t code, const std::string& what);
   /// The 32-bit failure code.
   uint32_t Error() const noexcept { return code_; }
-  const char* what() const noexcept override { return message_.c_str(); }
+  const char* what() const noexcept override { return message_.c_str(); }  ///< the message
 
  private:
   uint32_t code_;

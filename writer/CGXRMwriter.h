@@ -1,15 +1,3 @@
-// CGXRMwriter: builds a new GXRM document and saves it.
-//
-// CreateGXRMinstance starts the document and its root; the project sections,
-// the floors with their object lists, the user cross-sections, the component
-// types and instances and the calculation rules are then appended, and
-// SaveGXRMinstance writes the file. Every operation appends; nothing is
-// looked up for duplicates. Copies share one document.
-//
-// Without a document every operation but CreateGXRMinstance raises
-// gxrm::DomError 0x80004003; failing DOM operations raise gxrm::DomError with
-// their code. What is merely not there (a floor, a section container, a
-// calculation-rule element) gives false.
 #pragma once
 
 #include "../catalogue/CGXRMobjBase.h"
@@ -20,6 +8,18 @@
 #include "../records/CGXRMobj.h"
 #include "../records/CGXRMobjType.h"
 
+/// CGXRMwriter: builds a new GXRM document and saves it.
+///
+/// CreateGXRMinstance starts the document and its root; the project sections,
+/// the floors with their object lists, the user cross-sections, the component
+/// types and instances and the calculation rules are then appended, and
+/// SaveGXRMinstance writes the file. Every operation appends; nothing is
+/// looked up for duplicates. Copies share one document.
+///
+/// Without a document every operation but CreateGXRMinstance raises
+/// gxrm::DomError 0x80004003; failing DOM operations raise gxrm::DomError with
+/// their code. What is merely not there (a floor, a section container, a
+/// calculation-rule element) gives false.
 class GXRM_API CGXRMwriter : public CGXRMfileParser {
  public:
   CGXRMwriter();
@@ -34,9 +34,11 @@ class GXRM_API CGXRMwriter : public CGXRMfileParser {
   bool CreateGXRMinstance(CGXRMnode& header) override;
 
   /// Append one project section under the root with the record's attributes.
+  ///@{
   bool CreateProjSetting(const CGXRMnode& record);
   bool CreateCalRule(const CGXRMnode& record);
   bool CreateProjUseSecInfo(const CGXRMnode& record);
+  ///@}
   /// Appends the floor information and, right after it, the global object list.
   bool CreateProjFloorInfo(const CGXRMnode& record);
 
@@ -52,12 +54,16 @@ class GXRM_API CGXRMwriter : public CGXRMfileParser {
   /// Append one type definition into the global list or a floor's list;
   /// false when its place is not there. Only the floor form writes the
   /// type's calculation rules.
+  ///@{
   bool AddObjType(CGXRMobjType type);
   bool AddObjType(const CString& floorName, CGXRMobjType type);
+  ///@}
   /// Append one instance into the global list or a floor's list; false when
   /// its place is not there.
+  ///@{
   bool AddObj(CGXRMobj obj);
   bool AddObj(const CString& floorName, CGXRMobj obj);
+  ///@}
 
   /// Removes the first calculation-rule element with its rules; false when none.
   bool ClearCalRule();
