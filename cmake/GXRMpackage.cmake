@@ -11,37 +11,41 @@ set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION libs)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The tool links the library of this build; its package dependency is set below.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${PROJECT_BINARY_DIR}/lib)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 
 set(GXRM_LIB_PACKAGE libgxrmparser${PROJECT_VERSION_MAJOR})
 set(GXRM_SAME_VERSION "${GXRM_LIB_PACKAGE} (= ${PROJECT_VERSION})")
 
 set(CPACK_DEBIAN_LIB_PACKAGE_NAME ${GXRM_LIB_PACKAGE})
-set(CPACK_DEBIAN_LIB_PACKAGE_GENERATE_SHLIBS ON)
-set(CPACK_COMPONENT_LIB_DESCRIPTION "GXRM building-model exchange files - shared library
- Reads and writes the GXRM exchange file, an XML document carrying a
- building model. This package holds the shared library and its
- configuration file GXRMconfig.ini.")
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(CPACK_DEBIAN_LIB_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/cmake/triggers)
+set(CPACK_DEBIAN_LIB_DESCRIPTION "GXRM building-model exchange files - shared library
+Reads and writes the GXRM exchange file, an XML document carrying a
+building model. This package holds the shared library and its
+configuration file GXRMconfig.ini.")
 
 set(CPACK_DEBIAN_DEV_PACKAGE_NAME libgxrmparser-dev)
 set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
 set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS ${GXRM_SAME_VERSION})
-set(CPACK_COMPONENT_DEV_DESCRIPTION "GXRM building-model exchange files - development files
- Headers, the CMake package (find_package(GXRMparser)) and the pkg-config
- file (GXRMparser) for building hosts of the GXRMparser library.")
+set(CPACK_DEBIAN_DEV_DESCRIPTION "GXRM building-model exchange files - development files
+Headers, the CMake package (find_package(GXRMparser)) and the pkg-config
+file (GXRMparser) for building hosts of the GXRMparser library.")
 
 set(CPACK_DEBIAN_TOOL_PACKAGE_NAME gxrm)
 set(CPACK_DEBIAN_TOOL_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_TOOL_PACKAGE_DEPENDS ${GXRM_SAME_VERSION})
-set(CPACK_COMPONENT_TOOL_DESCRIPTION "GXRM building-model exchange files - command-line tool
- gxrm looks into, checks, compares and writes GXRM files: sample, info,
- dump, build, check, rename, catalogue and more.")
+set(CPACK_DEBIAN_TOOL_DESCRIPTION "GXRM building-model exchange files - command-line tool
+gxrm looks into, checks, compares and writes GXRM files: sample, info,
+dump, build, check, rename, catalogue and more.")
 
 set(CPACK_DEBIAN_PYTHON_PACKAGE_NAME python3-gxrm)
 set(CPACK_DEBIAN_PYTHON_PACKAGE_SECTION python)
 set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS "${GXRM_SAME_VERSION}, python3")
-set(CPACK_COMPONENT_PYTHON_DESCRIPTION "GXRM building-model exchange files - Python 3 package
- The Python module gxrm, a binding of the GXRMparser library.")
+set(CPACK_DEBIAN_PYTHON_DESCRIPTION "GXRM building-model exchange files - Python 3 package
+The Python module gxrm, a binding of the GXRMparser library.")
 
 set(CPACK_COMPONENTS_ALL lib dev)
 if(TARGET gxrm AND GXRM_BUILD_TOOLS)

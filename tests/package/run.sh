@@ -21,7 +21,11 @@ printf '%s\n' "${debs[@]##*/}"
 # The licence is not chosen yet: its missing copyright file is the one known remark.
 lintian --fail-on error --suppress-tags no-copyright-file "${debs[@]}"
 
-remove() { $sudo apt-get purge -y -qq "${packages[@]}" >/dev/null 2>&1 || true; }
+remove() {
+  local installed
+  installed=$( (dpkg-query -W -f='${db:Status-Abbrev} ${Package}\n' "${packages[@]}" 2>/dev/null || true) | awk '/^ii/ {print $2}')
+  [ -z "$installed" ] || $sudo apt-get purge -y -qq $installed >/dev/null
+}
 trap remove EXIT
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${debs[@]}" >/dev/null
 
