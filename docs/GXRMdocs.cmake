@@ -9,7 +9,6 @@ if(DOXYGEN_FOUND)
   configure_file(docs/Doxyfile.in ${GXRM_DOCS_DIR}/Doxyfile @ONLY)
   add_custom_target(docs
     COMMAND ${DOXYGEN_EXECUTABLE} ${GXRM_DOCS_DIR}/Doxyfile
-    COMMAND ${CMAKE_COMMAND} -E cat ${GXRM_DOCS_DIR}/warnings.log
     WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
     COMMENT "API reference in ${GXRM_DOCS_DIR}/html/index.html"
     VERBATIM)
