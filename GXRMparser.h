@@ -12,6 +12,7 @@
 #include "core/GXRMerror.h"
 #include "core/GXRMmessage.h"
 #include "core/GXRMtext.h"
+#include "core/GXRMversion.h"
 #include "format/GXRMformat.h"
 #include "records/CGXRMobj.h"
 #include "records/CGXRMobjType.h"

@@ -5,13 +5,15 @@
 #   ./dev.sh test   install what is missing, build, and run every test: the suite,
 #                   the suite under AddressSanitizer+UndefinedBehaviorSanitizer, the
 #                   thread test under ThreadSanitizer, the install and consumer test,
-#                   the fuzz corpus and a minute of fuzzing
+#                   the fuzz corpus and a minute of fuzzing, the Debian packages
+#                   (installed on this machine and removed again), the API reference
 set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES=(build-essential cmake pkg-config clang libclang-rt-14-dev libexpat1-dev libpugixml-dev
           libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
-          python3-dev pybind11-dev python3-pytest chromium fonts-noto-cjk)
+          python3-dev pybind11-dev python3-pytest chromium fonts-noto-cjk
+          doxygen lintian dpkg-dev man-db file)
 JOBS=${JOBS:-$(nproc)}
 
 install_packages() {
@@ -68,6 +70,11 @@ test_job() {
   for b in build/bench/*_bench build/bin/*_bench; do
     [ -x "$b" ] && "$b" --benchmark_min_time=0.01 >/dev/null
   done
+  echo "== Debian packages"
+  tests/package/run.sh build-deb
+
+  echo "== API reference"
+  cmake --build build --target docs
   echo "all tests passed"
 }
 

@@ -6,10 +6,10 @@
 
 #include <map>
 
-#include "core/GXRMapi.h"
+#include "../core/GXRMapi.h"
 
 namespace GXRM_obj_base {
-// int-based so that any value a host passes is a valid, merely unknown, kind.
+/// int-based so that any value a host passes is a valid, merely unknown, kind.
 enum Kind : int {
   AXIS = 0,
   WALL = 1,
@@ -23,19 +23,19 @@ enum Kind : int {
 };
 }  // namespace GXRM_obj_base
 
-// Static lookups over the constant kinds table; the class holds no data.
+/// Static lookups over the constant kinds table; the class holds no data.
 class GXRM_API CGXRMobjBase {
  public:
   CGXRMobjBase() = default;
   ~CGXRMobjBase() = default;
-  CGXRMobjBase& operator=(const CGXRMobjBase&) = default;
+  CGXRMobjBase& operator=(const CGXRMobjBase&) = default;  ///< nothing to copy
 
-  // Element name of the kind; empty for a value no kind has.
+  /// Element name of the kind; empty for a value no kind has.
   static CString GetObjNamebyKind(GXRM_obj_base::Kind kind);
-  // Chinese name of the kind (GBK); empty for a value no kind has.
+  /// Chinese name of the kind (GBK); empty for a value no kind has.
   static CString GetObjChNamebyKind(GXRM_obj_base::Kind kind);
-  // Number of kinds: 9.
+  /// Number of kinds: 9.
   static int GetObjCount();
-  // Stores every kind's element name under its kind, keeping other entries.
+  /// Stores every kind's element name under its kind, keeping other entries.
   static bool GetALLObjInfo(std::map<GXRM_obj_base::Kind, CString>& info);
 };

@@ -5,11 +5,11 @@
 #include <cstdint>
 #include <vector>
 
-#include "catalogue/CGXRMobjBase.h"
-#include "core/GXRMapi.h"
+#include "CGXRMobjBase.h"
+#include "../core/GXRMapi.h"
 
 namespace GXRM_objType_base {
-// One value per catalogue type; TYPE_NONE is what a failed name lookup gives.
+/// One value per catalogue type; TYPE_NONE is what a failed name lookup gives.
 enum Type : int {
   AXIS_GRID = 0,
   SHEAR_WALL = 1,
@@ -64,42 +64,42 @@ enum Type : int {
 }  // namespace GXRM_objType_base
 
 namespace GXRM_Speciality {
-// The three disciplines whose type vocabularies the mapping translates.
+/// The three disciplines whose type vocabularies the mapping translates.
 enum Speciality : int { SPECIALITY_1 = 1, SPECIALITY_2 = 2, SPECIALITY_3 = 3 };
 }  // namespace GXRM_Speciality
 
-// One catalogue row; name points into the constant table and is never freed.
+/// One catalogue row; name points into the constant table and is never freed.
 struct GXRM_objType_define {
-  int32_t speciality;  // 1 or 2, or 0 for a type both specialities use
-  GXRM_obj_base::Kind kind;
-  GXRM_objType_base::Type type;
-  const char* name;  // Chinese type name (GBK)
+  int32_t speciality;  ///< 1 or 2, or 0 for a type both specialities use
+  GXRM_obj_base::Kind kind;     ///< the kind the type belongs to
+  GXRM_objType_base::Type type;  ///< the type's number
+  const char* name;  ///< Chinese type name (GBK)
 };
 
-// Static lookups over the constant types table; the class holds no data.
+/// Static lookups over the constant types table; the class holds no data.
 class GXRM_API CGXRMobjTypeBase {
  public:
   CGXRMobjTypeBase() = default;
   ~CGXRMobjTypeBase() = default;
-  CGXRMobjTypeBase& operator=(const CGXRMobjTypeBase&) = default;
+  CGXRMobjTypeBase& operator=(const CGXRMobjTypeBase&) = default;  ///< nothing to copy
 
-  // Kind of the type; a value outside 0..8 for a value no type has.
+  /// Kind of the type; a value outside 0..8 for a value no type has.
   static GXRM_obj_base::Kind GetObjKind(GXRM_objType_base::Type type);
-  // Appends every row of the kind, in catalogue order.
+  /// Appends every row of the kind, in catalogue order.
   static void GetObjTypeByKind(GXRM_obj_base::Kind kind,
                                std::vector<GXRM_objType_define>& rows);
-  // Copies the row with that Chinese name; false, row untouched, if none.
+  /// Copies the row with that Chinese name; false, row untouched, if none.
   static bool GetObjTypeByNameST(const CString& name, GXRM_objType_define& row);
-  // Type with that Chinese name; TYPE_NONE if none.
+  /// Type with that Chinese name; TYPE_NONE if none.
   static GXRM_objType_base::Type GetObjTypeByName(const CString& name);
-  // Chinese name of the kind of the type with that Chinese name; empty if none.
+  /// Chinese name of the kind of the type with that Chinese name; empty if none.
   static CString GetKindChName(const CString& name);
-  // Chinese name of the type; empty for a value no type has.
+  /// Chinese name of the type; empty for a value no type has.
   static CString GetObjTypeName(GXRM_objType_base::Type type);
-  // Number of types: 48.
+  /// Number of types: 48.
   static int GetObjTypeCount();
-  // Replaces `names` by the names that speciality `dst` gives the type `type`
-  // of speciality `src`; always at least one element, possibly empty.
+  /// Replaces `names` by the names that speciality `dst` gives the type `type`
+  /// of speciality `src`; always at least one element, possibly empty.
   static void GetGXRMObjMap(GXRM_Speciality::Speciality src,
                             GXRM_Speciality::Speciality dst,
                             GXRM_objType_base::Type type, CStringArray& names);

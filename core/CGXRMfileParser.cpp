@@ -1,7 +1,7 @@
 #include "core/CGXRMfileParser.h"
 
 #include "core/GXRMdomImpl.h"
-#include "core/GXRMtext.h"
+#include "core/GXRMtextImpl.h"
 
 #include <new>
 #include <string>

@@ -7,9 +7,9 @@
 #include <string>
 
 #include "core/CGXRMfileParser.h"
-#include "core/GXRMmessage.h"
+#include "core/GXRMmessageImpl.h"
 #include "core/GXRMprofile.h"
-#include "core/GXRMtext.h"
+#include "core/GXRMtextImpl.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 
 #include "core/CGXRMfileParser.h"
 #include "core/GXRMdomImpl.h"
-#include "core/GXRMtext.h"
+#include "core/GXRMtextImpl.h"
 #include "format/GXRMformat.h"
 
 using gxrm::dom::detail::Access;

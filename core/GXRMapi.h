@@ -11,7 +11,7 @@
 // The library is built with hidden visibility; this marks what it exports.
 #define GXRM_API __attribute__((visibility("default")))
 
-// GBK text, as the host applications use it.
+/// GBK text, as the host applications use it.
 using CString = std::string;
-// Array of GBK strings; operations that "append" push at the end.
+/// Array of GBK strings; operations that "append" push at the end.
 using CStringArray = std::vector<CString>;

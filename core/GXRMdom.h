@@ -25,7 +25,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/GXRMapi.h"
+#include "GXRMapi.h"
 
 namespace pugi {
 struct xml_node_struct;

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "core/GXRMdomImpl.h"
-#include "core/GXRMtext.h"
+#include "core/GXRMtextImpl.h"
 #include "core/GXRMxmlchars.h"
 
 namespace gxrm::dom {

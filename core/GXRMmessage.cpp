@@ -1,9 +1,9 @@
-#include "core/GXRMmessage.h"
+#include "core/GXRMmessageImpl.h"
 
 #include <cstdio>
 #include <mutex>
 
-#include "core/GXRMtext.h"
+#include "core/GXRMtextImpl.h"
 
 namespace gxrm {
 

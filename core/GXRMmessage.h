@@ -7,18 +7,15 @@
 
 #include <functional>
 
-#include "core/GXRMapi.h"
+#include "GXRMapi.h"
 
 namespace gxrm {
 
-// Receives the message text (GBK) and the message-box style (0x1040 or 0).
+/// Receives the message text (GBK) and the message-box style (0x1040 or 0).
 using MessageHandler = std::function<void(const CString& text, unsigned int style)>;
 
-// Installs `handler` and returns the one it replaced; an empty handler
-// restores the default.
+/// Installs `handler` and returns the one it replaced; an empty handler
+/// restores the default.
 GXRM_API MessageHandler SetMessageHandler(MessageHandler handler);
-
-// Shows a message through the installed handler and returns when it returned.
-void ShowMessage(const CString& text, unsigned int style);
 
 }  // namespace gxrm

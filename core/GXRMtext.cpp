@@ -1,4 +1,4 @@
-#include "core/GXRMtext.h"
+#include "core/GXRMtextImpl.h"
 
 #include <iconv.h>
 

@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "GXRMparser.h"
+#include <GXRMparser/GXRMparser.h>
 
 namespace {
 

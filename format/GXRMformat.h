@@ -7,10 +7,10 @@
 
 namespace gxrm::format {
 
-// Root element: this prefix followed directly by the format version.
+/// Root element: this prefix followed directly by the format version.
 inline constexpr char kRootPrefix[] = "GXRMheader_v";
 
-// Project sections under the root.
+/// Project sections under the root.
 inline constexpr char kProjSetting[] = "ProjSetting";
 inline constexpr char kCalRule[] = "CalRule";
 inline constexpr char kUserSecInfo[] = "UserSecInfo";
@@ -18,11 +18,11 @@ inline constexpr char kSecInfo[] = "SecInfo";
 inline constexpr char kProjFloorInfo[] = "ProjFloorInfo";
 inline constexpr char kFloorInfo[] = "FloorInfo";
 
-// Object lists: the global one and one per floor.
+/// Object lists: the global one and one per floor.
 inline constexpr char kGlobalObjList[] = "GlobalObjList";
 inline constexpr char kFloor[] = "Floor";
 
-// Kind elements, one per component kind, in every object list.
+/// Kind elements, one per component kind, in every object list.
 inline constexpr char kAxis[] = "AXIS";
 inline constexpr char kWall[] = "WALL";
 inline constexpr char kBeam[] = "BEAM";
@@ -33,12 +33,12 @@ inline constexpr char kWindoor[] = "WINDOOR";
 inline constexpr char kDecorate[] = "DECORATE";
 inline constexpr char kSlice[] = "SLICE";
 
-// One "Type" per catalogue type under its kind element, with its containers.
+/// One "Type" per catalogue type under its kind element, with its containers.
 inline constexpr char kType[] = "Type";
 inline constexpr char kObjTypeInfo[] = "ObjTypeInfo";
 inline constexpr char kObjInstance[] = "ObjInstance";
 
-// Component type definitions and their child lists.
+/// Component type definitions and their child lists.
 inline constexpr char kTypeClass[] = "TypeClass";
 inline constexpr char kTypeClassAtt[] = "TypeClassAtt";
 inline constexpr char kTypeClassGeoAtt[] = "TypeClassGeoAtt";
@@ -46,13 +46,13 @@ inline constexpr char kTypeClassSection[] = "TypeClassSection";
 inline constexpr char kTypeClassSpecialtyAtt[] = "TypeClassSpecialtyAtt";
 inline constexpr char kTypeClassCalRule[] = "TypeClassCalRule";
 
-// Component instances and their child lists.
+/// Component instances and their child lists.
 inline constexpr char kInstance[] = "Instance";
 inline constexpr char kObjAtt[] = "objAtt";
 inline constexpr char kObjGeoAtt[] = "objGeoAtt";
 inline constexpr char kObjSection[] = "objSection";
 
-// Attributes the library itself writes or keys on.
+/// Attributes the library itself writes or keys on.
 inline constexpr char kAttFloorName[] = "floorname";
 inline constexpr char kAttBasePoint[] = "basepoint";
 inline constexpr char kAttTypeName[] = "typename";
@@ -62,7 +62,7 @@ inline constexpr char kAttObjId[] = "objId";
 inline constexpr char kAttObjName[] = "objname";
 inline constexpr char kAttFloorKey[] = "FInfo002";
 
-// Attributes read from each user cross-section, in the order they are returned.
+/// Attributes read from each user cross-section, in the order they are returned.
 inline constexpr char kAttSecId[] = "SecID";
 inline constexpr char kAttSecName[] = "SecName";
 inline constexpr char kAttPoint[] = "Point";

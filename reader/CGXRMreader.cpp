@@ -7,7 +7,7 @@
 
 #include "core/GXRMdomImpl.h"
 #include "core/GXRMerror.h"
-#include "core/GXRMtext.h"
+#include "core/GXRMtextImpl.h"
 #include "format/GXRMformat.h"
 #include "reader/GXRMreadText.h"
 

@@ -18,12 +18,12 @@
 
 #include <vector>
 
-#include "core/CGXRMfileParser.h"
-#include "core/CGXRMnode.h"
-#include "core/GXRMapi.h"
-#include "core/GXRMdom.h"
-#include "records/CGXRMobj.h"
-#include "records/CGXRMobjType.h"
+#include "../core/CGXRMfileParser.h"
+#include "../core/CGXRMnode.h"
+#include "../core/GXRMapi.h"
+#include "../core/GXRMdom.h"
+#include "../records/CGXRMobj.h"
+#include "../records/CGXRMobjType.h"
 
 class GXRM_API CGXRMreader : public CGXRMfileParser {
  public:

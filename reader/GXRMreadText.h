@@ -8,7 +8,7 @@
 
 #include "core/CGXRMnode.h"
 #include "core/GXRMapi.h"
-#include "core/GXRMtext.h"
+#include "core/GXRMtextImpl.h"
 
 namespace gxrm::reader {
 

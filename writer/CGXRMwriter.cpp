@@ -8,7 +8,7 @@
 
 #include "catalogue/CGXRMobjTypeBase.h"
 #include "core/GXRMerror.h"
-#include "core/GXRMtext.h"
+#include "core/GXRMtextImpl.h"
 #include "format/GXRMformat.h"
 
 namespace format = gxrm::format;

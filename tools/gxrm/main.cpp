@@ -21,6 +21,7 @@ int main(int argc, char** argv) {
   using namespace gxrm::tool;
   CLI::App app{"Look into, check and write GXRM building-model files.", "gxrm"};
   app.require_subcommand(1);
+  app.set_version_flag("--version", gxrm::Version(), "Print the library version and exit");
   app.footer("Exit status: 0 success, 1 check found problems, 2 bad usage or an unreadable file.");
   int status = kOk;
   AddSampleCommand(app, status);
@@ -43,7 +44,7 @@ int main(int argc, char** argv) {
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
-    if (e.get_exit_code() == 0) return app.exit(e);  // --help
+    if (e.get_exit_code() == 0) return app.exit(e);  // --help, --version
     std::cerr << "gxrm: " << e.what() << " (see --help)\n";
     return kFailure;
   } catch (const ToolError& e) {

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "GXRMparser.h"
+#include <GXRMparser/GXRMparser.h>
 
 namespace gxrm::tool {
 

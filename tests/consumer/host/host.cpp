@@ -1,11 +1,13 @@
 // A minimal host: writes a one-floor model with the umbrella header alone and
-// fails if the installed library had to complain about its configuration.
+// fails if the library it runs with is not the version of its headers, or had
+// to complain about its configuration.
 #include <GXRMparser/GXRMparser.h>
 
 #include <cstdio>
+#include <string>
 
 int main(int argc, char** argv) {
-  if (argc != 2) return 2;
+  if (argc != 2 || std::string(gxrm::Version()) != GXRM_VERSION_STRING) return 2;
   bool complained = false;
   gxrm::SetMessageHandler([&](const CString&, unsigned) { complained = true; });
   CGXRMwriter writer;
