@@ -104,18 +104,6 @@ constexpr SwappedCode kSwapped[] = {
 // The euro sign: the single byte 0x80 in code page 936, both ways.
 constexpr char32_t kEuro = 0x20AC;
 
-// True when GBK text may hold one of the swapped two-byte codes, whose lead
-// bytes are these two; text without either byte is left to iconv alone.
-bool MayHoldSwappedCode(std::string_view gbk) noexcept {
-  return std::memchr(gbk.data(), 0xA6, gbk.size()) || std::memchr(gbk.data(), 0xFE, gbk.size());
-}
-
-// True when iconv's GB18030 output may hold a code the host reads otherwise:
-// a swapped code, or A2E3, GB18030's euro, which code page 936 writes 0x80.
-bool MayHoldForeignCode(std::string_view gbk) noexcept {
-  return MayHoldSwappedCode(gbk) || std::memchr(gbk.data(), 0xA2, gbk.size());
-}
-
 // The character the host codes for, when iconv must not decide it; 0 otherwise.
 char32_t SpecialCharacter(std::string_view host) {
   unsigned char lead = static_cast<unsigned char>(host[0]);
@@ -159,6 +147,21 @@ size_t HostCharLength(std::string_view gbk, size_t at) {
   if (c <= 0x80) return 1;
   bool digit = at + 1 < gbk.size() && gbk[at + 1] >= '0' && gbk[at + 1] <= '9';
   return digit ? 4 : 2;
+}
+
+// True when GBK text holds a two-byte code that iconv reads otherwise than
+// the host: a swapped code or, with `euro`, A2E3, GB18030's euro, which code
+// page 936 writes 0x80. Text without their lead bytes costs no walk.
+bool HoldsForeignCode(std::string_view gbk, bool euro) {
+  bool leads = std::memchr(gbk.data(), 0xA6, gbk.size()) || std::memchr(gbk.data(), 0xFE, gbk.size()) ||
+               (euro && std::memchr(gbk.data(), 0xA2, gbk.size()));
+  for (size_t i = 0, len = 0; leads && i < gbk.size(); i += len) {
+    len = HostCharLength(gbk, i);
+    if (len != 2 || i + 1 == gbk.size()) continue;
+    std::string_view code = gbk.substr(i, 2);
+    if ((euro && code == "\xA2\xE3") || SpecialCharacter(code)) return true;
+  }
+  return false;
 }
 
 // The length a UTF-8 lead byte announces (1 for a stray byte).
@@ -236,7 +239,8 @@ bool TryToUtf8(std::string_view gbk, std::string& out) {
     out.assign(gbk);
     return true;
   }
-  if (!MayHoldSwappedCode(gbk) && ToUtf8Converter().AppendAll(gbk, out)) return true;
+  // iconv gives the swapped two-byte codes to the standard characters.
+  if (!HoldsForeignCode(gbk, false) && ToUtf8Converter().AppendAll(gbk, out)) return true;
   out.clear();
   bool ok = false;
   AppendGbkAsUtf8(gbk, out, true, ok);
@@ -263,7 +267,7 @@ std::string ToUtf8(const CString& gbk) { return GbkToUtf8(gbk); }
 CString FromUtf8(std::string_view utf8) {
   if (IsAscii(utf8)) return CString(utf8);
   CString out;
-  if (FromUtf8Converter().AppendAll(utf8, out) && !MayHoldForeignCode(out)) return out;
+  if (FromUtf8Converter().AppendAll(utf8, out) && !HoldsForeignCode(out, true)) return out;
   out.clear();
   if (!EncodeRuns(utf8, out)) ThrowDomError(kErrNoUnicodeMap, "text is no valid UTF-8");
   return out;
