@@ -84,7 +84,7 @@ class GXRM_API HandleLink {
 };
 }  // namespace detail
 
-/// W3C node type values; NODE_INVALID for an empty handle.
+/// W3C node type values.
 enum NodeType : int {
   NODE_INVALID = 0,
   NODE_ELEMENT = 1,
