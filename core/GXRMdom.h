@@ -1,19 +1,3 @@
-// GXRMdom.h: the XML DOM the library works on, in namespace gxrm::dom.
-//
-// Document, Node, Element, NodeList and NamedNodeMap are reference-counted
-// handles. A default-constructed handle is empty; copies share the object. A
-// handle keeps its node and the node's document alive, also after the node was
-// removed from its tree and after every other owner let go. Strings are UTF-8.
-//
-// Every operation on an empty handle raises DomError 0x80004003. Names are
-// checked against the XML 1.0 Name production and text against its Char
-// production before anything enters the tree (DomError 0x80070057).
-//
-//   auto doc = gxrm::dom::Document::create();
-//   gxrm::dom::Element root = doc.createElement("model");
-//   doc.appendChild(root);
-//   root.setAttribute("name", "A");
-//   doc.save("model.xml");
 #pragma once
 
 #include <cstddef>
@@ -32,6 +16,22 @@ struct xml_node_struct;
 struct xml_attribute_struct;
 }  // namespace pugi
 
+/// The XML DOM the library works on.
+///
+/// Document, Node, Element, NodeList and NamedNodeMap are reference-counted
+/// handles. A default-constructed handle is empty; copies share the object. A
+/// handle keeps its node and the node's document alive, also after the node was
+/// removed from its tree and after every other owner let go. Strings are UTF-8.
+///
+/// Every operation on an empty handle raises gxrm::DomError 0x80004003. Names
+/// are checked against the XML 1.0 Name production and text against its Char
+/// production before anything enters the tree (DomError 0x80070057).
+///
+///     auto doc = gxrm::dom::Document::create();
+///     gxrm::dom::Element root = doc.createElement("model");
+///     doc.appendChild(root);
+///     root.setAttribute("name", "A");
+///     doc.save("model.xml");
 namespace gxrm::dom {
 
 namespace detail {
@@ -84,7 +84,7 @@ class GXRM_API HandleLink {
 };
 }  // namespace detail
 
-// W3C node type values.
+/// W3C node type values.
 enum NodeType : int {
   NODE_INVALID = 0,
   NODE_ELEMENT = 1,
@@ -100,11 +100,12 @@ class Document;
 class NodeList;
 class NamedNodeMap;
 
-
+/// A handle on a node of any type: element, attribute, character data, document.
 class GXRM_API Node : private detail::HandleLink {
  public:
   Node() noexcept : HandleLink(kNode) {}
-  // Handles are copied all the time: these stay inline.
+  /// Copies share the node; a moved-from handle is empty. Inline: handles are copied all the time.
+  ///@{
   Node(const Node& other) noexcept
       : HandleLink(kNode), doc_(other.doc_), node_(other.node_), attr_(other.attr_) {
     LinkBeside(other);
@@ -125,63 +126,64 @@ class GXRM_API Node : private detail::HandleLink {
     }
     return *this;
   }
+  ///@}
   ~Node() { Unlink(); }
 
-  // True when the handle holds a node.
+  /// True when the handle holds a node; never raises.
   explicit operator bool() const noexcept { return node_ != nullptr; }
-  // Same node (two empty handles are equal).
+  /// Same node (two empty handles are equal); never raises.
   bool operator==(const Node& other) const noexcept {
     return node_ == other.node_ && attr_ == other.attr_;
   }
-  bool operator!=(const Node& other) const noexcept { return !(*this == other); }
+  bool operator!=(const Node& other) const noexcept { return !(*this == other); }  ///< Not the same node.
 
-  // Element or attribute name, PI target, "#text", "#cdata-section",
-  // "#comment" or "#document".
+  /// Element or attribute name, PI target, "#text", "#cdata-section",
+  /// "#comment" or "#document".
   std::string nodeName() const;
-  NodeType nodeType() const;
-  // Attribute value, text of a character node, or the concatenated text of all
-  // text and CDATA below an element or document.
+  NodeType nodeType() const;  ///< The node's W3C type.
+  /// Attribute value, text of a character node, or the concatenated text of all
+  /// text and CDATA below an element or document.
   std::string text() const;
-  // Sets an attribute's value or a character node's text; on an element,
-  // replaces all its children by one text node. Raises 0x80070057 for text
-  // XML cannot carry.
+  /// Sets an attribute's value or a character node's text; on an element,
+  /// replaces all its children by one text node. Raises 0x80070057 for text
+  /// XML cannot carry.
   void text(std::string_view value);
-  // The value of an attribute or character node as text; "" for others.
+  /// The value of an attribute or character node as text; "" for others.
   std::string nodeTypedValue() const;
 
-  // Parent node; empty for the document, an attribute or a node not in a tree.
+  /// Parent node; empty for the document, an attribute or a node not in a tree.
   Node parentNode() const;
-  // The document the node belongs to (the document itself for a document).
+  /// The document the node belongs to (the document itself for a document).
   Document ownerDocument() const;
-  // All child nodes of any type, in document order (a snapshot).
+  /// All child nodes of any type, in document order (a snapshot).
   NodeList childNodes() const;
-  // First child, or an empty handle.
+  /// First child, or an empty handle.
   Node firstChild() const;
-  // Next sibling, or an empty handle.
+  /// Next sibling, or an empty handle.
   Node nextSibling() const;
 
-  // Appends `child` as the last child and returns it. A node of this document
-  // leaves its old place; a node of another document is copied and the copy
-  // returned. Raises 0x80004003 for an empty child and 0x80004005 when the
-  // child cannot stand there (an ancestor, an attribute, a second root).
-  // An XML declaration may only become the first node of a document; else
-  // 0x80004005 and the tree stays unchanged.
+  /// Appends `child` as the last child and returns it. A node of this document
+  /// leaves its old place; a node of another document is copied and the copy
+  /// returned. Raises 0x80004003 for an empty child and 0x80004005 when the
+  /// child cannot stand there (an ancestor, an attribute, a second root).
+  /// An XML declaration may only become the first node of a document; else
+  /// 0x80004005 and the tree stays unchanged.
   Node appendChild(const Node& child);
-  // Takes `child` out of the tree and returns it; it stays usable. Raises
-  // 0x80004005 when it is not a child of this node.
+  /// Takes `child` out of the tree and returns it; it stays usable. Raises
+  /// 0x80004005 when it is not a child of this node.
   Node removeChild(const Node& child);
 
-  // The child elements named `name`, in document order (a snapshot).
+  /// The child elements named `name`, in document order (a snapshot).
   NodeList selectNodes(std::string_view name) const;
-  // The first child element named `name`, or an empty handle.
+  /// The first child element named `name`, or an empty handle.
   Node selectSingleNode(std::string_view name) const;
-  // The attributes of an element in their order; an empty map for other nodes.
+  /// The attributes of an element in their order; an empty map for other nodes.
   NamedNodeMap attributes() const;
 
  protected:
-  std::shared_ptr<detail::DocImpl> doc_;
-  pugi::xml_node_struct* node_ = nullptr;       // the node; the owner element for attributes
-  pugi::xml_attribute_struct* attr_ = nullptr;  // set for attribute nodes only
+  std::shared_ptr<detail::DocImpl> doc_;       ///< the document; kept alive by the handle
+  pugi::xml_node_struct* node_ = nullptr;       ///< the node; the owner element for attributes
+  pugi::xml_attribute_struct* attr_ = nullptr;  ///< set for attribute nodes only
 
   friend struct detail::Access;
 
@@ -204,61 +206,63 @@ class GXRM_API Node : private detail::HandleLink {
   }
 };
 
+/// A handle on an element: a node with attributes.
 class GXRM_API Element : public Node {
  public:
   Element() noexcept = default;
-  // Element query: a handle on `node` when it is an element, else empty.
+  /// Element query: a handle on `node` when it is an element, else empty.
   Element(const Node& node);  // NOLINT: implicit like a smart-pointer query
 
-  // Attribute value, or "" when the element has no attribute of that name.
+  /// Attribute value, or "" when the element has no attribute of that name.
   std::string getAttribute(std::string_view name) const;
-  // The attribute node of that name, or an empty handle.
+  /// The attribute node of that name, or an empty handle.
   Node getAttributeNode(std::string_view name) const;
-  // Sets the value of the attribute of that name in its place, or appends it
-  // as the last attribute. Raises 0x80070057 for an illegal name or value.
+  /// Sets the value of the attribute of that name in its place, or appends it
+  /// as the last attribute. Raises 0x80070057 for an illegal name or value.
   void setAttribute(std::string_view name, std::string_view value);
 };
 
-// Why the last load failed: `reason` is empty after a successful load.
+/// Why the last load failed: `reason` is empty after a successful load.
 struct ParseError {
-  long errorCode = 0;  // parser error number, -1 for a file that could not be read
-  long line = 0;       // 1-based line of the error, 0 when unknown
-  long linepos = 0;    // 1-based column of the error, 0 when unknown
-  long filepos = 0;    // byte offset of the error in the parsed text
-  std::string reason;  // the parser's message
+  long errorCode = 0;  ///< parser error number, -1 for a file that could not be read
+  long line = 0;       ///< 1-based line of the error, 0 when unknown
+  long linepos = 0;    ///< 1-based column of the error, 0 when unknown
+  long filepos = 0;    ///< byte offset of the error in the parsed text
+  std::string reason;  ///< the parser's message
 };
 
+/// A handle on a whole document; its copies share it.
 class GXRM_API Document : public Node {
  public:
   Document() noexcept = default;
 
-  // A new empty document. Raises 0x8007000E when memory cannot be had.
+  /// A new empty document. Raises 0x8007000E when memory cannot be had.
   static Document create();
 
-  // Replaces the content by the parsed file at `path`. False, with an empty
-  // document and parseError() set, when the file cannot be read or is not
-  // well-formed.
+  /// Replaces the content by the parsed file at `path`. False, with an empty
+  /// document and parseError() set, when the file cannot be read or is not
+  /// well-formed.
   bool load(const std::string& path);
-  // As load, from text in memory.
+  /// As load, from text in memory.
   bool loadXML(std::string_view xml);
-  // The reason of the last failed load (a copy: the next load replaces it).
+  /// The reason of the last failed load (a copy: the next load replaces it).
   ParseError parseError() const;
 
-  // Writes the document as UTF-8 through a temporary file renamed over `path`;
-  // on failure a file already there is unchanged. A symbolic link is followed
-  // and stays a link; a read-only file is refused (0x80070005). Raises
-  // 0x80070003, 0x80070005, 0x80070070 or 0x80004005.
+  /// Writes the document as UTF-8 through a temporary file renamed over `path`;
+  /// on failure a file already there is unchanged. A symbolic link is followed
+  /// and stays a link; a read-only file is refused (0x80070005). Raises
+  /// 0x80070003, 0x80070005, 0x80070070 or 0x80004005.
   void save(const std::string& path) const;
-  // The document as UTF-8 text.
+  /// The document as UTF-8 text.
   std::string xml() const;
 
-  // The root element, or an empty handle.
+  /// The root element, or an empty handle.
   Element documentElement() const;
-  // A new element outside the tree. Raises 0x80070057 for an illegal name.
+  /// A new element outside the tree. Raises 0x80070057 for an illegal name.
   Element createElement(std::string_view name) const;
-  // A new text node outside the tree. Raises 0x80070057 for text XML cannot carry.
+  /// A new text node outside the tree. Raises 0x80070057 for text XML cannot carry.
   Node createTextNode(std::string_view text) const;
-  // A new comment outside the tree.
+  /// A new comment outside the tree.
   Node createComment(std::string_view text) const;
 
  private:
@@ -290,25 +294,25 @@ class IndexIterator {
 };
 }  // namespace detail
 
-// A snapshot of nodes with a cursor for nextNode.
+/// A snapshot of nodes with a cursor for nextNode.
 class GXRM_API NodeList : private detail::HandleLink {
  public:
   NodeList() noexcept : HandleLink(kNodeList) {}
-  NodeList(const NodeList& other);
-  NodeList(NodeList&& other) noexcept;
-  NodeList& operator=(const NodeList& other);
-  NodeList& operator=(NodeList&& other) noexcept;
+  NodeList(const NodeList& other);  ///< Copies the entries and the cursor.
+  NodeList(NodeList&& other) noexcept;  ///< Takes them; `other` is left empty.
+  NodeList& operator=(const NodeList& other);  ///< Replaces them by a copy of `other`'s.
+  NodeList& operator=(NodeList&& other) noexcept;  ///< Takes `other`'s; `other` is left empty.
   ~NodeList();
-  long length() const;
-  // Entry at a 0-based index; empty handle when out of range.
+  long length() const;  ///< Number of entries.
+  /// Entry at a 0-based index; empty handle when out of range.
   Node item(long index) const;
-  // The next entry from the cursor, then an empty handle.
+  /// The next entry from the cursor, then an empty handle.
   Node nextNode();
-  void reset() noexcept { pos_ = 0; }
+  void reset() noexcept { pos_ = 0; }  ///< Cursor back to the first entry; never raises.
 
-  using iterator = detail::IndexIterator<NodeList>;
-  iterator begin() const { return iterator(this, 0); }
-  iterator end() const { return iterator(this, length()); }
+  using iterator = detail::IndexIterator<NodeList>;  ///< Walks the entries by index, for range-for.
+  iterator begin() const { return iterator(this, 0); }  ///< The first entry.
+  iterator end() const { return iterator(this, length()); }  ///< Past the last; 0x80004003 on an empty handle.
 
  private:
   std::shared_ptr<detail::DocImpl> doc_;
@@ -318,27 +322,27 @@ class GXRM_API NodeList : private detail::HandleLink {
   friend struct detail::Access;
 };
 
-// The attributes of one element, in their order, with a cursor for nextNode.
+/// The attributes of one element, in their order, with a cursor for nextNode.
 class GXRM_API NamedNodeMap : private detail::HandleLink {
  public:
   NamedNodeMap() noexcept : HandleLink(kNodeMap) {}
-  NamedNodeMap(const NamedNodeMap& other);
-  NamedNodeMap(NamedNodeMap&& other) noexcept;
-  NamedNodeMap& operator=(const NamedNodeMap& other);
-  NamedNodeMap& operator=(NamedNodeMap&& other) noexcept;
+  NamedNodeMap(const NamedNodeMap& other);  ///< Copies the entries and the cursor.
+  NamedNodeMap(NamedNodeMap&& other) noexcept;  ///< Takes them; `other` is left empty.
+  NamedNodeMap& operator=(const NamedNodeMap& other);  ///< Replaces them by a copy of `other`'s.
+  NamedNodeMap& operator=(NamedNodeMap&& other) noexcept;  ///< Takes `other`'s; `other` is left empty.
   ~NamedNodeMap();
-  long length() const;
-  // Attribute at a 0-based index; empty handle when out of range.
+  long length() const;  ///< Number of entries.
+  /// Attribute at a 0-based index; empty handle when out of range.
   Node item(long index) const;
-  // The attribute of exactly that name, or an empty handle.
+  /// The attribute of exactly that name, or an empty handle.
   Node getNamedItem(std::string_view name) const;
-  // The next attribute from the cursor, then an empty handle.
+  /// The next attribute from the cursor, then an empty handle.
   Node nextNode();
-  void reset() noexcept { pos_ = 0; }
+  void reset() noexcept { pos_ = 0; }  ///< Cursor back to the first entry; never raises.
 
-  using iterator = detail::IndexIterator<NamedNodeMap>;
-  iterator begin() const { return iterator(this, 0); }
-  iterator end() const { return iterator(this, length()); }
+  using iterator = detail::IndexIterator<NamedNodeMap>;  ///< Walks the entries by index, for range-for.
+  iterator begin() const { return iterator(this, 0); }  ///< The first entry.
+  iterator end() const { return iterator(this, length()); }  ///< Past the last; 0x80004003 on an empty handle.
 
  private:
   std::shared_ptr<detail::DocImpl> doc_;
@@ -351,5 +355,5 @@ class GXRM_API NamedNodeMap : private detail::HandleLink {
 
 }  // namespace gxrm::dom
 
-// The element handle of the library's signatures.
+/// The element handle of the library's signatures.
 using IXMLDOMElementPtr = gxrm::dom::Element;

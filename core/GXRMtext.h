@@ -15,10 +15,10 @@
 
 namespace gxrm {
 
-// UTF-8 to GBK/GB18030. Raises DomError 0x80070459 on invalid UTF-8.
+/// UTF-8 to GBK/GB18030. Raises DomError 0x80070459 on invalid UTF-8.
 GXRM_API CString FromUtf8(std::string_view utf8);
 
-// GBK/GB18030 to UTF-8. Raises DomError 0x80070459 on text that is no valid GB18030.
+/// GBK/GB18030 to UTF-8. Raises DomError 0x80070459 on text that is no valid GB18030.
 GXRM_API std::string ToUtf8(const CString& gbk);
 
 }  // namespace gxrm
