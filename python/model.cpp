@@ -92,6 +92,22 @@ py::tuple TypeDefFields(const dom::Element& e) {
                         geometry, sections, speciality, TypeRules(e));
 }
 
+// Pauses the cyclic garbage collector for its lifetime. A batch of instances
+// forms no cycles, yet each of its lists and instances would count towards
+// the next collection, which walks the growing batch again and again.
+class CollectorPause {
+ public:
+  CollectorPause() : wasEnabled_(PyGC_Disable() == 1) {}
+  ~CollectorPause() {
+    if (wasEnabled_) PyGC_Enable();
+  }
+  CollectorPause(const CollectorPause&) = delete;
+  CollectorPause& operator=(const CollectorPause&) = delete;
+
+ private:
+  bool wasEnabled_;
+};
+
 // Catalogue types by their name as the document spells it (UTF-8).
 const std::unordered_map<std::string, int>& TypesByName() {
   static const std::unordered_map<std::string, int> types = [] {
@@ -156,6 +172,7 @@ class ModelCore {
   py::list Instances(py::handle floor, int type, py::handle typeObj, py::handle cls) {
     py::list instances;
     dom::Node container = Container(floor, type, false);
+    CollectorPause pause;
     for (dom::Node e = container ? container.firstChild() : dom::Node(); e; e = e.nextSibling()) {
       if (Named(e, format::kInstance)) instances.append(MakeInstance(cls, typeObj, Pugi(e)));
     }
@@ -178,6 +195,7 @@ class ModelCore {
     dom::Element root = Root();
     if (!root) return all;
     const pugi::xml_node node = Pugi(root);
+    CollectorPause pause;
     if (pugi::xml_node global = FirstChildElement(node, format::kGlobalObjList)) {
       AppendListInstances(global, py::none(), typeObjs, cls, all);
     }
