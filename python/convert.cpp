@@ -104,7 +104,10 @@ void SetItem(const py::dict& dict, const py::str& name, const py::str& value) {
 
 }  // namespace
 
-pugi::xml_node Pugi(const dom::Node& node) { return dom::detail::Access::Pugi(node); }
+pugi::xml_node Pugi(const dom::Node& node) {
+  using dom::detail::Access;
+  return Access::PugiAttribute(node) ? pugi::xml_node() : Access::Pugi(node);
+}
 
 bool IsElement(pugi::xml_node node, const char* name) {
   return node.type() == pugi::node_element && std::strcmp(node.name(), name) == 0;

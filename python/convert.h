@@ -35,7 +35,7 @@ py::dict Dict(const CGXRMnode& record);
 // that repeat share one str object.
 py::dict AttributeDict(const dom::Node& element);
 py::dict AttributeDict(pugi::xml_node element);
-// The underlying element of a handle (empty for an empty handle).
+// The tree node of a handle; empty for an empty handle or an attribute.
 pugi::xml_node Pugi(const dom::Node& node);
 // True for an element of that name.
 bool IsElement(pugi::xml_node node, const char* name);

@@ -92,6 +92,14 @@ py::tuple TypeDefFields(const dom::Element& e) {
                         geometry, sections, speciality, TypeRules(e));
 }
 
+// Calls `visit` with each "Instance" child of a container, in file order.
+template <typename Visit>
+void ForEachInstance(pugi::xml_node container, Visit&& visit) {
+  for (pugi::xml_node e = container.first_child(); e; e = e.next_sibling()) {
+    if (IsElement(e, format::kInstance)) visit(e);
+  }
+}
+
 // Pauses the cyclic garbage collector for its lifetime. A batch of instances
 // forms no cycles, yet each of its lists and instances would count towards
 // the next collection, which walks the growing batch again and again.
@@ -171,11 +179,9 @@ class ModelCore {
 
   py::list Instances(py::handle floor, int type, py::handle typeObj, py::handle cls) {
     py::list instances;
-    dom::Node container = Container(floor, type, false);
+    const pugi::xml_node container = Pugi(Container(floor, type, false));
     CollectorPause pause;
-    for (dom::Node e = container ? container.firstChild() : dom::Node(); e; e = e.nextSibling()) {
-      if (Named(e, format::kInstance)) instances.append(MakeInstance(cls, typeObj, Pugi(e)));
-    }
+    ForEachInstance(container, [&](pugi::xml_node e) { Append(instances, MakeInstance(cls, typeObj, e)); });
     return instances;
   }
 
@@ -289,13 +295,12 @@ class ModelCore {
 
   static void AppendContainerInstances(pugi::xml_node container, const py::object& floor, const py::handle& typeObj,
                                        const py::handle& cls, const py::list& out) {
-    for (pugi::xml_node e = container.first_child(); e; e = e.next_sibling()) {
-      if (!IsElement(e, format::kInstance)) continue;
+    ForEachInstance(container, [&](pugi::xml_node e) {
       py::object instance = MakeInstance(cls, typeObj, e);
       PyObject* pair = PyTuple_Pack(2, floor.ptr(), instance.ptr());
       if (pair == nullptr) throw py::error_already_set();
       Append(out, py::reinterpret_steal<py::object>(pair));
-    }
+    });
   }
 
   static pugi::xml_node FirstChildElement(pugi::xml_node parent, const char* name) {
