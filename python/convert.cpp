@@ -70,10 +70,11 @@ class StrCache {
     if (utf8.size() > kLongest) return Str(utf8);
     Slot& slot = slots_[std::hash<std::string_view>{}(utf8) & (slots_.size() - 1)];
     if (slot.str && slot.text == utf8) return slot.str;
-    slot.str = Str(utf8);
-    if (intern_) PyUnicode_InternInPlace(&slot.str.ptr());
-    slot.text.assign(utf8);
-    return slot.str;
+    py::str made = Str(utf8);
+    if (intern_) PyUnicode_InternInPlace(&made.ptr());
+    slot.text.assign(utf8);  // before the str: a failure leaves the slot as it was
+    slot.str = made;
+    return made;
   }
 
  private:
