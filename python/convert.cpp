@@ -2,15 +2,22 @@
 
 #include <Python.h>
 
-#include <unordered_map>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/GXRMdomImpl.h"
 
 #include "core/GXRMerror.h"
 #include "core/GXRMtext.h"
 
 namespace gxrm::python {
 
-// Enough for every name a real model uses; a hostile file cannot grow it further.
-constexpr size_t kNameCacheLimit = 4096;
+// Slots of the str caches (powers of two): room for every attribute name a
+// real model uses, and for the values that repeat across its records.
+constexpr size_t kNameSlots = 1024;
+constexpr size_t kValueSlots = 4096;
 
 std::string Utf8(py::handle text, const char* what) {
   if (!PyUnicode_Check(text.ptr())) {
@@ -52,27 +59,77 @@ py::dict Dict(const CGXRMnode& record) {
 
 namespace {
 
-// Attribute names repeat across a file: one str object per distinct name.
-py::str CachedName(const std::string& utf8) {
-  static std::unordered_map<std::string, py::str>* cache = nullptr;
-  if (cache == nullptr) cache = new std::unordered_map<std::string, py::str>();  // lives with the interpreter
-  auto found = cache->find(utf8);
-  if (found != cache->end()) return found->second;
-  py::str name = Str(utf8);
-  if (cache->size() < kNameCacheLimit) cache->emplace(utf8, name);
-  return name;
+// Recently made str objects by their UTF-8 text. Each text has one slot,
+// picked by its hash, and a newcomer evicts the slot's text: the cache never
+// grows, whatever the file holds.
+class StrCache {
+ public:
+  StrCache(size_t slots, bool intern) : slots_(slots), intern_(intern) {}
+
+  py::str Get(std::string_view utf8) {
+    if (utf8.size() > kLongest) return Str(utf8);
+    Slot& slot = slots_[std::hash<std::string_view>{}(utf8) & (slots_.size() - 1)];
+    if (slot.str && slot.text == utf8) return slot.str;
+    py::str made = Str(utf8);
+    if (intern_) PyUnicode_InternInPlace(&made.ptr());
+    slot.text.assign(utf8);  // before the str: a failure leaves the slot as it was
+    slot.str = made;
+    return made;
+  }
+
+ private:
+  static constexpr size_t kLongest = 64;
+  struct Slot {
+    std::string text;
+    py::str str{py::reinterpret_steal<py::str>(py::handle())};
+  };
+  std::vector<Slot> slots_;
+  bool intern_;
+};
+
+// Both live with the interpreter: they are never destroyed, since the str
+// objects they hold cannot outlive it.
+StrCache& Names() {
+  static StrCache* cache = new StrCache(kNameSlots, true);
+  return *cache;
+}
+
+StrCache& Values() {
+  static StrCache* cache = new StrCache(kValueSlots, false);
+  return *cache;
+}
+
+void SetItem(const py::dict& dict, const py::str& name, const py::str& value) {
+  if (PyDict_SetItem(dict.ptr(), name.ptr(), value.ptr()) != 0) throw py::error_already_set();
 }
 
 }  // namespace
 
-py::dict AttributeDict(const dom::Node& element) {
+pugi::xml_node Pugi(const dom::Node& node) {
+  using dom::detail::Access;
+  return Access::PugiAttribute(node) ? pugi::xml_node() : Access::Pugi(node);
+}
+
+bool IsElement(pugi::xml_node node, const char* name) {
+  return node.type() == pugi::node_element && std::strcmp(node.name(), name) == 0;
+}
+
+void Append(const py::list& list, const py::handle& item) {
+  if (PyList_Append(list.ptr(), item.ptr()) != 0) throw py::error_already_set();
+}
+
+py::dict AttributeDict(pugi::xml_node element) {
   py::dict dict;
-  for (dom::Node att : element.attributes()) {
-    py::str name = CachedName(att.nodeName());
-    py::str value = Str(att.text());
-    if (PyDict_SetItem(dict.ptr(), name.ptr(), value.ptr()) != 0) throw py::error_already_set();
+  if (element.type() != pugi::node_element) return dict;
+  for (pugi::xml_attribute att = element.first_attribute(); att; att = att.next_attribute()) {
+    SetItem(dict, Names().Get(att.name()), Values().Get(att.value()));
   }
   return dict;
+}
+
+py::dict AttributeDict(const dom::Node& element) {
+  if (!element) ThrowDomError(kErrPointer, "attributes: empty handle");
+  return AttributeDict(Pugi(element));
 }
 
 std::vector<CGXRMnode> Records(py::handle mappings) {

@@ -5,6 +5,7 @@
 // TypeError.
 #pragma once
 
+#include <pugixml.hpp>
 #include <pybind11/pybind11.h>
 
 #include <string>
@@ -30,8 +31,16 @@ py::str StrFromGbk(const CString& gbk);
 CGXRMnode Record(py::handle mapping);
 // A record as a dict; a repeated name keeps its first place and its last value.
 py::dict Dict(const CGXRMnode& record);
-// An element's attributes as a dict in their order.
+// An element's attributes as a dict in their order. Names and short values
+// that repeat share one str object.
 py::dict AttributeDict(const dom::Node& element);
+py::dict AttributeDict(pugi::xml_node element);
+// The tree node of a handle; empty for an empty handle or an attribute.
+pugi::xml_node Pugi(const dom::Node& node);
+// True for an element of that name.
+bool IsElement(pugi::xml_node node, const char* name);
+// Appends `item` to `list`.
+void Append(const py::list& list, const py::handle& item);
 // An iterable of mappings as records.
 std::vector<CGXRMnode> Records(py::handle mappings);
 

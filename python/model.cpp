@@ -6,6 +6,7 @@
 // trip per string.
 #include <pybind11/stl.h>
 
+#include <array>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -28,13 +29,20 @@ bool Named(const dom::Node& node, const char* name) {
   return node.nodeType() == dom::NODE_ELEMENT && node.nodeName() == name;
 }
 
-// The dicts of the children named `name`, in document order.
-py::list ChildDicts(const dom::Node& parent, const char* name) {
-  py::list dicts;
-  for (dom::Node child = parent.firstChild(); child; child = child.nextSibling()) {
-    if (Named(child, name)) dicts.append(AttributeDict(child));
+// The dicts of the children named names[i] in lists[i], in document order, in
+// one pass over the children.
+template <size_t N>
+std::array<py::list, N> ChildDicts(pugi::xml_node parent, const std::array<const char*, N>& names) {
+  std::array<py::list, N> lists;
+  for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling()) {
+    for (size_t i = 0; i < N; ++i) {
+      if (IsElement(child, names[i])) {
+        Append(lists[i], AttributeDict(child));
+        break;
+      }
+    }
   }
-  return dicts;
+  return lists;
 }
 
 // Rules of a type definition: the child elements of its first rule holder.
@@ -48,28 +56,65 @@ py::list TypeRules(const dom::Node& typeClass) {
   return rules;
 }
 
+py::str AttributeStr(pugi::xml_node e, const char* name) { return Str(e.attribute(name).value()); }
+
+// The fields an Instance gets, by their attribute names, made once.
+const std::array<py::object, 6>& InstanceFields() {
+  static const auto* fields = new std::array<py::object, 6>{
+      py::str("type"), py::str("name"), py::str("id"), py::str("attributes"), py::str("geometry"), py::str("sections")};
+  return *fields;
+}
+
 // An Instance of one "Instance" element. Its fields are set directly: the
 // constructor's checks and copies are for values from users, and would
 // double the cost of reading a large model.
-py::object MakeInstance(const py::handle& cls, const py::handle& type, const dom::Element& e) {
+py::object MakeInstance(const py::handle& cls, const py::handle& type, pugi::xml_node e) {
   auto* tp = reinterpret_cast<PyTypeObject*>(cls.ptr());
   py::object instance = py::reinterpret_steal<py::object>(tp->tp_alloc(tp, 0));
   if (!instance) throw py::error_already_set();
-  instance.attr("type") = type;
-  instance.attr("name") = Str(e.getAttribute(format::kAttObjName));
-  instance.attr("id") = Str(e.getAttribute(format::kAttObjId));
-  instance.attr("attributes") = ChildDicts(e, format::kObjAtt);
-  instance.attr("geometry") = ChildDicts(e, format::kObjGeoAtt);
-  instance.attr("sections") = ChildDicts(e, format::kObjSection);
+  const auto [atts, geometry, sections] =
+      ChildDicts(e, std::array{format::kObjAtt, format::kObjGeoAtt, format::kObjSection});
+  const py::object values[] = {py::reinterpret_borrow<py::object>(type), AttributeStr(e, format::kAttObjName),
+                               AttributeStr(e, format::kAttObjId), atts, geometry, sections};
+  const auto& fields = InstanceFields();
+  for (size_t i = 0; i < fields.size(); ++i) {
+    if (PyObject_SetAttr(instance.ptr(), fields[i].ptr(), values[i].ptr()) != 0) throw py::error_already_set();
+  }
   return instance;
 }
 
 py::tuple TypeDefFields(const dom::Element& e) {
-  return py::make_tuple(Str(e.getAttribute(format::kAttClassName)), Str(e.getAttribute(format::kAttClassId)),
-                        ChildDicts(e, format::kTypeClassAtt), ChildDicts(e, format::kTypeClassGeoAtt),
-                        ChildDicts(e, format::kTypeClassSection), ChildDicts(e, format::kTypeClassSpecialtyAtt),
-                        TypeRules(e));
+  const pugi::xml_node node = Pugi(e);
+  const auto [atts, geometry, sections, speciality] = ChildDicts(
+      node, std::array{format::kTypeClassAtt, format::kTypeClassGeoAtt, format::kTypeClassSection,
+                       format::kTypeClassSpecialtyAtt});
+  return py::make_tuple(AttributeStr(node, format::kAttClassName), AttributeStr(node, format::kAttClassId), atts,
+                        geometry, sections, speciality, TypeRules(e));
 }
+
+// Calls `visit` with each "Instance" child of a container, in file order.
+template <typename Visit>
+void ForEachInstance(pugi::xml_node container, Visit&& visit) {
+  for (pugi::xml_node e = container.first_child(); e; e = e.next_sibling()) {
+    if (IsElement(e, format::kInstance)) visit(e);
+  }
+}
+
+// Pauses the cyclic garbage collector for its lifetime. A batch of instances
+// forms no cycles, yet each of its lists and instances would count towards
+// the next collection, which walks the growing batch again and again.
+class CollectorPause {
+ public:
+  CollectorPause() : wasEnabled_(PyGC_Disable() == 1) {}
+  ~CollectorPause() {
+    if (wasEnabled_) PyGC_Enable();
+  }
+  CollectorPause(const CollectorPause&) = delete;
+  CollectorPause& operator=(const CollectorPause&) = delete;
+
+ private:
+  bool wasEnabled_;
+};
 
 // Catalogue types by their name as the document spells it (UTF-8).
 const std::unordered_map<std::string, int>& TypesByName() {
@@ -134,10 +179,9 @@ class ModelCore {
 
   py::list Instances(py::handle floor, int type, py::handle typeObj, py::handle cls) {
     py::list instances;
-    dom::Node container = Container(floor, type, false);
-    for (dom::Node e = container ? container.firstChild() : dom::Node(); e; e = e.nextSibling()) {
-      if (Named(e, format::kInstance)) instances.append(MakeInstance(cls, typeObj, e));
-    }
+    const pugi::xml_node container = Pugi(Container(floor, type, false));
+    CollectorPause pause;
+    ForEachInstance(container, [&](pugi::xml_node e) { Append(instances, MakeInstance(cls, typeObj, e)); });
     return instances;
   }
 
@@ -156,13 +200,14 @@ class ModelCore {
     py::list all;
     dom::Element root = Root();
     if (!root) return all;
-    if (dom::Node global = root.selectSingleNode(format::kGlobalObjList)) {
+    const pugi::xml_node node = Pugi(root);
+    CollectorPause pause;
+    if (pugi::xml_node global = FirstChildElement(node, format::kGlobalObjList)) {
       AppendListInstances(global, py::none(), typeObjs, cls, all);
     }
-    for (dom::Node e = root.firstChild(); e; e = e.nextSibling()) {
-      if (Named(e, format::kFloor)) {
-        AppendListInstances(e, Str(dom::Element(e).getAttribute(format::kAttFloorName)), typeObjs, cls, all);
-      }
+    for (pugi::xml_node e = node.first_child(); e; e = e.next_sibling()) {
+      if (!IsElement(e, format::kFloor)) continue;
+      AppendListInstances(e, AttributeStr(e, format::kAttFloorName), typeObjs, cls, all);
     }
     return all;
   }
@@ -234,21 +279,35 @@ class ModelCore {
   }
 
   // The instances of one object list, in file order, with their catalogue type.
-  static void AppendListInstances(const dom::Node& list, const py::object& floor, const py::list& typeObjs,
-                                  const py::handle& cls, py::list& out) {
+  static void AppendListInstances(pugi::xml_node list, const py::object& floor, const py::list& typeObjs,
+                                  const py::handle& cls, const py::list& out) {
     const auto& types = TypesByName();
-    for (dom::Node kind = list.firstChild(); kind; kind = kind.nextSibling()) {
-      for (dom::Node typeElem = kind.firstChild(); typeElem; typeElem = typeElem.nextSibling()) {
-        if (!Named(typeElem, format::kType)) continue;
-        auto found = types.find(dom::Element(typeElem).getAttribute(format::kAttTypeName));
-        dom::Node container = found == types.end() ? dom::Node() : typeElem.selectSingleNode(format::kObjInstance);
-        if (!container) continue;
+    for (pugi::xml_node kind = list.first_child(); kind; kind = kind.next_sibling()) {
+      for (pugi::xml_node typeElem = kind.first_child(); typeElem; typeElem = typeElem.next_sibling()) {
+        if (!IsElement(typeElem, format::kType)) continue;
+        auto found = types.find(typeElem.attribute(format::kAttTypeName).value());
+        if (found == types.end()) continue;
         py::handle typeObj = typeObjs[found->second];
-        for (dom::Node e = container.firstChild(); e; e = e.nextSibling()) {
-          if (Named(e, format::kInstance)) out.append(py::make_tuple(floor, MakeInstance(cls, typeObj, e)));
-        }
+        AppendContainerInstances(FirstChildElement(typeElem, format::kObjInstance), floor, typeObj, cls, out);
       }
     }
+  }
+
+  static void AppendContainerInstances(pugi::xml_node container, const py::object& floor, const py::handle& typeObj,
+                                       const py::handle& cls, const py::list& out) {
+    ForEachInstance(container, [&](pugi::xml_node e) {
+      py::object instance = MakeInstance(cls, typeObj, e);
+      PyObject* pair = PyTuple_Pack(2, floor.ptr(), instance.ptr());
+      if (pair == nullptr) throw py::error_already_set();
+      Append(out, py::reinterpret_steal<py::object>(pair));
+    });
+  }
+
+  static pugi::xml_node FirstChildElement(pugi::xml_node parent, const char* name) {
+    for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling()) {
+      if (IsElement(child, name)) return child;
+    }
+    return pugi::xml_node();
   }
 
   CGXRMreader reader_;

@@ -1,3 +1,4 @@
+import gc
 import os
 import xml.etree.ElementTree as ET
 
@@ -121,3 +122,29 @@ def test_file_without_sections(tmp_path):
     assert (m.version, list(m.header)) == ("2.5", ["b", "a"])
     assert m.project_settings is None and m.floors == [] and m.rules == []
     assert m.instances(Type.WALL_HOLE) == [] and list(m.iter_instances()) == []
+
+
+def test_reading_leaves_the_collector_as_it_was(sample):
+    floor = sample.floors[0].name
+    list(sample.iter_instances())
+    sample.instances(Type.FRAME_COLUMN, floor)
+    assert gc.isenabled()
+    gc.disable()
+    try:
+        list(sample.iter_instances())
+        sample.instances(Type.FRAME_COLUMN, floor)
+        assert not gc.isenabled()
+    finally:
+        gc.enable()
+
+
+def test_many_distinct_and_repeated_texts_read_back_exactly(writer, tmp_path):
+    texts = [f"值{n}" * (n % 40) for n in range(6000)]
+    for n, text in enumerate(texts):
+        writer.add(gxrm.Instance(Type.FRAME_COLUMN, text, str(n), [{f"k{n % 1500}": text, "材质": "C30"}]), "F1")
+    path = tmp_path / "texts.gxrm"
+    writer.save(path)
+    read = [i for _, i in gxrm.load(path).iter_instances()]
+    assert [(i.name, i.attributes) for i in read] == [(t, [{f"k{n % 1500}": t, "材质": "C30"}]) for n, t in enumerate(texts)]
+    read[0].attributes[0]["材质"] = "changed"
+    assert gxrm.load(path).instances(Type.FRAME_COLUMN, "F1")[0].attributes[0]["材质"] == "C30"
