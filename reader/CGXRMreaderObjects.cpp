@@ -8,8 +8,8 @@
 #include <string>
 
 #include "core/GXRMdomImpl.h"
-#include "core/GXRMerror.h"
 #include "core/GXRMtextImpl.h"
+#include "core/GXRMtreeImpl.h"
 #include "format/GXRMformat.h"
 #include "reader/CGXRMreader.h"
 #include "reader/GXRMreadText.h"
@@ -31,16 +31,11 @@ pugi::xml_node FirstElement(pugi::xml_node parent, const char* name) {
   return pugi::xml_node();
 }
 
-[[noreturn]] void ThrowNameless(pugi::xml_node elem, const char* attribute) {
-  gxrm::ThrowDomError(gxrm::kErrPointer, std::string("a \"") + elem.name() + "\" element without \"" +
-                                             attribute + "\" was met");
-}
-
 // The GBK name of a type definition or instance; raises 0x80004003 when the
-// element lacks its name attribute.
+// element lacks its name attribute (kErrPointer).
 CString NameOf(pugi::xml_node elem, const char* attribute) {
   pugi::xml_attribute a = elem.attribute(attribute);
-  if (!a) ThrowNameless(elem, attribute);
+  if (!a) gxrm::ThrowMissingKey(elem.name(), attribute);
   return gxrm::FromUtf8(a.value());
 }
 
@@ -151,7 +146,7 @@ bool CGXRMreader::ChangeObjName(const CString& floorName, GXRM_objType_base::Typ
   std::string new_name = gxrm::GbkToUtf8(newName, "new instance name");
   for (const gxrm::dom::Node& node : container.selectNodes(format::kInstance)) {
     gxrm::dom::Node name = IXMLDOMElementPtr(node).getAttributeNode(format::kAttObjName);
-    if (!name) ThrowNameless(Access::Pugi(node), format::kAttObjName);
+    if (!name) gxrm::ThrowMissingKey(format::kInstance, format::kAttObjName);
     if (gxrm::FromUtf8(name.text()) == oldName) name.text(new_name);
   }
   return true;
