@@ -1,12 +1,11 @@
 #include "writer/CGXRMwriter.h"
 
 #include <initializer_list>
-#include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "catalogue/CGXRMobjTypeBase.h"
+#include "catalogue/GXRMkindsImpl.h"
 #include "core/GXRMerror.h"
 #include "core/GXRMtextImpl.h"
 #include "core/GXRMtreeImpl.h"
@@ -28,15 +27,10 @@ struct KindSkeleton {
 };
 
 std::vector<KindSkeleton> BuildSkeleton() {
-  std::map<GXRM_obj_base::Kind, CString> kinds;
-  CGXRMobjBase::GetALLObjInfo(kinds);
   std::vector<KindSkeleton> skeleton;
-  for (const auto& [kind, element] : kinds) {
-    std::vector<GXRM_objType_define> rows;
-    CGXRMobjTypeBase::GetObjTypeByKind(kind, rows);
-    KindSkeleton entry{kind, element, {}};
-    for (const GXRM_objType_define& row : rows) entry.types.emplace_back().AddAtt(format::kAttTypeName, row.name);
-    skeleton.push_back(std::move(entry));
+  for (const gxrm::catalogue::KindTypes& kind : gxrm::catalogue::KindsWithTypes()) {
+    KindSkeleton& entry = skeleton.emplace_back(KindSkeleton{kind.kind, kind.element, {}});
+    for (const GXRM_objType_define& row : kind.types) entry.types.emplace_back().AddAtt(format::kAttTypeName, row.name);
   }
   return skeleton;
 }
