@@ -69,7 +69,7 @@ pugi::xml_node BuildInPlace(gxrm::dom::detail::DocImpl& impl, pugi::xml_node und
     under.remove_child(elem);
     throw;
   }
-  if (impl.TouchesRoot(under)) ++impl.rootGeneration;
+  impl.ChildrenChanging(under);
   return elem;
 }
 

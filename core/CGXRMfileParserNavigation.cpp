@@ -18,14 +18,15 @@
 
 using gxrm::dom::detail::Access;
 using gxrm::dom::detail::DocImpl;
+using gxrm::dom::detail::RootIndex;
 namespace format = gxrm::format;
 
 namespace {
-
 constexpr size_t kNone = static_cast<size_t>(-1);
+}  // namespace
 
 // The root's "Floor" children by floor name, and its first "GlobalObjList".
-struct RootIndex {
+struct gxrm::dom::detail::RootIndex {
   uint64_t generation = 0;
   pugi::xml_node_struct* root = nullptr;
   struct Entry {
@@ -36,6 +37,8 @@ struct RootIndex {
   size_t first_nameless = kNone;                  // first floor without a name
   pugi::xml_node_struct* global = nullptr;
 };
+
+namespace {
 
 void BuildIndex(RootIndex& index, pugi::xml_node root) {
   index.floors.clear();
@@ -60,16 +63,13 @@ void BuildIndex(RootIndex& index, pugi::xml_node root) {
 
 const RootIndex& IndexOf(const IXMLDOMElementPtr& root) {
   DocImpl& impl = *Access::Impl(root);
-  auto index = std::static_pointer_cast<RootIndex>(impl.navCache);
-  if (!index) {
-    index = std::make_shared<RootIndex>();
-    impl.navCache = index;
-  }
+  if (!impl.navCache) impl.navCache = std::make_shared<RootIndex>();
+  RootIndex* index = impl.navCache.get();
   pugi::xml_node r = Access::Pugi(root);
-  if (index->root != r.internal_object() || index->generation != impl.rootGeneration) {
+  if (index->root != r.internal_object() || index->generation != impl.RootGeneration()) {
     BuildIndex(*index, r);
     index->root = r.internal_object();
-    index->generation = impl.rootGeneration;
+    index->generation = impl.RootGeneration();
   }
   return *index;
 }
