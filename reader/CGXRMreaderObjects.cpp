@@ -67,7 +67,8 @@ void ReadTypeRules(const IXMLDOMElementPtr& container, pugi::xml_node type_class
   }
 }
 
-void ReadTypeClass(const IXMLDOMElementPtr& container, pugi::xml_node elem, CGXRMobjType& record) {
+// The rest of a record, after its name.
+void ReadBody(const IXMLDOMElementPtr& container, pugi::xml_node elem, CGXRMobjType& record) {
   const ListSlot slots[] = {{format::kTypeClassAtt, &record.MutableAttList()},
                             {format::kTypeClassGeoAtt, &record.MutableGeoAttList()},
                             {format::kTypeClassSection, &record.MutableSectionList()},
@@ -76,32 +77,34 @@ void ReadTypeClass(const IXMLDOMElementPtr& container, pugi::xml_node elem, CGXR
   ReadTypeRules(container, elem, record);
 }
 
-void ReadInstance(pugi::xml_node elem, CGXRMobj& record) {
+void ReadBody(const IXMLDOMElementPtr& /*container*/, pugi::xml_node elem, CGXRMobj& record) {
   const ListSlot slots[] = {{format::kObjAtt, &record.MutableAttList()},
                             {format::kObjGeoAtt, &record.MutableGeoAttList()},
                             {format::kObjSection, &record.MutableSectionList()}};
   ReadLists(elem, slots);
 }
 
-void AppendRecords(const IXMLDOMElementPtr& container, GXRM_objType_base::Type type,
-                 std::vector<CGXRMobjType>& types) {
-  pugi::xml_node parent = Access::Pugi(container);
-  for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling()) {
-    if (!IsElement(c, format::kTypeClass)) continue;
-    CGXRMobjType record(NameOf(c, format::kAttClassName), type);
-    ReadTypeClass(container, c, record);
-    types.push_back(std::move(record));
-  }
-}
+// The element each record stands in, and the attribute that names it.
+template <typename Record>
+struct RecordForm;
+template <>
+struct RecordForm<CGXRMobjType> {
+  static constexpr const char* kElement = format::kTypeClass;
+  static constexpr const char* kName = format::kAttClassName;
+};
+template <>
+struct RecordForm<CGXRMobj> {
+  static constexpr const char* kElement = format::kInstance;
+  static constexpr const char* kName = format::kAttObjName;
+};
 
-void AppendRecords(const IXMLDOMElementPtr& container, GXRM_objType_base::Type type,
-                std::vector<CGXRMobj>& objs) {
-  pugi::xml_node parent = Access::Pugi(container);
-  for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling()) {
-    if (!IsElement(c, format::kInstance)) continue;
-    CGXRMobj record(NameOf(c, format::kAttObjName), type);
-    ReadInstance(c, record);
-    objs.push_back(std::move(record));
+template <typename Record>
+void AppendRecords(const IXMLDOMElementPtr& container, GXRM_objType_base::Type type, std::vector<Record>& records) {
+  for (pugi::xml_node c = Access::Pugi(container).first_child(); c; c = c.next_sibling()) {
+    if (!IsElement(c, RecordForm<Record>::kElement)) continue;
+    Record record(NameOf(c, RecordForm<Record>::kName), type);
+    ReadBody(container, c, record);
+    records.push_back(std::move(record));
   }
 }
 
