@@ -64,7 +64,7 @@ CGXRMreader::~CGXRMreader() = default;
 bool CGXRMreader::LoadGXRMfile(const CString& path) {
   // Converted first, so that a path that is no GBK leaves the old document.
   std::string utf8_path = gxrm::GbkToUtf8(path, "file path");
-  if (!CreateXMLinstance()) return false;
+  CreateXMLinstance();  // true or raises
   return m_pDoc.load(utf8_path);
 }
 

@@ -107,7 +107,7 @@ CGXRMwriter& CGXRMwriter::operator=(const CGXRMwriter& other) = default;
 CGXRMwriter::~CGXRMwriter() = default;
 
 bool CGXRMwriter::CreateGXRMinstance(CGXRMnode& header) {
-  if (!CGXRMfileParser::CreateGXRMinstance(header)) return false;
+  CGXRMfileParser::CreateGXRMinstance(header);  // true or raises
   IXMLDOMElementPtr root = m_pDoc.createElement(gxrm::GbkToUtf8(format::kRootPrefix + GetGXRMversion(), "root name"));
   std::string att, value;
   for (const auto& [name, text] : header.Atts()) {
