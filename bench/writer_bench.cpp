@@ -28,8 +28,7 @@
 #include "DirectIconv.h"
 #include "LargeModel.h"
 #include "RatioReporter.h"
-#include "catalogue/CGXRMobjBase.h"
-#include "catalogue/CGXRMobjTypeBase.h"
+#include "catalogue/GXRMkindsImpl.h"
 #include "format/GXRMformat.h"
 
 namespace {
@@ -135,14 +134,10 @@ class DirectWriter {
   using KindList = std::vector<std::pair<std::string, std::vector<std::pair<int, std::string>>>>;
   static KindList KindsUtf8() {
     gxrm::bench::DirectIconv utf8("UTF-8", "GB18030");
-    std::map<GXRM_obj_base::Kind, CString> kinds;
-    CGXRMobjBase::GetALLObjInfo(kinds);
     KindList out;
-    for (const auto& [kind, name] : kinds) {
-      std::vector<GXRM_objType_define> rows;
-      CGXRMobjTypeBase::GetObjTypeByKind(kind, rows);
-      out.push_back({name, {}});
-      for (const auto& row : rows) out.back().second.push_back({row.type, utf8(row.name)});
+    for (const gxrm::catalogue::KindTypes& kind : gxrm::catalogue::KindsWithTypes()) {
+      out.push_back({kind.element, {}});
+      for (const auto& row : kind.types) out.back().second.push_back({row.type, utf8(row.name)});
     }
     return out;
   }

@@ -2,6 +2,7 @@
 
 #include "core/GXRMdomImpl.h"
 #include "core/GXRMtextImpl.h"
+#include "core/GXRMtreeImpl.h"
 
 #include <new>
 #include <string>
@@ -22,7 +23,7 @@ bool CGXRMfileParser::CreateXMLinstance() {
 bool CGXRMfileParser::CreateGXRMinstance(CGXRMnode&) { return CreateXMLinstance(); }
 
 void CGXRMfileParser::SaveXMLinstance(const CString& path) {
-  if (!m_pDoc) gxrm::ThrowDomError(gxrm::kErrPointer, "save without a document");
+  gxrm::Require(m_pDoc, "the document to save");
   m_pDoc.save(gxrm::GbkToUtf8(path, "file path"));
 }
 
@@ -30,7 +31,7 @@ void CGXRMfileParser::SaveGXRMinstance(const CString& path) { SaveXMLinstance(pa
 
 bool CGXRMfileParser::GetRootElem(IXMLDOMElementPtr& root) {
   root = IXMLDOMElementPtr();
-  if (!m_pDoc) gxrm::ThrowDomError(gxrm::kErrPointer, "no document to take the root element of");
+  gxrm::Require(m_pDoc, "the document to take the root element of");
   root = m_pDoc.documentElement();
   return true;
 }
@@ -68,7 +69,7 @@ pugi::xml_node BuildInPlace(gxrm::dom::detail::DocImpl& impl, pugi::xml_node und
     under.remove_child(elem);
     throw;
   }
-  if (impl.TouchesRoot(under)) ++impl.rootGeneration;
+  impl.ChildrenChanging(under);
   return elem;
 }
 
@@ -76,7 +77,7 @@ pugi::xml_node BuildInPlace(gxrm::dom::detail::DocImpl& impl, pugi::xml_node und
 
 IXMLDOMElementPtr CGXRMfileParser::AddChild(const CString& name, const CGXRMnode& record,
                                             IXMLDOMElementPtr parent) {
-  if (!m_pDoc) gxrm::ThrowDomError(gxrm::kErrPointer, "AddChild without a document");
+  gxrm::Require(m_pDoc, "the document to add a child to");
   std::string name_utf8;
   std::string_view elem_name = gxrm::AsUtf8(name, name_utf8, "element name");
   if (!CanBuildInPlace(m_pDoc, parent)) {
@@ -84,7 +85,7 @@ IXMLDOMElementPtr CGXRMfileParser::AddChild(const CString& name, const CGXRMnode
     // and the attributes were found good, and the document stays unchanged.
     IXMLDOMElementPtr elem = m_pDoc.createElement(elem_name);
     SetRecordAttributes(Access::Pugi(elem), record);
-    if (!parent) gxrm::ThrowDomError(gxrm::kErrPointer, "AddChild under an empty parent handle");
+    gxrm::Require(parent, "the parent to add a child under");
     elem = parent.appendChild(elem);
     elem.appendChild(m_pDoc.createTextNode("\n"));
     return elem;

@@ -27,8 +27,8 @@ class GXRM_API CGXRMfileParser {
   CGXRMfileParser& operator=(const CGXRMfileParser& other);
   ~CGXRMfileParser();
 
-  /// Starts a new empty document; the record is not read here. False when no
-  /// document could be created.
+  /// Starts a new empty document; the record is not read here. True, or
+  /// raises kErrOutOfMemory when no document can be made.
   virtual bool CreateGXRMinstance(CGXRMnode& header);
   /// Writes the whole document to `path` (GBK). The file is replaced only once
   /// it is completely written.

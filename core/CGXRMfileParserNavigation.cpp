@@ -13,18 +13,20 @@
 #include "core/CGXRMfileParser.h"
 #include "core/GXRMdomImpl.h"
 #include "core/GXRMtextImpl.h"
+#include "core/GXRMtreeImpl.h"
 #include "format/GXRMformat.h"
 
 using gxrm::dom::detail::Access;
 using gxrm::dom::detail::DocImpl;
+using gxrm::dom::detail::RootIndex;
 namespace format = gxrm::format;
 
 namespace {
-
 constexpr size_t kNone = static_cast<size_t>(-1);
+}  // namespace
 
 // The root's "Floor" children by floor name, and its first "GlobalObjList".
-struct RootIndex {
+struct gxrm::dom::detail::RootIndex {
   uint64_t generation = 0;
   pugi::xml_node_struct* root = nullptr;
   struct Entry {
@@ -35,6 +37,8 @@ struct RootIndex {
   size_t first_nameless = kNone;                  // first floor without a name
   pugi::xml_node_struct* global = nullptr;
 };
+
+namespace {
 
 void BuildIndex(RootIndex& index, pugi::xml_node root) {
   index.floors.clear();
@@ -59,32 +63,19 @@ void BuildIndex(RootIndex& index, pugi::xml_node root) {
 
 const RootIndex& IndexOf(const IXMLDOMElementPtr& root) {
   DocImpl& impl = *Access::Impl(root);
-  auto index = std::static_pointer_cast<RootIndex>(impl.navCache);
-  if (!index) {
-    index = std::make_shared<RootIndex>();
-    impl.navCache = index;
-  }
+  if (!impl.navCache) impl.navCache = std::make_shared<RootIndex>();
+  RootIndex* index = impl.navCache.get();
   pugi::xml_node r = Access::Pugi(root);
-  if (index->root != r.internal_object() || index->generation != impl.rootGeneration) {
+  if (index->root != r.internal_object() || index->generation != impl.RootGeneration()) {
     BuildIndex(*index, r);
     index->root = r.internal_object();
-    index->generation = impl.rootGeneration;
+    index->generation = impl.RootGeneration();
   }
   return *index;
 }
 
 IXMLDOMElementPtr Wrap(const IXMLDOMElementPtr& from, pugi::xml_node n) {
   return IXMLDOMElementPtr(Access::MakeNode(Access::Impl(from), n));
-}
-
-// The first child element of that name, as selectSingleNode gives it; an
-// empty parent raises the DOM error.
-IXMLDOMElementPtr FirstChild(const IXMLDOMElementPtr& parent, const char* name) {
-  if (!parent) return IXMLDOMElementPtr(parent.selectSingleNode(name));
-  for (pugi::xml_node c = Access::Pugi(parent).first_child(); c; c = c.next_sibling()) {
-    if (c.type() == pugi::node_element && std::strcmp(c.name(), name) == 0) return Wrap(parent, c);
-  }
-  return IXMLDOMElementPtr();
 }
 
 // The kind element names, made once.
@@ -97,11 +88,6 @@ const char* KindName(GXRM_obj_base::Kind kind) {
     return v;
   }();
   return kind >= 0 && static_cast<size_t>(kind) < names.size() ? names[kind].c_str() : "";
-}
-
-[[noreturn]] void ThrowMissingKey(const char* element, const char* attribute) {
-  gxrm::ThrowDomError(gxrm::kErrPointer, std::string("a \"") + element + "\" element without \"" +
-                                             attribute + "\" was met");
 }
 
 // The type names as the document holds them (UTF-8), made once.
@@ -119,12 +105,7 @@ const std::string& TypeNameUtf8(GXRM_objType_base::Type type) {
 
 }  // namespace
 
-IXMLDOMElementPtr CGXRMfileParser::RequireRoot() {
-  IXMLDOMElementPtr root;
-  GetRootElem(root);
-  if (!root) gxrm::ThrowDomError(gxrm::kErrPointer, "the document has no root element");
-  return root;
-}
+IXMLDOMElementPtr CGXRMfileParser::RequireRoot() { return gxrm::RequireRoot(*this); }
 
 bool CGXRMfileParser::GetFloorNode(const CString& floor, IXMLDOMElementPtr& node) {
   IXMLDOMElementPtr root = RequireRoot();
@@ -134,7 +115,7 @@ bool CGXRMfileParser::GetFloorNode(const CString& floor, IXMLDOMElementPtr& node
   auto it = index.floors.find(key);
   size_t match = it == index.floors.end() ? kNone : it->second.position;
   if (index.first_nameless != kNone && (match == kNone || index.first_nameless < match)) {
-    ThrowMissingKey(format::kFloor, format::kAttFloorName);
+    gxrm::ThrowMissingKey(format::kFloor, format::kAttFloorName);
   }
   if (match == kNone) return false;
   node = Wrap(root, pugi::xml_node(it->second.node));
@@ -145,7 +126,7 @@ bool CGXRMfileParser::GetObjRootNode(const CString& floor, GXRM_obj_base::Kind k
                                      IXMLDOMElementPtr& node) {
   IXMLDOMElementPtr floor_elem;
   if (!GetFloorNode(floor, floor_elem)) return false;
-  IXMLDOMElementPtr kind_elem = FirstChild(floor_elem, KindName(kind));
+  IXMLDOMElementPtr kind_elem = gxrm::FirstChildNamed(floor_elem, KindName(kind));
   if (!kind_elem) return false;
   node = kind_elem;
   return true;
@@ -154,8 +135,8 @@ bool CGXRMfileParser::GetObjRootNode(const CString& floor, GXRM_obj_base::Kind k
 bool CGXRMfileParser::GetObjRootNode(GXRM_obj_base::Kind kind, IXMLDOMElementPtr& node) {
   IXMLDOMElementPtr root = RequireRoot();
   const RootIndex& index = IndexOf(root);
-  if (!index.global) gxrm::ThrowDomError(gxrm::kErrPointer, "the document has no global object list");
-  node = FirstChild(Wrap(root, pugi::xml_node(index.global)), KindName(kind));
+  if (!index.global) gxrm::ThrowMissing("the document's global object list");
+  node = gxrm::FirstChildNamed(Wrap(root, pugi::xml_node(index.global)), KindName(kind));
   return static_cast<bool>(node);
 }
 
@@ -165,7 +146,7 @@ IXMLDOMElementPtr CGXRMfileParser::TypeUnder(const IXMLDOMElementPtr& kind_elem,
   for (pugi::xml_node c = Access::Pugi(kind_elem).first_child(); c; c = c.next_sibling()) {
     if (c.type() != pugi::node_element || std::strcmp(c.name(), format::kType) != 0) continue;
     pugi::xml_attribute type_name = c.attribute(format::kAttTypeName);
-    if (!type_name) ThrowMissingKey(format::kType, format::kAttTypeName);
+    if (!type_name) gxrm::ThrowMissingKey(format::kType, format::kAttTypeName);
     if (name == type_name.value()) return Wrap(kind_elem, c);
   }
   return IXMLDOMElementPtr();
@@ -197,7 +178,7 @@ namespace {
 // receives the result when the "Type" was found.
 bool ContainerIn(bool found, const IXMLDOMElementPtr& type_elem, const char* name, IXMLDOMElementPtr& node) {
   if (!found) return false;
-  node = FirstChild(type_elem, name);
+  node = gxrm::FirstChildNamed(type_elem, name);
   return static_cast<bool>(node);
 }
 }  // namespace

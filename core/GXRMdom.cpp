@@ -297,7 +297,7 @@ void Node::text(std::string_view value) {
   std::string v(value);
   if (attr_) {
     CheckText(value, "attribute value");
-    if (impl.AttributesTouchRoot(n)) ++impl.rootGeneration;
+    impl.AttributesChanging(n);
     if (!pugi::xml_attribute(attr_).set_value(v.c_str())) ThrowDomError(kErrOutOfMemory, "text");
     return;
   }
@@ -311,7 +311,7 @@ void Node::text(std::string_view value) {
     return;
   }
   if (n.type() != pugi::node_element) ThrowDomError(kErrFail, "text cannot be set on this node");
-  if (impl.TouchesRoot(n)) ++impl.rootGeneration;
+  impl.ChildrenChanging(n);
   impl.Detaching(static_cast<size_t>(std::distance(n.begin(), n.end())));
   while (pugi::xml_node c = n.first_child()) impl.limbo.append_move(c);
   Allocated(n.append_child(pugi::node_pcdata)).set_value(v.c_str());
@@ -372,11 +372,12 @@ Node Node::appendChild(const Node& child) {
   }
   CheckChild(impl, parent, child);
   if (child.doc_ != doc_) {
-    if (impl.TouchesRoot(parent)) ++impl.rootGeneration;
+    impl.ChildrenChanging(parent);
     return Access::MakeNode(doc_, Allocated(parent.append_copy(c)));
   }
   if (IsAncestorOrSelf(c, parent)) ThrowDomError(kErrFail, "a node cannot be appended below itself");
-  if (impl.TouchesRoot(parent) || impl.TouchesRoot(c.parent())) ++impl.rootGeneration;
+  impl.ChildrenChanging(parent);
+  impl.ChildrenChanging(c.parent());
   if (!parent.append_move(c)) ThrowDomError(kErrFail, "the node cannot be appended here");
   return child;
 }
@@ -390,7 +391,7 @@ Node Node::removeChild(const Node& child) {
     ThrowDomError(kErrFail, "the node to remove is not a child of this node");
   }
   impl.Detaching();
-  if (impl.TouchesRoot(pugi::xml_node(node_))) ++impl.rootGeneration;
+  impl.ChildrenChanging(pugi::xml_node(node_));
   // A declaration can stand only at document level: out of the tree it waits
   // before the limbo.
   bool moved = c.type() == pugi::node_declaration ? impl.doc.insert_move_before(c, impl.limbo)
@@ -461,7 +462,7 @@ void Element::setAttribute(std::string_view name, std::string_view value) {
   DocImpl& impl = Access::Require(*this, "setAttribute");
   pugi::xml_node n(node_);
   detail::AttributeWriter(n).Set(name, value);
-  if (impl.AttributesTouchRoot(n)) ++impl.rootGeneration;
+  impl.AttributesChanging(n);
 }
 
 pugi::xml_attribute detail::AttributeWriter::Find(std::string_view name) {

@@ -29,33 +29,34 @@ struct RingHead : HandleLink {
   RingHead& operator=(const RingHead&) = delete;
 };
 
+// The navigation's index of the root's children.
+struct RootIndex;
+
 struct DocImpl {
   DocImpl();
 
   pugi::xml_document doc;
   pugi::xml_node limbo;
   RingHead ring;
-  // Changes whenever the document's top-level nodes, the root's children or
-  // those children's attributes change; caches keyed on it stay exact.
-  uint64_t rootGeneration = 0;
   ParseError parseError;
-  // Lookup cache of the navigation, dropped with the document.
-  std::shared_ptr<void> navCache;
+  // Lookup index of the navigation, dropped with the document; it is valid
+  // while RootGeneration() stays what it was when the index was built.
+  std::shared_ptr<RootIndex> navCache;
 
-  // True when changing the children of `parent` may change what the
-  // document's top two levels look like. Fresh nodes sit in the limbo, so
-  // that case is answered first.
-  bool TouchesRoot(pugi::xml_node parent) const {
-    if (parent == limbo) return false;
-    if (parent == doc) return true;
-    return parent.parent() == doc;
+  // Every change of the tree announces itself here before or as it is made,
+  // so that caches keyed on the top two levels stay exact. Changing the
+  // children of `parent`:
+  void ChildrenChanging(pugi::xml_node parent) {
+    if (TouchesRoot(parent)) ++rootGeneration_;
   }
-  // True when changing the attributes of `element` may do so.
-  bool AttributesTouchRoot(pugi::xml_node element) const {
-    pugi::xml_node parent = element.parent();
-    if (!parent || parent == limbo) return false;
-    return parent == doc || parent.parent() == doc;
+  // Changing the attributes of `element`:
+  void AttributesChanging(pugi::xml_node element) {
+    if (AttributesTouchRoot(element)) ++rootGeneration_;
   }
+  // Changes whenever the document's top-level nodes, the root's children or
+  // those children's attributes change.
+  uint64_t RootGeneration() const { return rootGeneration_; }
+
   // The root element, or an empty node.
   pugi::xml_node Root() const;
   // The first node shown at document level.
@@ -77,7 +78,23 @@ struct DocImpl {
   void Sweep();
 
  private:
+  // True when changing the children of `parent` may change what the
+  // document's top two levels look like. Fresh nodes sit in the limbo, so
+  // that case is answered first.
+  bool TouchesRoot(pugi::xml_node parent) const {
+    if (parent == limbo) return false;
+    if (parent == doc) return true;
+    return parent.parent() == doc;
+  }
+  // True when changing the attributes of `element` may do so.
+  bool AttributesTouchRoot(pugi::xml_node element) const {
+    pugi::xml_node parent = element.parent();
+    if (!parent || parent == limbo) return false;
+    return parent == doc || parent.parent() == doc;
+  }
+
   static constexpr size_t kMinSweep = 64;
+  uint64_t rootGeneration_ = 0;
   size_t pending_ = 0;
   size_t threshold_ = kMinSweep;
 };

@@ -141,7 +141,7 @@ class Loader {
  public:
   explicit Loader(DocImpl& impl) : impl_(impl) {
     impl_.parseError = ParseError();
-    ++impl_.rootGeneration;
+    impl_.ChildrenChanging(impl_.doc);
     // The old content leaves the tree like removed nodes do: kept while a
     // handle points into it, freed at once otherwise.
     bool dropped = false;

@@ -8,6 +8,7 @@
 #include "core/GXRMdomImpl.h"
 #include "core/GXRMerror.h"
 #include "core/GXRMtextImpl.h"
+#include "core/GXRMtreeImpl.h"
 #include "format/GXRMformat.h"
 #include "reader/GXRMreadText.h"
 
@@ -16,30 +17,21 @@ namespace format = gxrm::format;
 
 namespace {
 
-// An element a walk needs that is not there.
-[[noreturn]] void ThrowMissing(const std::string& what) {
-  gxrm::ThrowDomError(gxrm::kErrPointer, what + " is missing");
-}
-
-// The text of a key attribute; raises 0x80004003 when the element lacks it.
-std::string KeyText(const IXMLDOMElementPtr& elem, const char* attribute) {
-  gxrm::dom::Node att = elem.attributes().getNamedItem(attribute);
-  if (!att) ThrowMissing(std::string("attribute \"") + attribute + "\" of \"" + elem.nodeName() + "\"");
-  return att.text();
-}
+using gxrm::KeyText;
+using gxrm::ThrowMissing;
 
 // The "FloorInfo" children of the root's first "ProjFloorInfo", or an empty
-// list when that section is missing. Raises without a document or root.
-bool FindFloorList(const IXMLDOMElementPtr& root, gxrm::dom::NodeList& list) {
-  IXMLDOMElementPtr info = root.selectSingleNode(format::kProjFloorInfo);
+// list when that section is missing. Raises kErrPointer without a root.
+bool FindFloorList(CGXRMfileParser& parser, gxrm::dom::NodeList& list) {
+  IXMLDOMElementPtr info = gxrm::FirstChildNamed(gxrm::RequireRoot(parser), format::kProjFloorInfo);
   if (!info) return false;
   list = info.selectNodes(format::kFloorInfo);
   return true;
 }
 
-gxrm::dom::NodeList RequireFloorList(const IXMLDOMElementPtr& root) {
+gxrm::dom::NodeList RequireFloorList(CGXRMfileParser& parser) {
   gxrm::dom::NodeList list;
-  if (!FindFloorList(root, list)) ThrowMissing(std::string("section \"") + format::kProjFloorInfo + "\"");
+  if (!FindFloorList(parser, list)) ThrowMissing(std::string("section \"") + format::kProjFloorInfo + "\"");
   return list;
 }
 
@@ -72,7 +64,7 @@ CGXRMreader::~CGXRMreader() = default;
 bool CGXRMreader::LoadGXRMfile(const CString& path) {
   // Converted first, so that a path that is no GBK leaves the old document.
   std::string utf8_path = gxrm::GbkToUtf8(path, "file path");
-  if (!CreateXMLinstance()) return false;
+  CreateXMLinstance();  // true or raises
   return m_pDoc.load(utf8_path);
 }
 
@@ -111,11 +103,9 @@ bool CGXRMreader::ExtractElemAtt(IXMLDOMElementPtr elem, CGXRMnode& record) {
 
 namespace {
 
-// The root's first child of that name; raises without a document or root.
+// The root's first child of that name; raises kErrPointer without a root.
 IXMLDOMElementPtr SectionOf(CGXRMfileParser& parser, const char* name) {
-  IXMLDOMElementPtr root;
-  if (!parser.GetRootElem(root)) return IXMLDOMElementPtr();
-  return root.selectSingleNode(name);
+  return gxrm::FirstChildNamed(gxrm::RequireRoot(parser), name);
 }
 
 }  // namespace
@@ -133,10 +123,8 @@ bool CGXRMreader::GetProjFloorInfo(CGXRMnode& record) {
 // ---- Floors ----
 
 bool CGXRMreader::GetFloor(const CString& floorName, CGXRMnode& record) {
-  IXMLDOMElementPtr root;
-  if (!GetRootElem(root)) return false;
   std::string wanted = gxrm::GbkToUtf8(floorName, "floor name");
-  for (const gxrm::dom::Node& node : RequireFloorList(root)) {
+  for (const gxrm::dom::Node& node : RequireFloorList(*this)) {
     IXMLDOMElementPtr floor = node;
     if (KeyText(floor, format::kAttFloorKey) == wanted) return ExtractElemAtt(floor, record);
   }
@@ -144,9 +132,7 @@ bool CGXRMreader::GetFloor(const CString& floorName, CGXRMnode& record) {
 }
 
 bool CGXRMreader::GetFloors(std::vector<CGXRMnode>& records) {
-  IXMLDOMElementPtr root;
-  if (!GetRootElem(root)) return false;
-  for (const gxrm::dom::Node& node : RequireFloorList(root)) {
+  for (const gxrm::dom::Node& node : RequireFloorList(*this)) {
     CGXRMnode record;
     ExtractElemAtt(node, record);
     records.push_back(std::move(record));
@@ -155,9 +141,8 @@ bool CGXRMreader::GetFloors(std::vector<CGXRMnode>& records) {
 }
 
 bool CGXRMreader::GetFloorNames(CStringArray& names) {
-  IXMLDOMElementPtr root;
   gxrm::dom::NodeList list;
-  if (!GetRootElem(root) || !FindFloorList(root, list)) return false;
+  if (!FindFloorList(*this, list)) return false;
   for (const gxrm::dom::Node& node : list) {
     names.push_back(gxrm::FromUtf8(KeyText(node, format::kAttFloorKey)));
   }
@@ -165,9 +150,7 @@ bool CGXRMreader::GetFloorNames(CStringArray& names) {
 }
 
 int CGXRMreader::GetFloorCount() {
-  IXMLDOMElementPtr root;
-  if (!GetRootElem(root)) return -1;
-  return static_cast<int>(RequireFloorList(root).length());
+  return static_cast<int>(RequireFloorList(*this).length());
 }
 
 bool CGXRMreader::GetFloorParam(const CString& floorName, const CString& paramName, CString& value) {

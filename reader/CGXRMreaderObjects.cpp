@@ -8,8 +8,8 @@
 #include <string>
 
 #include "core/GXRMdomImpl.h"
-#include "core/GXRMerror.h"
 #include "core/GXRMtextImpl.h"
+#include "core/GXRMtreeImpl.h"
 #include "format/GXRMformat.h"
 #include "reader/CGXRMreader.h"
 #include "reader/GXRMreadText.h"
@@ -31,16 +31,11 @@ pugi::xml_node FirstElement(pugi::xml_node parent, const char* name) {
   return pugi::xml_node();
 }
 
-[[noreturn]] void ThrowNameless(pugi::xml_node elem, const char* attribute) {
-  gxrm::ThrowDomError(gxrm::kErrPointer, std::string("a \"") + elem.name() + "\" element without \"" +
-                                             attribute + "\" was met");
-}
-
 // The GBK name of a type definition or instance; raises 0x80004003 when the
-// element lacks its name attribute.
+// element lacks its name attribute (kErrPointer).
 CString NameOf(pugi::xml_node elem, const char* attribute) {
   pugi::xml_attribute a = elem.attribute(attribute);
-  if (!a) ThrowNameless(elem, attribute);
+  if (!a) gxrm::ThrowMissingKey(elem.name(), attribute);
   return gxrm::FromUtf8(a.value());
 }
 
@@ -72,7 +67,8 @@ void ReadTypeRules(const IXMLDOMElementPtr& container, pugi::xml_node type_class
   }
 }
 
-void ReadTypeClass(const IXMLDOMElementPtr& container, pugi::xml_node elem, CGXRMobjType& record) {
+// The rest of a record, after its name.
+void ReadBody(const IXMLDOMElementPtr& container, pugi::xml_node elem, CGXRMobjType& record) {
   const ListSlot slots[] = {{format::kTypeClassAtt, &record.MutableAttList()},
                             {format::kTypeClassGeoAtt, &record.MutableGeoAttList()},
                             {format::kTypeClassSection, &record.MutableSectionList()},
@@ -81,32 +77,34 @@ void ReadTypeClass(const IXMLDOMElementPtr& container, pugi::xml_node elem, CGXR
   ReadTypeRules(container, elem, record);
 }
 
-void ReadInstance(pugi::xml_node elem, CGXRMobj& record) {
+void ReadBody(const IXMLDOMElementPtr& /*container*/, pugi::xml_node elem, CGXRMobj& record) {
   const ListSlot slots[] = {{format::kObjAtt, &record.MutableAttList()},
                             {format::kObjGeoAtt, &record.MutableGeoAttList()},
                             {format::kObjSection, &record.MutableSectionList()}};
   ReadLists(elem, slots);
 }
 
-void AppendRecords(const IXMLDOMElementPtr& container, GXRM_objType_base::Type type,
-                 std::vector<CGXRMobjType>& types) {
-  pugi::xml_node parent = Access::Pugi(container);
-  for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling()) {
-    if (!IsElement(c, format::kTypeClass)) continue;
-    CGXRMobjType record(NameOf(c, format::kAttClassName), type);
-    ReadTypeClass(container, c, record);
-    types.push_back(std::move(record));
-  }
-}
+// The element each record stands in, and the attribute that names it.
+template <typename Record>
+struct RecordForm;
+template <>
+struct RecordForm<CGXRMobjType> {
+  static constexpr const char* kElement = format::kTypeClass;
+  static constexpr const char* kName = format::kAttClassName;
+};
+template <>
+struct RecordForm<CGXRMobj> {
+  static constexpr const char* kElement = format::kInstance;
+  static constexpr const char* kName = format::kAttObjName;
+};
 
-void AppendRecords(const IXMLDOMElementPtr& container, GXRM_objType_base::Type type,
-                std::vector<CGXRMobj>& objs) {
-  pugi::xml_node parent = Access::Pugi(container);
-  for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling()) {
-    if (!IsElement(c, format::kInstance)) continue;
-    CGXRMobj record(NameOf(c, format::kAttObjName), type);
-    ReadInstance(c, record);
-    objs.push_back(std::move(record));
+template <typename Record>
+void AppendRecords(const IXMLDOMElementPtr& container, GXRM_objType_base::Type type, std::vector<Record>& records) {
+  for (pugi::xml_node c = Access::Pugi(container).first_child(); c; c = c.next_sibling()) {
+    if (!IsElement(c, RecordForm<Record>::kElement)) continue;
+    Record record(NameOf(c, RecordForm<Record>::kName), type);
+    ReadBody(container, c, record);
+    records.push_back(std::move(record));
   }
 }
 
@@ -151,7 +149,7 @@ bool CGXRMreader::ChangeObjName(const CString& floorName, GXRM_objType_base::Typ
   std::string new_name = gxrm::GbkToUtf8(newName, "new instance name");
   for (const gxrm::dom::Node& node : container.selectNodes(format::kInstance)) {
     gxrm::dom::Node name = IXMLDOMElementPtr(node).getAttributeNode(format::kAttObjName);
-    if (!name) ThrowNameless(Access::Pugi(node), format::kAttObjName);
+    if (!name) gxrm::ThrowMissingKey(format::kInstance, format::kAttObjName);
     if (gxrm::FromUtf8(name.text()) == oldName) name.text(new_name);
   }
   return true;

@@ -1,14 +1,14 @@
 #include "writer/CGXRMwriter.h"
 
 #include <initializer_list>
-#include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "catalogue/CGXRMobjTypeBase.h"
+#include "catalogue/GXRMkindsImpl.h"
 #include "core/GXRMerror.h"
 #include "core/GXRMtextImpl.h"
+#include "core/GXRMtreeImpl.h"
 #include "format/GXRMformat.h"
 
 namespace format = gxrm::format;
@@ -27,15 +27,10 @@ struct KindSkeleton {
 };
 
 std::vector<KindSkeleton> BuildSkeleton() {
-  std::map<GXRM_obj_base::Kind, CString> kinds;
-  CGXRMobjBase::GetALLObjInfo(kinds);
   std::vector<KindSkeleton> skeleton;
-  for (const auto& [kind, element] : kinds) {
-    std::vector<GXRM_objType_define> rows;
-    CGXRMobjTypeBase::GetObjTypeByKind(kind, rows);
-    KindSkeleton entry{kind, element, {}};
-    for (const GXRM_objType_define& row : rows) entry.types.emplace_back().AddAtt(format::kAttTypeName, row.name);
-    skeleton.push_back(std::move(entry));
+  for (const gxrm::catalogue::KindTypes& kind : gxrm::catalogue::KindsWithTypes()) {
+    KindSkeleton& entry = skeleton.emplace_back(KindSkeleton{kind.kind, kind.element, {}});
+    for (const GXRM_objType_define& row : kind.types) entry.types.emplace_back().AddAtt(format::kAttTypeName, row.name);
   }
   return skeleton;
 }
@@ -54,16 +49,10 @@ const std::vector<CGXRMnode>& TypeRecordsOf(GXRM_obj_base::Kind kind) {
   return none;
 }
 
-// The first child element of `parent` with that name, or an empty handle; an
-// empty parent (a document without root) raises the DOM error.
-IXMLDOMElementPtr ChildNamed(const IXMLDOMElementPtr& parent, const char* name) {
-  return IXMLDOMElementPtr(parent.selectSingleNode(name));
-}
-
+// AddChild checks the record first and then raises kErrPointer when the
+// document has no root yet.
 bool AppendUnderRoot(CGXRMfileParser& parser, const char* name, const CGXRMnode& record) {
-  IXMLDOMElementPtr root;
-  if (!parser.GetRootElem(root)) return false;
-  parser.AddChild(name, record, root);
+  parser.AddChild(name, record, gxrm::RootOf(parser));
   return true;
 }
 
@@ -107,7 +96,7 @@ bool AppendInstance(CGXRMfileParser& parser, const IXMLDOMElementPtr& container,
 void AppendTypeRules(CGXRMfileParser& parser, const IXMLDOMElementPtr& typeClass, const CGXRMobjType& type) {
   if (type.CalRules().empty()) return;
   IXMLDOMElementPtr holder = parser.AddChild(format::kTypeClassCalRule, CGXRMnode(), typeClass);
-  for (const IXMLDOMElementPtr& rule : type.CalRules()) holder.appendChild(rule);
+  for (const IXMLDOMElementPtr& rule : type.CalRules()) holder.appendChild(gxrm::Require(rule, "a rule of the type"));
 }
 
 }  // namespace
@@ -118,7 +107,7 @@ CGXRMwriter& CGXRMwriter::operator=(const CGXRMwriter& other) = default;
 CGXRMwriter::~CGXRMwriter() = default;
 
 bool CGXRMwriter::CreateGXRMinstance(CGXRMnode& header) {
-  if (!CGXRMfileParser::CreateGXRMinstance(header)) return false;
+  CGXRMfileParser::CreateGXRMinstance(header);  // true or raises
   IXMLDOMElementPtr root = m_pDoc.createElement(gxrm::GbkToUtf8(format::kRootPrefix + GetGXRMversion(), "root name"));
   std::string att, value;
   for (const auto& [name, text] : header.Atts()) {
@@ -147,10 +136,10 @@ bool CGXRMwriter::CreateProjFloorInfo(const CGXRMnode& record) {
 }
 
 bool CGXRMwriter::AddFloor(const CString& floorName, const CGXRMnode& floorRecord) {
-  IXMLDOMElementPtr root;
-  if (!GetRootElem(root)) return false;
-  // Without a floor-information element this raises before anything is attached.
-  AddChild(format::kFloorInfo, floorRecord, ChildNamed(root, format::kProjFloorInfo));
+  IXMLDOMElementPtr root = gxrm::RequireRoot(*this);
+  // Without a floor-information element AddChild raises kErrPointer once the
+  // record is found good, before anything is attached.
+  AddChild(format::kFloorInfo, floorRecord, gxrm::FirstChildNamed(root, format::kProjFloorInfo));
   CGXRMnode floorAtts;
   floorAtts.AddAtt(format::kAttFloorName, floorName);
   floorAtts.AddAtt(format::kAttBasePoint, CString());
@@ -165,9 +154,7 @@ bool CGXRMwriter::SetFloorParam(const CString& floorName, const CString& attName
 }
 
 bool CGXRMwriter::AddSec(CString /*secName: the record carries the name*/, CGXRMnode& secRecord) {
-  IXMLDOMElementPtr root;
-  if (!GetRootElem(root)) return false;
-  IXMLDOMElementPtr container = ChildNamed(root, format::kUserSecInfo);
+  IXMLDOMElementPtr container = gxrm::FirstChildNamed(gxrm::RequireRoot(*this), format::kUserSecInfo);
   if (!container) return false;
   AddChild(format::kSecInfo, secRecord, container);
   return true;
@@ -200,25 +187,21 @@ bool CGXRMwriter::AddObj(const CString& floorName, CGXRMobj obj) {
 }
 
 bool CGXRMwriter::ClearCalRule() {
-  IXMLDOMElementPtr root;
-  if (!GetRootElem(root)) return false;
-  IXMLDOMElementPtr calRule = ChildNamed(root, format::kCalRule);
+  IXMLDOMElementPtr root = gxrm::RequireRoot(*this);
+  IXMLDOMElementPtr calRule = gxrm::FirstChildNamed(root, format::kCalRule);
   if (!calRule) return false;
   root.removeChild(calRule);
   return true;
 }
 
 bool CGXRMwriter::AppendCalRule(IXMLDOMElementPtr rule) {
-  IXMLDOMElementPtr holder = CheckCalRuleNode();
-  if (!holder) return false;
-  holder.appendChild(rule);
+  // The holder is made even when the rule turns out empty.
+  CheckCalRuleNode().appendChild(gxrm::Require(rule, "the rule to append"));
   return true;
 }
 
 bool CGXRMwriter::CreateGlobalObjList() {
-  IXMLDOMElementPtr root;
-  if (!GetRootElem(root)) return false;
-  return CreateFloorObjList(AddChild(format::kGlobalObjList, CGXRMnode(), root));
+  return CreateFloorObjList(AddChild(format::kGlobalObjList, CGXRMnode(), gxrm::RequireRoot(*this)));
 }
 
 bool CGXRMwriter::CreateFloorObjList(IXMLDOMElementPtr floor) {
@@ -239,9 +222,8 @@ bool CGXRMwriter::CreateFloorObjTypeList(GXRM_obj_base::Kind kind, IXMLDOMElemen
 }
 
 IXMLDOMElementPtr CGXRMwriter::CheckCalRuleNode() {
-  IXMLDOMElementPtr root;
-  if (!GetRootElem(root)) return IXMLDOMElementPtr();
-  IXMLDOMElementPtr calRule = ChildNamed(root, format::kCalRule);
+  IXMLDOMElementPtr root = gxrm::RequireRoot(*this);
+  IXMLDOMElementPtr calRule = gxrm::FirstChildNamed(root, format::kCalRule);
   if (calRule) return calRule;
   return AddChild(format::kCalRule, CGXRMnode(), root);
 }

@@ -30,7 +30,7 @@ class GXRM_API CGXRMwriter : public CGXRMfileParser {
   ~CGXRMwriter();
 
   /// Starts a new document whose root, named after the configured version,
-  /// carries the header's attributes. False when no document could be made.
+  /// carries the header's attributes. True, or raises the DOM error.
   bool CreateGXRMinstance(CGXRMnode& header) override;
 
   /// Append one project section under the root with the record's attributes.

@@ -33,12 +33,6 @@ struct BuildOptions {
   bool anyVersion = false;
 };
 
-std::string Quoted(const std::string& name) { return "\"" + name + "\""; }
-std::string Sub(const std::string& where, const std::string& name) { return where + "." + name; }
-std::string Sub(const std::string& where, std::size_t index) {
-  return where + "[" + std::to_string(index) + "]";
-}
-
 [[noreturn]] void Refuse(const std::string& where, const std::string& why) {
   throw ToolError(where + ": " + why);
 }

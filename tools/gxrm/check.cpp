@@ -19,8 +19,6 @@ namespace {
 namespace dom = gxrm::dom;
 namespace fmt = gxrm::format;
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
-
 // The key attribute that names an element of this name, or null.
 const char* KeyAttribute(const std::string& element) {
   static const std::map<std::string, const char*> keys = {{fmt::kFloor, fmt::kAttFloorName},

@@ -11,11 +11,6 @@ namespace dom = gxrm::dom;
 
 namespace {
 
-std::string Sub(const std::string& where, const char* name) { return where + "." + name; }
-std::string Sub(const std::string& where, std::size_t index) {
-  return where + "[" + std::to_string(index) + "]";
-}
-
 // The single string member of a text, comment or CDATA node.
 const std::string& OnlyString(const Json& node, const char* name, const std::string& where) {
   OnlyMembers(node, {name}, where);

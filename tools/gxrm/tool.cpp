@@ -63,6 +63,10 @@ void Load(CGXRMreader& reader, const std::string& path) {
   throw ToolError(path + ": " + where + error.reason);
 }
 
+std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+std::string Sub(const std::string& where, std::string_view name) { return where + "." + std::string(name); }
+std::string Sub(const std::string& where, std::size_t index) { return where + "[" + std::to_string(index) + "]"; }
+
 const std::vector<CatalogueType>& CatalogueTypes() {
   static const std::vector<CatalogueType> types = [] {
     std::vector<CatalogueType> all;

@@ -33,6 +33,12 @@ class ToolError : public std::runtime_error {
 std::string Utf8(const CString& gbk);
 CString Gbk(std::string_view utf8);
 
+// Text in double quotes, as messages name elements and values.
+std::string Quoted(std::string_view text);
+// A place in the JSON model one member or one item deeper: "where.name", "where[3]".
+std::string Sub(const std::string& where, std::string_view name);
+std::string Sub(const std::string& where, std::size_t index);
+
 // A message naming the first of the command-line arguments that is no valid
 // UTF-8, its bad bytes escaped; empty when all are valid.
 std::string NonUtf8Argument(int argc, const char* const* argv);
