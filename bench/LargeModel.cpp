@@ -23,7 +23,8 @@ CGXRMnode Pairs(std::initializer_list<std::pair<CString, CString>> pairs) {
 template <typename Record>
 void FillLists(Record& record, const std::string& n) {
   record.AddAttNode(Pairs({{U("材质"), U("C30混凝土")}, {U("编号"), U("构件" + n)}}));
-  record.AddGeoAttNode(Pairs({{"StartPt", n + ",0,0"}, {"EndPt", n + ",6000,0"}, {U("标高"), U("层底标高")}}));
+  record.AddGeoAttNode(
+      Pairs({{"StartPt", n + ",0,0"}, {"EndPt", n + ",6000,0"}, {U("标高"), U("层底标高")}}));
   record.AddSection(Pairs({{U("截面"), U("矩形")}, {"b", "300"}, {"h", "600"}}));
 }
 
@@ -67,7 +68,8 @@ void BuildWithLibrary(const LargeModel& model, CGXRMwriter& writer) {
   writer.CreateGXRMinstance(header);
   writer.CreateProjSetting(model.projSetting);
   writer.CreateProjFloorInfo(model.floorInfo);
-  for (size_t f = 0; f < model.floorNames.size(); ++f) writer.AddFloor(model.floorNames[f], model.floorRecords[f]);
+  for (size_t f = 0; f < model.floorNames.size(); ++f)
+    writer.AddFloor(model.floorNames[f], model.floorRecords[f]);
   for (const CGXRMobjType& type : model.types) writer.AddObjType(type);
   for (const CGXRMobj& obj : model.instances) writer.AddObj(obj);
   for (const CString& floor : model.floorNames) {

@@ -98,7 +98,8 @@ void ReportMemory() {
   const long diff = RunTool({"diff", g_old, g_new});
   const double ratio = static_cast<double>(diff) / static_cast<double>(both);
   std::printf("peak memory: gxrm diff %ld KiB, the library loading both %ld KiB\n", diff, both);
-  std::printf("memory diff / loading both: %.2f (target at most 2) %s\n", ratio, ratio <= 2 ? "ok" : "MISSED");
+  std::printf("memory diff / loading both: %.2f (target at most 2) %s\n", ratio,
+              ratio <= 2 ? "ok" : "MISSED");
 }
 
 // The console output plus the time ratio of the fastest repetitions.
@@ -134,8 +135,8 @@ int main(int argc, char** argv) {
   WriteModels(floors);
   std::printf("model: %d floors, %.1f MB\n", floors, std::filesystem::file_size(g_old) / 1e6);
   ReportMemory();
-  for (auto* bench : {benchmark::RegisterBenchmark("BM_Info", BM_Info),
-                      benchmark::RegisterBenchmark("BM_Diff", BM_Diff)}) {
+  for (auto* bench :
+       {benchmark::RegisterBenchmark("BM_Info", BM_Info), benchmark::RegisterBenchmark("BM_Diff", BM_Diff)}) {
     bench->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(3);
   }
   SummaryReporter reporter;

@@ -87,7 +87,8 @@ Tally CountOf(const ReaderResult& result) {
   Tally tally;
   for (const CGXRMobjType& t : result.types) {
     tally.bytes += t.GetName().size();
-    for (const auto* list : {&t.AttList(), &t.GeoAttList(), &t.SectionList(), &t.SpAttList()}) Count(*list, tally);
+    for (const auto* list : {&t.AttList(), &t.GeoAttList(), &t.SectionList(), &t.SpAttList()})
+      Count(*list, tally);
   }
   for (const CGXRMobj& o : result.objs) {
     tally.bytes += o.GetName().size();
@@ -164,7 +165,8 @@ struct DirectResult {
 // Copies records out of one type container; `lists` names the child lists.
 template <size_t N>
 void CopyRecords(pugi::xml_node container, const char* recordName, const char* nameAtt,
-                 const char* const (&lists)[N], gxrm::bench::DirectIconv& gbk, std::vector<DirectRecord>& out) {
+                 const char* const (&lists)[N], gxrm::bench::DirectIconv& gbk,
+                 std::vector<DirectRecord>& out) {
   for (pugi::xml_node rec : container.children(recordName)) {
     DirectRecord& r = out.emplace_back();
     r.name = gbk(rec.attribute(nameAtt).value());
@@ -190,13 +192,14 @@ DirectResult ReadDirect(const std::string& path) {
   gxrm::bench::DirectIconv gbk("GB18030", "UTF-8");
   DirectResult result;
   for (pugi::xml_node list : doc.document_element().children()) {
-    if (std::strcmp(list.name(), format::kFloor) != 0 && std::strcmp(list.name(), format::kGlobalObjList) != 0) {
+    if (std::strcmp(list.name(), format::kFloor) != 0 &&
+        std::strcmp(list.name(), format::kGlobalObjList) != 0) {
       continue;
     }
     for (pugi::xml_node kind : list.children()) {
       for (pugi::xml_node type : kind.children(format::kType)) {
-        CopyRecords(type.child(format::kObjTypeInfo), format::kTypeClass, format::kAttClassName, kTypeLists, gbk,
-                    result.types);
+        CopyRecords(type.child(format::kObjTypeInfo), format::kTypeClass, format::kAttClassName, kTypeLists,
+                    gbk, result.types);
         CopyRecords(type.child(format::kObjInstance), format::kInstance, format::kAttObjName, kObjLists, gbk,
                     result.objs);
       }
@@ -262,7 +265,8 @@ void ReportMemory() {
   double ratio = static_cast<double>(library) / static_cast<double>(direct);
   std::printf("peak memory above an idle child (%ld KiB): library %ld KiB, direct %ld KiB\n", idle, library,
               direct);
-  std::printf("memory library / direct: %.2f (target at most 1.3) %s\n", ratio, ratio <= 1.3 ? "ok" : "MISSED");
+  std::printf("memory library / direct: %.2f (target at most 1.3) %s\n", ratio,
+              ratio <= 1.3 ? "ok" : "MISSED");
 }
 
 }  // namespace
@@ -286,7 +290,8 @@ int main(int argc, char** argv) {
                       benchmark::RegisterBenchmark("BM_ReaderDirect", BM_ReaderDirect)}) {
     bench->Unit(benchmark::kMillisecond)->Repetitions(3);
   }
-  gxrm::bench::RatioReporter reporter({{"time library / direct", "BM_ReaderLibrary", 0, "BM_ReaderDirect", 0, 1.5}});
+  gxrm::bench::RatioReporter reporter(
+      {{"time library / direct", "BM_ReaderLibrary", 0, "BM_ReaderDirect", 0, 1.5}});
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   std::filesystem::remove(g_path);

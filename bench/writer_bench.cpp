@@ -119,16 +119,17 @@ class DirectWriter {
     return c;
   }
   void Fill(const Containers& list) {
-    static constexpr ComponentNames kTypeClass{format::kTypeClass,    format::kAttClassId,
-                                               format::kAttClassName, format::kTypeClassAtt,
+    static constexpr ComponentNames kTypeClass{format::kTypeClass,       format::kAttClassId,
+                                               format::kAttClassName,    format::kTypeClassAtt,
                                                format::kTypeClassGeoAtt, format::kTypeClassSection};
-    static constexpr ComponentNames kInstance{format::kInstance, format::kAttObjId,    format::kAttObjName,
+    static constexpr ComponentNames kInstance{format::kInstance, format::kAttObjId,  format::kAttObjName,
                                               format::kObjAtt,   format::kObjGeoAtt, format::kObjSection};
     for (const CGXRMobjType& type : model_.types) {
       pugi::xml_node tc = AppendComponent(list.typeInfo[type.GetType()], kTypeClass, type);
       AppendAll(tc, format::kTypeClassSpecialtyAtt, type.SpAttList());
     }
-    for (const CGXRMobj& obj : model_.instances) AppendComponent(list.instance[obj.GetType()], kInstance, obj);
+    for (const CGXRMobj& obj : model_.instances)
+      AppendComponent(list.instance[obj.GetType()], kInstance, obj);
   }
 
   using KindList = std::vector<std::pair<std::string, std::vector<std::pair<int, std::string>>>>;
@@ -178,11 +179,13 @@ void BM_AddObj(benchmark::State& state) {
   CGXRMnode header;
   writer.CreateGXRMinstance(header);
   writer.CreateProjFloorInfo(model.floorInfo);
-  for (size_t f = 0; f < model.floorNames.size(); ++f) writer.AddFloor(model.floorNames[f], model.floorRecords[f]);
+  for (size_t f = 0; f < model.floorNames.size(); ++f)
+    writer.AddFloor(model.floorNames[f], model.floorRecords[f]);
   const CString& floor = model.floorNames.back();
   size_t i = 0;
   for (auto _ : state) {
-    if (!writer.AddObj(floor, model.instances[i++ % model.instances.size()])) state.SkipWithError("not added");
+    if (!writer.AddObj(floor, model.instances[i++ % model.instances.size()]))
+      state.SkipWithError("not added");
   }
 }
 

@@ -42,9 +42,7 @@ CString CGXRMobjBase::GetObjChNamebyKind(GXRM_obj_base::Kind kind) {
   return row ? row->chinese : "";
 }
 
-int CGXRMobjBase::GetObjCount() {
-  return static_cast<int>(std::size(kKinds));
-}
+int CGXRMobjBase::GetObjCount() { return static_cast<int>(std::size(kKinds)); }
 
 bool CGXRMobjBase::GetALLObjInfo(std::map<GXRM_obj_base::Kind, CString>& info) {
   for (const auto& row : kKinds) info[row.kind] = row.element;

@@ -71,8 +71,7 @@ GXRM_obj_base::Kind CGXRMobjTypeBase::GetObjKind(GXRM_objType_base::Type type) {
   return row ? row->kind : cat::kNoKind;
 }
 
-void CGXRMobjTypeBase::GetObjTypeByKind(GXRM_obj_base::Kind kind,
-                                        std::vector<GXRM_objType_define>& rows) {
+void CGXRMobjTypeBase::GetObjTypeByKind(GXRM_obj_base::Kind kind, std::vector<GXRM_objType_define>& rows) {
   std::copy_if(std::begin(cat::kTypes), std::end(cat::kTypes), std::back_inserter(rows),
                [kind](const GXRM_objType_define& row) { return row.kind == kind; });
 }
@@ -97,12 +96,9 @@ CString CGXRMobjTypeBase::GetObjTypeName(GXRM_objType_base::Type type) {
   return row ? row->name : "";
 }
 
-int CGXRMobjTypeBase::GetObjTypeCount() {
-  return static_cast<int>(std::size(cat::kTypes));
-}
+int CGXRMobjTypeBase::GetObjTypeCount() { return static_cast<int>(std::size(cat::kTypes)); }
 
-void CGXRMobjTypeBase::GetGXRMObjMap(GXRM_Speciality::Speciality src,
-                                     GXRM_Speciality::Speciality dst,
+void CGXRMobjTypeBase::GetGXRMObjMap(GXRM_Speciality::Speciality src, GXRM_Speciality::Speciality dst,
                                      GXRM_objType_base::Type type, CStringArray& names) {
   names.clear();
   cat::SplitAtCommas(cat::MappedNames(src, dst, type), names);

@@ -70,10 +70,10 @@ enum Speciality : int { SPECIALITY_1 = 1, SPECIALITY_2 = 2, SPECIALITY_3 = 3 };
 
 /// One catalogue row; name points into the constant table and is never freed.
 struct GXRM_objType_define {
-  int32_t speciality;  ///< 1 or 2, or 0 for a type both specialities use
-  GXRM_obj_base::Kind kind;     ///< the kind the type belongs to
+  int32_t speciality;            ///< 1 or 2, or 0 for a type both specialities use
+  GXRM_obj_base::Kind kind;      ///< the kind the type belongs to
   GXRM_objType_base::Type type;  ///< the type's number
-  const char* name;  ///< Chinese type name (GBK)
+  const char* name;              ///< Chinese type name (GBK)
 };
 
 /// Static lookups over the constant types table; the class holds no data.
@@ -86,8 +86,7 @@ class GXRM_API CGXRMobjTypeBase {
   /// Kind of the type; a value outside 0..8 for a value no type has.
   static GXRM_obj_base::Kind GetObjKind(GXRM_objType_base::Type type);
   /// Appends every row of the kind, in catalogue order.
-  static void GetObjTypeByKind(GXRM_obj_base::Kind kind,
-                               std::vector<GXRM_objType_define>& rows);
+  static void GetObjTypeByKind(GXRM_obj_base::Kind kind, std::vector<GXRM_objType_define>& rows);
   /// Copies the row with that Chinese name; false, row untouched, if none.
   static bool GetObjTypeByNameST(const CString& name, GXRM_objType_define& row);
   /// Type with that Chinese name; TYPE_NONE if none.
@@ -100,7 +99,6 @@ class GXRM_API CGXRMobjTypeBase {
   static int GetObjTypeCount();
   /// Replaces `names` by the names that speciality `dst` gives the type `type`
   /// of speciality `src`; always at least one element, possibly empty.
-  static void GetGXRMObjMap(GXRM_Speciality::Speciality src,
-                            GXRM_Speciality::Speciality dst,
+  static void GetGXRMObjMap(GXRM_Speciality::Speciality src, GXRM_Speciality::Speciality dst,
                             GXRM_objType_base::Type type, CStringArray& names);
 };

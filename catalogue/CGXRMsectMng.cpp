@@ -27,8 +27,7 @@ constexpr int RowCount(Vocab vocab) {
   for (const SectRow& row : kSections) count += row.vocab == vocab;
   return count;
 }
-static_assert(RowCount(Vocab::kCal) == 165 && RowCount(Vocab::kSteel) == 53 &&
-                  RowCount(Vocab::kAZ) == 47,
+static_assert(RowCount(Vocab::kCal) == 165 && RowCount(Vocab::kSteel) == 53 && RowCount(Vocab::kAZ) == 47,
               "rows of the three tables");
 
 // Marks a section of the host's own making.
@@ -37,8 +36,8 @@ constexpr char kCustomSection[] = "\xD7\xD4\xB6\xA8\xD2\xE5\xBD\xD8\xC3\xE6";  /
 constexpr int kCustomKeyMin = 1000;
 
 // The first row of `vocab` and `type` whose `column` equals `text`.
-const SectRow* FindSect(Vocab vocab, GXRM_objType_base::Type type,
-                        const char* SectRow::*column, const CString& text) {
+const SectRow* FindSect(Vocab vocab, GXRM_objType_base::Type type, const char* SectRow::*column,
+                        const CString& text) {
   auto it = std::find_if(std::begin(kSections), std::end(kSections), [&](const SectRow& row) {
     return row.vocab == vocab && row.type == type && text == row.*column;
   });
@@ -55,9 +54,7 @@ CString KeyOfId(Vocab vocab, const CString& id, GXRM_objType_base::Type type) {
   return row ? row->key : "";
 }
 
-bool IsCSpace(char c) {
-  return std::string_view(" \t\n\v\f\r").find(c) != std::string_view::npos;
-}
+bool IsCSpace(char c) { return std::string_view(" \t\n\v\f\r").find(c) != std::string_view::npos; }
 
 // Reads `text` as atoi does, but saturates at the int range instead of
 // overflowing.

@@ -43,7 +43,8 @@ void SetRecordAttributes(pugi::xml_node elem, const CGXRMnode& record) {
   std::string att_utf8, value_utf8;
   gxrm::dom::detail::AttributeWriter writer(elem);
   for (const auto& [att, value] : record.Atts()) {
-    writer.Set(gxrm::AsUtf8(att, att_utf8, "attribute name"), gxrm::AsUtf8(value, value_utf8, "attribute value"));
+    writer.Set(gxrm::AsUtf8(att, att_utf8, "attribute name"),
+               gxrm::AsUtf8(value, value_utf8, "attribute value"));
   }
 }
 

@@ -69,14 +69,18 @@ void DocImpl::Sweep() {
   size_t kept = 0;
   for (pugi::xml_node n = doc.first_child(); n != limbo;) {
     pugi::xml_node next = n.next_sibling();
-    if (held.count(n.internal_object())) ++kept;
-    else doc.remove_child(n);
+    if (held.count(n.internal_object()))
+      ++kept;
+    else
+      doc.remove_child(n);
     n = next;
   }
   for (pugi::xml_node n = limbo.first_child(); n;) {
     pugi::xml_node next = n.next_sibling();
-    if (held.count(n.internal_object())) ++kept;
-    else FreeSubtree(limbo, n);
+    if (held.count(n.internal_object()))
+      ++kept;
+    else
+      FreeSubtree(limbo, n);
     n = next;
   }
   pending_ = 0;
@@ -93,8 +97,7 @@ Node Access::MakeNode(const std::shared_ptr<DocImpl>& doc, pugi::xml_node n) {
   return h;
 }
 
-Node Access::MakeAttribute(const std::shared_ptr<DocImpl>& doc, pugi::xml_node owner,
-                           pugi::xml_attribute a) {
+Node Access::MakeAttribute(const std::shared_ptr<DocImpl>& doc, pugi::xml_node owner, pugi::xml_attribute a) {
   Node h;
   if (a) {
     h.doc_ = doc;
@@ -115,8 +118,7 @@ Document Access::MakeDocument(const std::shared_ptr<DocImpl>& doc) {
 
 void CheckName(std::string_view name, const char* what) {
   if (!xml::IsName(name)) {
-    ThrowDomError(kErrInvalidArg, std::string(what) + " '" + std::string(name) +
-                                      "' is no legal XML name");
+    ThrowDomError(kErrInvalidArg, std::string(what) + " '" + std::string(name) + "' is no legal XML name");
   }
 }
 
@@ -170,8 +172,7 @@ pugi::xml_node Allocated(pugi::xml_node n) {
 }
 
 bool IsCharacterNode(pugi::xml_node_type t) {
-  return t == pugi::node_pcdata || t == pugi::node_cdata || t == pugi::node_comment ||
-         t == pugi::node_pi;
+  return t == pugi::node_pcdata || t == pugi::node_cdata || t == pugi::node_comment || t == pugi::node_pi;
 }
 
 // The first child shown to hosts: the document's limbo and the declarations
@@ -257,12 +258,18 @@ std::string Node::nodeName() const {
   if (attr_) return pugi::xml_attribute(attr_).name();
   pugi::xml_node n(node_);
   switch (n.type()) {
-    case pugi::node_document: return "#document";
-    case pugi::node_pcdata: return "#text";
-    case pugi::node_cdata: return "#cdata-section";
-    case pugi::node_comment: return "#comment";
-    case pugi::node_declaration: return "xml";
-    default: return n.name();
+    case pugi::node_document:
+      return "#document";
+    case pugi::node_pcdata:
+      return "#text";
+    case pugi::node_cdata:
+      return "#cdata-section";
+    case pugi::node_comment:
+      return "#comment";
+    case pugi::node_declaration:
+      return "xml";
+    default:
+      return n.name();
   }
 }
 
@@ -270,14 +277,21 @@ NodeType Node::nodeType() const {
   Access::Require(*this, "nodeType");
   if (attr_) return NODE_ATTRIBUTE;
   switch (pugi::xml_node(node_).type()) {
-    case pugi::node_document: return NODE_DOCUMENT;
-    case pugi::node_element: return NODE_ELEMENT;
-    case pugi::node_pcdata: return NODE_TEXT;
-    case pugi::node_cdata: return NODE_CDATA_SECTION;
-    case pugi::node_comment: return NODE_COMMENT;
+    case pugi::node_document:
+      return NODE_DOCUMENT;
+    case pugi::node_element:
+      return NODE_ELEMENT;
+    case pugi::node_pcdata:
+      return NODE_TEXT;
+    case pugi::node_cdata:
+      return NODE_CDATA_SECTION;
+    case pugi::node_comment:
+      return NODE_COMMENT;
     case pugi::node_pi:
-    case pugi::node_declaration: return NODE_PROCESSING_INSTRUCTION;
-    default: return NODE_INVALID;
+    case pugi::node_declaration:
+      return NODE_PROCESSING_INSTRUCTION;
+    default:
+      return NODE_INVALID;
   }
 }
 
@@ -386,8 +400,8 @@ Node Node::removeChild(const Node& child) {
   DocImpl& impl = Access::Require(*this, "removeChild");
   Access::Require(child, "removeChild of an empty node");
   pugi::xml_node c(child.node_);
-  if (attr_ || child.attr_ || child.doc_ != doc_ || c.parent() != pugi::xml_node(node_) ||
-      c == impl.limbo || impl.IsDetachedDeclaration(c)) {
+  if (attr_ || child.attr_ || child.doc_ != doc_ || c.parent() != pugi::xml_node(node_) || c == impl.limbo ||
+      impl.IsDetachedDeclaration(c)) {
     ThrowDomError(kErrFail, "the node to remove is not a child of this node");
   }
   impl.Detaching();
@@ -503,9 +517,7 @@ Document Document::create() {
   }
 }
 
-ParseError Document::parseError() const {
-  return Access::Require(*this, "parseError").parseError;
-}
+ParseError Document::parseError() const { return Access::Require(*this, "parseError").parseError; }
 
 Element Document::documentElement() const {
   DocImpl& impl = Access::Require(*this, "documentElement");

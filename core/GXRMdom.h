@@ -132,9 +132,7 @@ class GXRM_API Node : private detail::HandleLink {
   /// True when the handle holds a node; never raises.
   explicit operator bool() const noexcept { return node_ != nullptr; }
   /// Same node (two empty handles are equal); never raises.
-  bool operator==(const Node& other) const noexcept {
-    return node_ == other.node_ && attr_ == other.attr_;
-  }
+  bool operator==(const Node& other) const noexcept { return node_ == other.node_ && attr_ == other.attr_; }
   bool operator!=(const Node& other) const noexcept { return !(*this == other); }  ///< Not the same node.
 
   /// Element or attribute name, PI target, "#text", "#cdata-section",
@@ -181,7 +179,7 @@ class GXRM_API Node : private detail::HandleLink {
   NamedNodeMap attributes() const;
 
  protected:
-  std::shared_ptr<detail::DocImpl> doc_;       ///< the document; kept alive by the handle
+  std::shared_ptr<detail::DocImpl> doc_;        ///< the document; kept alive by the handle
   pugi::xml_node_struct* node_ = nullptr;       ///< the node; the owner element for attributes
   pugi::xml_attribute_struct* attr_ = nullptr;  ///< set for attribute nodes only
 
@@ -298,9 +296,9 @@ class IndexIterator {
 class GXRM_API NodeList : private detail::HandleLink {
  public:
   NodeList() noexcept : HandleLink(kNodeList) {}
-  NodeList(const NodeList& other);  ///< Copies the entries and the cursor.
-  NodeList(NodeList&& other) noexcept;  ///< Takes them; `other` is left empty.
-  NodeList& operator=(const NodeList& other);  ///< Replaces them by a copy of `other`'s.
+  NodeList(const NodeList& other);                 ///< Copies the entries and the cursor.
+  NodeList(NodeList&& other) noexcept;             ///< Takes them; `other` is left empty.
+  NodeList& operator=(const NodeList& other);      ///< Replaces them by a copy of `other`'s.
   NodeList& operator=(NodeList&& other) noexcept;  ///< Takes `other`'s; `other` is left empty.
   ~NodeList();
   long length() const;  ///< Number of entries.
@@ -310,9 +308,11 @@ class GXRM_API NodeList : private detail::HandleLink {
   Node nextNode();
   void reset() noexcept { pos_ = 0; }  ///< Cursor back to the first entry; never raises.
 
-  using iterator = detail::IndexIterator<NodeList>;  ///< Walks the entries by index, for range-for.
+  using iterator = detail::IndexIterator<NodeList>;     ///< Walks the entries by index, for range-for.
   iterator begin() const { return iterator(this, 0); }  ///< The first entry.
-  iterator end() const { return iterator(this, length()); }  ///< Past the last; 0x80004003 on an empty handle.
+  iterator end() const {
+    return iterator(this, length());
+  }  ///< Past the last; 0x80004003 on an empty handle.
 
  private:
   std::shared_ptr<detail::DocImpl> doc_;
@@ -326,9 +326,9 @@ class GXRM_API NodeList : private detail::HandleLink {
 class GXRM_API NamedNodeMap : private detail::HandleLink {
  public:
   NamedNodeMap() noexcept : HandleLink(kNodeMap) {}
-  NamedNodeMap(const NamedNodeMap& other);  ///< Copies the entries and the cursor.
-  NamedNodeMap(NamedNodeMap&& other) noexcept;  ///< Takes them; `other` is left empty.
-  NamedNodeMap& operator=(const NamedNodeMap& other);  ///< Replaces them by a copy of `other`'s.
+  NamedNodeMap(const NamedNodeMap& other);                 ///< Copies the entries and the cursor.
+  NamedNodeMap(NamedNodeMap&& other) noexcept;             ///< Takes them; `other` is left empty.
+  NamedNodeMap& operator=(const NamedNodeMap& other);      ///< Replaces them by a copy of `other`'s.
   NamedNodeMap& operator=(NamedNodeMap&& other) noexcept;  ///< Takes `other`'s; `other` is left empty.
   ~NamedNodeMap();
   long length() const;  ///< Number of entries.
@@ -341,8 +341,10 @@ class GXRM_API NamedNodeMap : private detail::HandleLink {
   void reset() noexcept { pos_ = 0; }  ///< Cursor back to the first entry; never raises.
 
   using iterator = detail::IndexIterator<NamedNodeMap>;  ///< Walks the entries by index, for range-for.
-  iterator begin() const { return iterator(this, 0); }  ///< The first entry.
-  iterator end() const { return iterator(this, length()); }  ///< Past the last; 0x80004003 on an empty handle.
+  iterator begin() const { return iterator(this, 0); }   ///< The first entry.
+  iterator end() const {
+    return iterator(this, length());
+  }  ///< Past the last; 0x80004003 on an empty handle.
 
  private:
   std::shared_ptr<detail::DocImpl> doc_;

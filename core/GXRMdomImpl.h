@@ -129,8 +129,7 @@ class AttributeWriter {
 // Conversions between handles and pugixml nodes inside the library.
 struct Access {
   static Node MakeNode(const std::shared_ptr<DocImpl>& doc, pugi::xml_node n);
-  static Node MakeAttribute(const std::shared_ptr<DocImpl>& doc, pugi::xml_node owner,
-                            pugi::xml_attribute a);
+  static Node MakeAttribute(const std::shared_ptr<DocImpl>& doc, pugi::xml_node owner, pugi::xml_attribute a);
   static Document MakeDocument(const std::shared_ptr<DocImpl>& doc);
   static pugi::xml_node Pugi(const Node& n) { return pugi::xml_node(n.node_); }
   static pugi::xml_attribute PugiAttribute(const Node& n) { return pugi::xml_attribute(n.attr_); }
@@ -157,7 +156,9 @@ struct Access {
     from.items_.clear();
   }
   template <typename List>
-  static void Take(List& to, List& from) noexcept { Take(to, std::move(from)); }
+  static void Take(List& to, List& from) noexcept {
+    Take(to, std::move(from));
+  }
   // Calls `visit` with every node the handle in the ring refers to.
   template <typename Visit>
   static void ForEachNode(const HandleLink& link, Visit&& visit);

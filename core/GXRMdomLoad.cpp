@@ -181,9 +181,7 @@ class Loader {
     return Finish();
   }
 
-  bool RunText(std::string_view text) {
-    return Start(text) && Feed(text, true) && Finish();
-  }
+  bool RunText(std::string_view text) { return Start(text) && Feed(text, true) && Finish(); }
 
   bool Fail(long code, const std::string& reason) {
     if (impl_.parseError.reason.empty()) {
@@ -228,7 +226,8 @@ class Loader {
     bool ok = false;
     size_t used = AppendGbkAsUtf8(pending_in_, out, last, ok);
     if (!ok) {
-      return Fail(-1, "invalid byte sequence for the declared encoding at byte " + std::to_string(consumed_ + used));
+      return Fail(
+          -1, "invalid byte sequence for the declared encoding at byte " + std::to_string(consumed_ + used));
     }
     consumed_ += used;
     pending_in_.erase(0, used);

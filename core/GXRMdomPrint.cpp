@@ -54,11 +54,20 @@ class Output {
 
 void AppendReference(std::string& out, unsigned char c) {
   switch (c) {
-    case '&': out += "&amp;"; return;
-    case '<': out += "&lt;"; return;
-    case '>': out += "&gt;"; return;
-    case '"': out += "&quot;"; return;
-    default: break;
+    case '&':
+      out += "&amp;";
+      return;
+    case '<':
+      out += "&lt;";
+      return;
+    case '>':
+      out += "&gt;";
+      return;
+    case '"':
+      out += "&quot;";
+      return;
+    default:
+      break;
   }
   const char ref[] = {'&', '#', static_cast<char>('0' + c / 10), static_cast<char>('0' + c % 10), ';'};
   out.append(ref, sizeof ref);
@@ -110,8 +119,12 @@ class ForeignWriter : public pugi::xml_writer {
 // Everything of a node but its children and its end tag.
 void AppendOpening(std::string& out, pugi::xml_node n) {
   switch (n.type()) {
-    case pugi::node_element: AppendStartTag(out, n); return;
-    case pugi::node_pcdata: AppendEscaped(out, n.value(), kTextSpecials); return;
+    case pugi::node_element:
+      AppendStartTag(out, n);
+      return;
+    case pugi::node_pcdata:
+      AppendEscaped(out, n.value(), kTextSpecials);
+      return;
     default: {
       ForeignWriter writer(out);
       n.print(writer, "", kFormat, pugi::encoding_utf8);

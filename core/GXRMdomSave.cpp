@@ -25,14 +25,19 @@ namespace {
 uint32_t CodeForErrno(int err) {
   switch (err) {
     case ENOENT:
-    case ENOTDIR: return kErrPathNotFound;
+    case ENOTDIR:
+      return kErrPathNotFound;
     case EACCES:
     case EPERM:
-    case EROFS: return kErrAccessDenied;
+    case EROFS:
+      return kErrAccessDenied;
     case ENOSPC:
-    case EDQUOT: return kErrDiskFull;
-    case ENOMEM: return kErrOutOfMemory;
-    default: return kErrFail;
+    case EDQUOT:
+      return kErrDiskFull;
+    case ENOMEM:
+      return kErrOutOfMemory;
+    default:
+      return kErrFail;
   }
 }
 
@@ -60,8 +65,12 @@ class FdWriter : public pugi::xml_writer {
     while (!error_ && left > 0) {
       ssize_t n = ::write(fd_, p, left);
       if (n < 0 && errno == EINTR) continue;
-      if (n < 0) error_ = errno;
-      else { p += n; left -= static_cast<size_t>(n); }
+      if (n < 0)
+        error_ = errno;
+      else {
+        p += n;
+        left -= static_cast<size_t>(n);
+      }
     }
     buf_.clear();
     return error_;
@@ -75,16 +84,12 @@ class FdWriter : public pugi::xml_writer {
 
 class StringWriter : public pugi::xml_writer {
  public:
-  void write(const void* data, size_t size) override {
-    text.append(static_cast<const char*>(data), size);
-  }
+  void write(const void* data, size_t size) override { text.append(static_cast<const char*>(data), size); }
   std::string text;
 };
 
 // The directory part of `path` with its final '/', or "" for a bare name.
-std::string DirectoryOf(const std::string& path) {
-  return path.substr(0, path.rfind('/') + 1);
-}
+std::string DirectoryOf(const std::string& path) { return path.substr(0, path.rfind('/') + 1); }
 
 // Symbolic links are followed at most this far, as the kernel does.
 constexpr int kMaxLinks = 40;

@@ -29,8 +29,8 @@ std::string_view Unquote(std::string_view v) {
 
 }  // namespace
 
-std::string ReadProfileString(const std::string& path, const std::string& section,
-                              const std::string& key, size_t max_chars) {
+std::string ReadProfileString(const std::string& path, const std::string& section, const std::string& key,
+                              size_t max_chars) {
   std::ifstream in(path, std::ios::binary);
   std::string raw;
   bool in_section = false;

@@ -11,7 +11,7 @@ namespace gxrm {
 // section and key, blanks around the value and one pair of enclosing quotes
 // removed, lines starting with ';' ignored, at most `max_chars` bytes kept.
 // "" when the file, the section or the key is missing.
-std::string ReadProfileString(const std::string& path, const std::string& section,
-                              const std::string& key, size_t max_chars);
+std::string ReadProfileString(const std::string& path, const std::string& section, const std::string& key,
+                              size_t max_chars);
 
 }  // namespace gxrm

@@ -11,8 +11,8 @@ namespace gxrm {
 void ThrowMissing(const std::string& what) { ThrowDomError(kErrPointer, what + " is missing"); }
 
 void ThrowMissingKey(std::string_view element, std::string_view attribute) {
-  ThrowDomError(kErrPointer, "a \"" + std::string(element) + "\" element without \"" + std::string(attribute) +
-                                 "\" was met");
+  ThrowDomError(kErrPointer, "a \"" + std::string(element) + "\" element without \"" +
+                                 std::string(attribute) + "\" was met");
 }
 
 IXMLDOMElementPtr RootOf(CGXRMfileParser& parser) {

@@ -53,11 +53,9 @@ bool IsAsciiNameChar(unsigned char c) { return c < 0x80 && (kAscii[c] & kNameCha
 bool IsNameStart(char32_t c) {
   if (c < 0x80) return IsAsciiNameStart(static_cast<unsigned char>(c));
   return (c >= 0xC0 && c <= 0xD6) || (c >= 0xD8 && c <= 0xF6) || (c >= 0xF8 && c <= 0x2FF) ||
-         (c >= 0x370 && c <= 0x37D) || (c >= 0x37F && c <= 0x1FFF) ||
-         (c >= 0x200C && c <= 0x200D) || (c >= 0x2070 && c <= 0x218F) ||
-         (c >= 0x2C00 && c <= 0x2FEF) || (c >= 0x3001 && c <= 0xD7FF) ||
-         (c >= 0xF900 && c <= 0xFDCF) || (c >= 0xFDF0 && c <= 0xFFFD) ||
-         (c >= 0x10000 && c <= 0xEFFFF);
+         (c >= 0x370 && c <= 0x37D) || (c >= 0x37F && c <= 0x1FFF) || (c >= 0x200C && c <= 0x200D) ||
+         (c >= 0x2070 && c <= 0x218F) || (c >= 0x2C00 && c <= 0x2FEF) || (c >= 0x3001 && c <= 0xD7FF) ||
+         (c >= 0xF900 && c <= 0xFDCF) || (c >= 0xFDF0 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0xEFFFF);
 }
 
 bool IsNameChar(char32_t c) {
@@ -66,8 +64,8 @@ bool IsNameChar(char32_t c) {
 }
 
 bool IsCharProduction(char32_t c) {
-  return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
-         (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
+  return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD) ||
+         (c >= 0x10000 && c <= 0x10FFFF);
 }
 
 bool MatchesNameProduction(std::string_view s) {

@@ -60,36 +60,43 @@ IXMLDOMElementPtr Rule(CGXRMwriter& writer, const std::string& name, const std::
 void WriteProject(CGXRMwriter& writer) {
   CGXRMnode header = Record({{"ProjName", "阳光花园3号办公楼"}, {"Software", "building_example"}});
   writer.CreateGXRMinstance(header);
-  writer.CreateProjSetting(Record({{"工程名称", "阳光花园3号办公楼"}, {"结构类型", "框架结构"},
-                                   {"抗震等级", "三级"}, {"室外地坪标高", "-450"}}));
+  writer.CreateProjSetting(Record({{"工程名称", "阳光花园3号办公楼"},
+                                   {"结构类型", "框架结构"},
+                                   {"抗震等级", "三级"},
+                                   {"室外地坪标高", "-450"}}));
   writer.CreateCalRule(Record({{"清单规则", "GB50854-2013"}, {"定额规则", "北京2012"}}));
   writer.AppendCalRule(Rule(writer, "柱与梁相交", "扣梁"));
   writer.AppendCalRule(Rule(writer, "墙与柱相交", "扣柱"));
   writer.AppendCalRule(Rule(writer, "板与梁相交", "梁扣板"));
 
   writer.CreateProjUseSecInfo(Record({{"说明", "自定义截面"}}));
-  CGXRMnode lShape = Record({{format::kAttSecId, "1"}, {format::kAttSecName, "L形柱"},
+  CGXRMnode lShape = Record({{format::kAttSecId, "1"},
+                             {format::kAttSecName, "L形柱"},
                              {format::kAttPoint, "0,0;600,0;600,200;200,200;200,600;0,600"},
-                             {format::kAttBulge, "0;0;0;0;0;0"}, {format::kAttInsertPt, "100,100"}});
+                             {format::kAttBulge, "0;0;0;0;0;0"},
+                             {format::kAttInsertPt, "100,100"}});
   writer.AddSec(U("L形柱"), lShape);
-  CGXRMnode arched = Record({{format::kAttSecId, "2"}, {format::kAttSecName, "弧形梁"},
+  CGXRMnode arched = Record({{format::kAttSecId, "2"},
+                             {format::kAttSecName, "弧形梁"},
                              {format::kAttPoint, "0,0;300,0;300,700;0,700"},
-                             {format::kAttBulge, "0;0.2;0;0"}, {format::kAttInsertPt, "150,700"}});
+                             {format::kAttBulge, "0;0.2;0;0"},
+                             {format::kAttInsertPt, "150,700"}});
   writer.AddSec(U("弧形梁"), arched);
 }
 
 void WriteFloors(CGXRMwriter& writer) {
   writer.CreateProjFloorInfo(Record({{"FloorCount", "3"}, {"基础层底标高", "-2000"}}));
   for (const Floor& floor : kFloors) {
-    writer.AddFloor(U(floor.name), Record({{"FInfo001", floor.elevation}, {format::kAttFloorKey, floor.name},
+    writer.AddFloor(U(floor.name), Record({{"FInfo001", floor.elevation},
+                                           {format::kAttFloorKey, floor.name},
                                            {"FInfo003", floor.height}}));
     writer.SetFloorParam(U(floor.name), format::kAttBasePoint, "0,0," + std::string(floor.elevation));
   }
 }
 
 // One type definition with an attribute, geometric, section and speciality record.
-CGXRMobjType TypeDef(const std::string& name, Type type, const std::string& id,
-                     const std::string& material, const std::string& section) {
+CGXRMobjType TypeDef(const std::string& name, Type type, const std::string& id, const std::string& material,
+                     const std::string& section) {
   CGXRMobjType def(U(name), type, id);
   def.AddAttNode(Record({{"材质", material}, {"类别", "现浇"}}));
   def.AddGeoAttNode(Record({{"底标高", "层底标高"}, {"顶标高", "层顶标高"}}));
@@ -105,7 +112,8 @@ void WriteTypes(CGXRMwriter& writer, const CString& floor, Counts& counts) {
   beam.AppendCalRule(Rule(writer, "梁长度", "算至柱边"));
   beam.AppendCalRule(Rule(writer, "梁模板", "扣板厚"));
   const CGXRMobjType types[] = {
-      column, beam,
+      column,
+      beam,
       TypeDef("L1", GXRM_objType_base::SECONDARY_BEAM, "202", "C30", "250*500"),
       TypeDef("砖外墙240", GXRM_objType_base::BRICK_OUTER_WALL, "301", "M5混合砂浆", "240"),
       TypeDef("B120", GXRM_objType_base::CAST_SLAB, "401", "C30", "120"),
@@ -135,45 +143,45 @@ void WriteFrame(CGXRMwriter& writer, const CString& floor, Counts& counts) {
   int n = 0;
   for (int x : kGridX) {
     for (int y : kGridY) {
-      counts.instances += writer.AddObj(floor, Instance("KZ1", GXRM_objType_base::FRAME_COLUMN,
-                                                        "c" + std::to_string(++n), "KZ1",
-                                                        Record({{"InsertPt", Pt(x, y)}}), "500*500"));
+      counts.instances +=
+          writer.AddObj(floor, Instance("KZ1", GXRM_objType_base::FRAME_COLUMN, "c" + std::to_string(++n),
+                                        "KZ1", Record({{"InsertPt", Pt(x, y)}}), "500*500"));
     }
   }
   for (int y : kGridY) {
     for (size_t i = 0; i + 1 < std::size(kGridX); ++i) {
-      counts.instances += writer.AddObj(floor, Linear("KL1", GXRM_objType_base::FRAME_BEAM,
-                                                      "b" + std::to_string(++n), "KL1", Pt(kGridX[i], y),
-                                                      Pt(kGridX[i + 1], y), "300*600"));
+      counts.instances +=
+          writer.AddObj(floor, Linear("KL1", GXRM_objType_base::FRAME_BEAM, "b" + std::to_string(++n), "KL1",
+                                      Pt(kGridX[i], y), Pt(kGridX[i + 1], y), "300*600"));
     }
   }
   for (size_t i = 0; i + 1 < std::size(kGridX); ++i) {
     int mid = (kGridX[i] + kGridX[i + 1]) / 2;
-    counts.instances += writer.AddObj(floor, Linear("L1", GXRM_objType_base::SECONDARY_BEAM,
-                                                    "l" + std::to_string(++n), "L1", Pt(mid, kGridY[0]),
-                                                    Pt(mid, kGridY[2]), "250*500"));
+    counts.instances +=
+        writer.AddObj(floor, Linear("L1", GXRM_objType_base::SECONDARY_BEAM, "l" + std::to_string(++n), "L1",
+                                    Pt(mid, kGridY[0]), Pt(mid, kGridY[2]), "250*500"));
   }
 }
 
 void WriteEnclosure(CGXRMwriter& writer, const CString& floor, Counts& counts) {
   const std::string corners[] = {Pt(0, 0), Pt(18000, 0), Pt(18000, 12000), Pt(0, 12000)};
   for (int i = 0; i < 4; ++i) {
-    counts.instances += writer.AddObj(floor, Linear("砖外墙240", GXRM_objType_base::BRICK_OUTER_WALL,
-                                                    "w" + std::to_string(i), "砖外墙240", corners[i],
-                                                    corners[(i + 1) % 4], "240"));
+    counts.instances +=
+        writer.AddObj(floor, Linear("砖外墙240", GXRM_objType_base::BRICK_OUTER_WALL, "w" + std::to_string(i),
+                                    "砖外墙240", corners[i], corners[(i + 1) % 4], "240"));
   }
   CGXRMnode outline = Record({{"Outline", "0,0;18000,0;18000,12000;0,12000"}});
-  counts.instances += writer.AddObj(floor, Instance("B120", GXRM_objType_base::CAST_SLAB, "s1", "B120",
-                                                    outline, "120"));
+  counts.instances +=
+      writer.AddObj(floor, Instance("B120", GXRM_objType_base::CAST_SLAB, "s1", "B120", outline, "120"));
   counts.instances += writer.AddObj(floor, Instance("M1021", GXRM_objType_base::DOOR, "d1", "M1021",
                                                     Record({{"InsertPt", Pt(9000, 0)}}), "1000*2100"));
   for (int i = 0; i < 3; ++i) {
-    counts.instances += writer.AddObj(floor, Instance("C1518", GXRM_objType_base::WINDOW, "win" + std::to_string(i),
-                                                      "C1518", Record({{"InsertPt", Pt(3000 + 6000 * i, 12000)}}),
-                                                      "1500*1800"));
+    counts.instances +=
+        writer.AddObj(floor, Instance("C1518", GXRM_objType_base::WINDOW, "win" + std::to_string(i), "C1518",
+                                      Record({{"InsertPt", Pt(3000 + 6000 * i, 12000)}}), "1500*1800"));
   }
-  counts.instances += writer.AddObj(floor, Instance("办公室", GXRM_objType_base::ROOM, "r1", "办公室",
-                                                    outline, ""));
+  counts.instances +=
+      writer.AddObj(floor, Instance("办公室", GXRM_objType_base::ROOM, "r1", "办公室", outline, ""));
 }
 
 void WriteGrid(CGXRMwriter& writer, Counts& counts) {
@@ -225,8 +233,8 @@ KindCounts CountByKind(Read read) {
 void PrintCounts(const std::string& list, const KindCounts& counts) {
   std::printf("  %s:\n", list.c_str());
   for (const auto& [kind, n] : counts) {
-    std::printf("    %s: %d types, %d components\n", gxrm::ToUtf8(CGXRMobjBase::GetObjChNamebyKind(kind)).c_str(),
-                n.types, n.instances);
+    std::printf("    %s: %d types, %d components\n",
+                gxrm::ToUtf8(CGXRMobjBase::GetObjChNamebyKind(kind)).c_str(), n.types, n.instances);
   }
 }
 
@@ -236,15 +244,16 @@ bool ReadBuilding(const std::string& path) {
   CGXRMreader reader;
   if (!reader.LoadGXRMfile(U(path))) {
     const gxrm::dom::ParseError& e = reader.GetLoadError();
-    std::fprintf(stderr, "building_example: %s:%ld:%ld: %s\n", path.c_str(), e.line, e.linepos, e.reason.c_str());
+    std::fprintf(stderr, "building_example: %s:%ld:%ld: %s\n", path.c_str(), e.line, e.linepos,
+                 e.reason.c_str());
     return false;
   }
   CString version;
   CStringArray floors;
   reader.GetGXRMfileVer(version);
   reader.GetFloorNames(floors);
-  std::printf("Read %s: version %s, %zu floors, %d calculation rules.\n", path.c_str(), gxrm::ToUtf8(version).c_str(),
-              floors.size(), reader.CountCalRule());
+  std::printf("Read %s: version %s, %zu floors, %d calculation rules.\n", path.c_str(),
+              gxrm::ToUtf8(version).c_str(), floors.size(), reader.CountCalRule());
   PrintCounts("global list", CountByKind([&](Type type, auto& types, auto& objs) {
                 reader.GetObjTypeList(type, types);
                 reader.GetObjList(type, objs);

@@ -84,7 +84,9 @@ void ReadSections(CGXRMreader& reader) {
   Try([&] { reader.GetFloors(floors); });
   Try([&] { reader.GetFloorCount(); });
   Try([&] { reader.GetUserSec(sections); });
-  Try([&] { for (const IXMLDOMElementPtr& rule : reader.GetCalRule()) rule.getAttribute("id"); });
+  Try([&] {
+    for (const IXMLDOMElementPtr& rule : reader.GetCalRule()) rule.getAttribute("id");
+  });
   Try([&] { reader.CountCalRule(); });
 }
 

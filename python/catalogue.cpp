@@ -63,11 +63,15 @@ void BindSect(py::module_& m, const char* name, SectLookup lookup) {
 }  // namespace
 
 void BindCatalogue(py::module_& m) {
-  m.def("kind_element", [](int kind) { return StrFromGbk(CGXRMobjBase::GetObjNamebyKind(static_cast<Kind>(kind))); });
-  m.def("kind_chinese", [](int kind) { return StrFromGbk(CGXRMobjBase::GetObjChNamebyKind(static_cast<Kind>(kind))); });
+  m.def("kind_element",
+        [](int kind) { return StrFromGbk(CGXRMobjBase::GetObjNamebyKind(static_cast<Kind>(kind))); });
+  m.def("kind_chinese",
+        [](int kind) { return StrFromGbk(CGXRMobjBase::GetObjChNamebyKind(static_cast<Kind>(kind))); });
   m.def("kind_types", &TypesOf);
-  m.def("type_kind", [](int type) { return static_cast<int>(CGXRMobjTypeBase::GetObjKind(static_cast<Type>(type))); });
-  m.def("type_chinese", [](int type) { return StrFromGbk(CGXRMobjTypeBase::GetObjTypeName(static_cast<Type>(type))); });
+  m.def("type_kind",
+        [](int type) { return static_cast<int>(CGXRMobjTypeBase::GetObjKind(static_cast<Type>(type))); });
+  m.def("type_chinese",
+        [](int type) { return StrFromGbk(CGXRMobjTypeBase::GetObjTypeName(static_cast<Type>(type))); });
   m.def("type_speciality", &Speciality);
   m.def("type_from_chinese", &TypeFromChinese);
   m.def("map_type_names", &MapTypeNames);

@@ -134,7 +134,8 @@ py::dict AttributeDict(const dom::Node& element) {
 
 std::vector<CGXRMnode> Records(py::handle mappings) {
   std::vector<CGXRMnode> records;
-  if (PyUnicode_Check(mappings.ptr()) || py::hasattr(mappings, "items")) throw py::type_error("expected a list of dicts");
+  if (PyUnicode_Check(mappings.ptr()) || py::hasattr(mappings, "items"))
+    throw py::type_error("expected a list of dicts");
   for (py::handle mapping : mappings) records.push_back(Record(mapping));
   return records;
 }

@@ -60,8 +60,9 @@ py::str AttributeStr(pugi::xml_node e, const char* name) { return Str(e.attribut
 
 // The fields an Instance gets, by their attribute names, made once.
 const std::array<py::object, 6>& InstanceFields() {
-  static const auto* fields = new std::array<py::object, 6>{
-      py::str("type"), py::str("name"), py::str("id"), py::str("attributes"), py::str("geometry"), py::str("sections")};
+  static const auto* fields =
+      new std::array<py::object, 6>{py::str("type"),       py::str("name"),     py::str("id"),
+                                    py::str("attributes"), py::str("geometry"), py::str("sections")};
   return *fields;
 }
 
@@ -74,22 +75,27 @@ py::object MakeInstance(const py::handle& cls, const py::handle& type, pugi::xml
   if (!instance) throw py::error_already_set();
   const auto [atts, geometry, sections] =
       ChildDicts(e, std::array{format::kObjAtt, format::kObjGeoAtt, format::kObjSection});
-  const py::object values[] = {py::reinterpret_borrow<py::object>(type), AttributeStr(e, format::kAttObjName),
-                               AttributeStr(e, format::kAttObjId), atts, geometry, sections};
+  const py::object values[] = {py::reinterpret_borrow<py::object>(type),
+                               AttributeStr(e, format::kAttObjName),
+                               AttributeStr(e, format::kAttObjId),
+                               atts,
+                               geometry,
+                               sections};
   const auto& fields = InstanceFields();
   for (size_t i = 0; i < fields.size(); ++i) {
-    if (PyObject_SetAttr(instance.ptr(), fields[i].ptr(), values[i].ptr()) != 0) throw py::error_already_set();
+    if (PyObject_SetAttr(instance.ptr(), fields[i].ptr(), values[i].ptr()) != 0)
+      throw py::error_already_set();
   }
   return instance;
 }
 
 py::tuple TypeDefFields(const dom::Element& e) {
   const pugi::xml_node node = Pugi(e);
-  const auto [atts, geometry, sections, speciality] = ChildDicts(
-      node, std::array{format::kTypeClassAtt, format::kTypeClassGeoAtt, format::kTypeClassSection,
-                       format::kTypeClassSpecialtyAtt});
-  return py::make_tuple(AttributeStr(node, format::kAttClassName), AttributeStr(node, format::kAttClassId), atts,
-                        geometry, sections, speciality, TypeRules(e));
+  const auto [atts, geometry, sections, speciality] =
+      ChildDicts(node, std::array{format::kTypeClassAtt, format::kTypeClassGeoAtt, format::kTypeClassSection,
+                                  format::kTypeClassSpecialtyAtt});
+  return py::make_tuple(AttributeStr(node, format::kAttClassName), AttributeStr(node, format::kAttClassId),
+                        atts, geometry, sections, speciality, TypeRules(e));
 }
 
 // Calls `visit` with each "Instance" child of a container, in file order.
@@ -293,8 +299,9 @@ class ModelCore {
     }
   }
 
-  static void AppendContainerInstances(pugi::xml_node container, const py::object& floor, const py::handle& typeObj,
-                                       const py::handle& cls, const py::list& out) {
+  static void AppendContainerInstances(pugi::xml_node container, const py::object& floor,
+                                       const py::handle& typeObj, const py::handle& cls,
+                                       const py::list& out) {
     ForEachInstance(container, [&](pugi::xml_node e) {
       py::object instance = MakeInstance(cls, typeObj, e);
       PyObject* pair = PyTuple_Pack(2, floor.ptr(), instance.ptr());

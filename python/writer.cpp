@@ -63,7 +63,8 @@ class WriterCore : public CGXRMwriter {
     FillLists(def, lists[0], lists[1], lists[2]);
     def.MutableSpAttList() = Records(lists[3]);
     for (const dom::Element& rule : ParseRules(rules)) def.AppendCalRule(rule);
-    return floor.is_none() ? AddObjType(std::move(def)) : AddObjType(Gbk(floor, "floor name"), std::move(def));
+    return floor.is_none() ? AddObjType(std::move(def))
+                           : AddObjType(Gbk(floor, "floor name"), std::move(def));
   }
 
   void Save(const std::string& path) {

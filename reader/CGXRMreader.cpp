@@ -149,9 +149,7 @@ bool CGXRMreader::GetFloorNames(CStringArray& names) {
   return true;
 }
 
-int CGXRMreader::GetFloorCount() {
-  return static_cast<int>(RequireFloorList(*this).length());
-}
+int CGXRMreader::GetFloorCount() { return static_cast<int>(RequireFloorList(*this).length()); }
 
 bool CGXRMreader::GetFloorParam(const CString& floorName, const CString& paramName, CString& value) {
   IXMLDOMElementPtr floor;

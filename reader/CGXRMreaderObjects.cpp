@@ -99,7 +99,8 @@ struct RecordForm<CGXRMobj> {
 };
 
 template <typename Record>
-void AppendRecords(const IXMLDOMElementPtr& container, GXRM_objType_base::Type type, std::vector<Record>& records) {
+void AppendRecords(const IXMLDOMElementPtr& container, GXRM_objType_base::Type type,
+                   std::vector<Record>& records) {
   for (pugi::xml_node c = Access::Pugi(container).first_child(); c; c = c.next_sibling()) {
     if (!IsElement(c, RecordForm<Record>::kElement)) continue;
     Record record(NameOf(c, RecordForm<Record>::kName), type);
@@ -123,8 +124,8 @@ bool ReadContainer(Locate locate, GXRM_objType_base::Type type, std::vector<Reco
 
 bool CGXRMreader::GetObjTypeList(const CString& floorName, GXRM_objType_base::Type type,
                                  std::vector<CGXRMobjType>& types) {
-  return ReadContainer([&](IXMLDOMElementPtr& c) { return GetObjTypeInfoNode(floorName, type, c); },
-                       type, types);
+  return ReadContainer([&](IXMLDOMElementPtr& c) { return GetObjTypeInfoNode(floorName, type, c); }, type,
+                       types);
 }
 
 bool CGXRMreader::GetObjTypeList(GXRM_objType_base::Type type, std::vector<CGXRMobjType>& types) {
@@ -133,8 +134,8 @@ bool CGXRMreader::GetObjTypeList(GXRM_objType_base::Type type, std::vector<CGXRM
 
 bool CGXRMreader::GetObjList(const CString& floorName, GXRM_objType_base::Type type,
                              std::vector<CGXRMobj>& objs) {
-  return ReadContainer([&](IXMLDOMElementPtr& c) { return GetObjInstanceNode(floorName, type, c); },
-                       type, objs);
+  return ReadContainer([&](IXMLDOMElementPtr& c) { return GetObjInstanceNode(floorName, type, c); }, type,
+                       objs);
 }
 
 bool CGXRMreader::GetObjList(GXRM_objType_base::Type type, std::vector<CGXRMobj>& objs) {

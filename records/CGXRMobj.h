@@ -33,9 +33,9 @@ class GXRM_API CGXRMobj {
   ///@}
   ~CGXRMobj();
 
-  virtual CString GetName() const;                      ///< the name, as given
-  virtual CString GetId() const;                        ///< the id, as given
-  GXRM_objType_base::Type GetType() const;              ///< the component type
+  virtual CString GetName() const;                    ///< the name, as given
+  virtual CString GetId() const;                      ///< the id, as given
+  GXRM_objType_base::Type GetType() const;            ///< the component type
   void SetType(const GXRM_objType_base::Type& type);  ///< no check of the value
   /// The kind of the type, from the catalogue; none of the nine for an unknown type.
   GXRM_obj_base::Kind GetKind() const;

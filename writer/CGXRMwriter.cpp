@@ -30,7 +30,8 @@ std::vector<KindSkeleton> BuildSkeleton() {
   std::vector<KindSkeleton> skeleton;
   for (const gxrm::catalogue::KindTypes& kind : gxrm::catalogue::KindsWithTypes()) {
     KindSkeleton& entry = skeleton.emplace_back(KindSkeleton{kind.kind, kind.element, {}});
-    for (const GXRM_objType_define& row : kind.types) entry.types.emplace_back().AddAtt(format::kAttTypeName, row.name);
+    for (const GXRM_objType_define& row : kind.types)
+      entry.types.emplace_back().AddAtt(format::kAttTypeName, row.name);
   }
   return skeleton;
 }
@@ -76,8 +77,8 @@ IXMLDOMElementPtr AppendComponent(CGXRMfileParser& parser, const IXMLDOMElementP
 
 IXMLDOMElementPtr AppendTypeClass(CGXRMfileParser& parser, const IXMLDOMElementPtr& container,
                                   const CGXRMobjType& type) {
-  return AppendComponent(parser, container, format::kTypeClass, format::kAttClassId,
-                         format::kAttClassName, type,
+  return AppendComponent(parser, container, format::kTypeClass, format::kAttClassId, format::kAttClassName,
+                         type,
                          {{format::kTypeClassAtt, type.AttList()},
                           {format::kTypeClassGeoAtt, type.GeoAttList()},
                           {format::kTypeClassSection, type.SectionList()},
@@ -96,7 +97,8 @@ bool AppendInstance(CGXRMfileParser& parser, const IXMLDOMElementPtr& container,
 void AppendTypeRules(CGXRMfileParser& parser, const IXMLDOMElementPtr& typeClass, const CGXRMobjType& type) {
   if (type.CalRules().empty()) return;
   IXMLDOMElementPtr holder = parser.AddChild(format::kTypeClassCalRule, CGXRMnode(), typeClass);
-  for (const IXMLDOMElementPtr& rule : type.CalRules()) holder.appendChild(gxrm::Require(rule, "a rule of the type"));
+  for (const IXMLDOMElementPtr& rule : type.CalRules())
+    holder.appendChild(gxrm::Require(rule, "a rule of the type"));
 }
 
 }  // namespace
@@ -108,10 +110,12 @@ CGXRMwriter::~CGXRMwriter() = default;
 
 bool CGXRMwriter::CreateGXRMinstance(CGXRMnode& header) {
   CGXRMfileParser::CreateGXRMinstance(header);  // true or raises
-  IXMLDOMElementPtr root = m_pDoc.createElement(gxrm::GbkToUtf8(format::kRootPrefix + GetGXRMversion(), "root name"));
+  IXMLDOMElementPtr root =
+      m_pDoc.createElement(gxrm::GbkToUtf8(format::kRootPrefix + GetGXRMversion(), "root name"));
   std::string att, value;
   for (const auto& [name, text] : header.Atts()) {
-    root.setAttribute(gxrm::AsUtf8(name, att, "attribute name"), gxrm::AsUtf8(text, value, "attribute value"));
+    root.setAttribute(gxrm::AsUtf8(name, att, "attribute name"),
+                      gxrm::AsUtf8(text, value, "attribute value"));
   }
   m_pDoc.appendChild(root);
   root.appendChild(m_pDoc.createTextNode(kLineFeed));

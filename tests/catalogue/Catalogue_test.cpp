@@ -22,9 +22,9 @@ namespace format = gxrm::format;
 constexpr int kTypeCount = TYPE_NONE;
 
 TEST(CGXRMobjBase, NineKindsWithTheirElementNamesAndDistinctChineseNames) {
-  const char* const elements[] = {format::kAxis,       format::kWall,    format::kBeam,
-                                  format::kSlab,       format::kColumn,  format::kFoundation,
-                                  format::kWindoor,    format::kDecorate, format::kSlice};
+  const char* const elements[] = {format::kAxis,    format::kWall,     format::kBeam,
+                                  format::kSlab,    format::kColumn,   format::kFoundation,
+                                  format::kWindoor, format::kDecorate, format::kSlice};
   ASSERT_EQ(CGXRMobjBase::GetObjCount(), 9);
   std::map<Kind, CString> info{{WALL, "X"}, {Kind(20), "Y"}};
   CGXRMobjBase::GetALLObjInfo(info);
@@ -48,23 +48,27 @@ TEST(CGXRMobjBase, NineKindsWithTheirElementNamesAndDistinctChineseNames) {
 // (all others are common to both).
 const std::map<Kind, std::vector<Type>> kTypesOfKind = {
     {AXIS, {AXIS_GRID}},
-    {WALL, {SHEAR_WALL, BRICK_WALL, CONC_OUTER_WALL, CONC_INNER_WALL, BRICK_OUTER_WALL, BRICK_INNER_WALL, SHAFT_WALL,
-            PARTITION_WALL, ZERO_WALL}},
+    {WALL,
+     {SHEAR_WALL, BRICK_WALL, CONC_OUTER_WALL, CONC_INNER_WALL, BRICK_OUTER_WALL, BRICK_INNER_WALL,
+      SHAFT_WALL, PARTITION_WALL, ZERO_WALL}},
     {BEAM, {FRAME_BEAM, SECONDARY_BEAM, COUPLING_BEAM, INDEPENDENT_BEAM, RING_BEAM}},
     {SLAB, {CAST_SLAB, SLAB_HOLE, STAIR}},
     {COLUMN, {FRAME_COLUMN, HIDDEN_COLUMN, CONC_COLUMN, BRICK_COLUMN, STRUCT_COLUMN, ADAPTIVE_HIDDEN_COLUMN}},
-    {FOUNDATION, {ISOLATED_FOOTING, STRIP_FOOTING, FOUND_TIE_BEAM, FOUND_MAIN_BEAM, FOUND_SECONDARY_BEAM, FOUND_BEAM,
-                  CONC_STRIP_FOOTING, MASONRY_STRIP_FOOTING, PEDESTAL_FOOTING, MAT_FOUNDATION, RAFT_FOUNDATION,
-                  RAFT_HOLE, PIT}},
+    {FOUNDATION,
+     {ISOLATED_FOOTING, STRIP_FOOTING, FOUND_TIE_BEAM, FOUND_MAIN_BEAM, FOUND_SECONDARY_BEAM, FOUND_BEAM,
+      CONC_STRIP_FOOTING, MASONRY_STRIP_FOOTING, PEDESTAL_FOOTING, MAT_FOUNDATION, RAFT_FOUNDATION, RAFT_HOLE,
+      PIT}},
     {WINDOOR, {WALL_HOLE, DOOR, WINDOW, BAY_WINDOW, CORNER_BAY_WINDOW, INFILL_WALL, LINTEL}},
     {DECORATE, {ROOM}},
     {SLICE, {POST_CAST_STRIP, BUILDING_AREA, CUSTOM_LINEAR}},
 };
 const std::map<int, std::set<int>> kTypesOfSpeciality = {
-    {1, {CONC_OUTER_WALL, CONC_INNER_WALL, BRICK_OUTER_WALL, BRICK_INNER_WALL, SHAFT_WALL, PARTITION_WALL, CONC_COLUMN,
-         MAT_FOUNDATION, DOOR, WINDOW, BAY_WINDOW, CORNER_BAY_WINDOW, INFILL_WALL, PIT}},
-    {2, {SHEAR_WALL, BRICK_WALL, ADAPTIVE_HIDDEN_COLUMN, COUPLING_BEAM, STRIP_FOOTING, FOUND_TIE_BEAM,
-         FOUND_MAIN_BEAM, FOUND_SECONDARY_BEAM, RAFT_FOUNDATION, RAFT_HOLE}},
+    {1,
+     {CONC_OUTER_WALL, CONC_INNER_WALL, BRICK_OUTER_WALL, BRICK_INNER_WALL, SHAFT_WALL, PARTITION_WALL,
+      CONC_COLUMN, MAT_FOUNDATION, DOOR, WINDOW, BAY_WINDOW, CORNER_BAY_WINDOW, INFILL_WALL, PIT}},
+    {2,
+     {SHEAR_WALL, BRICK_WALL, ADAPTIVE_HIDDEN_COLUMN, COUPLING_BEAM, STRIP_FOOTING, FOUND_TIE_BEAM,
+      FOUND_MAIN_BEAM, FOUND_SECONDARY_BEAM, RAFT_FOUNDATION, RAFT_HOLE}},
 };
 
 int SpecialityOf(int type) {
@@ -87,7 +91,8 @@ TEST(CGXRMobjTypeBase, EveryTypeHasItsKindSpecialityAndAUniqueNameFoundByEveryLo
       EXPECT_EQ(CGXRMobjTypeBase::GetObjKind(type), kind) << "type " << type;
       EXPECT_TRUE(names.insert(name).second) << "type " << type << " repeats a name";
       EXPECT_EQ(CGXRMobjTypeBase::GetObjTypeByName(name), type) << "type " << type;
-      EXPECT_EQ(CGXRMobjTypeBase::GetKindChName(name), CGXRMobjBase::GetObjChNamebyKind(kind)) << "type " << type;
+      EXPECT_EQ(CGXRMobjTypeBase::GetKindChName(name), CGXRMobjBase::GetObjChNamebyKind(kind))
+          << "type " << type;
       GXRM_objType_define row{};
       ASSERT_TRUE(CGXRMobjTypeBase::GetObjTypeByNameST(name, row)) << "type " << type;
       EXPECT_EQ(row.speciality, SpecialityOf(type)) << "type " << type;
@@ -135,7 +140,8 @@ TEST(CGXRMobjTypeBaseMap, EveryTargetIsAKnownNameAndEveryKeyATypeOfItsSpeciality
     for (int dst = -1; dst <= 7; ++dst)
       for (int type = -1; type <= 100; ++type) {
         const Names names = Mapped(src, dst, type);
-        const std::string at = std::to_string(src) + " to " + std::to_string(dst) + " type " + std::to_string(type);
+        const std::string at =
+            std::to_string(src) + " to " + std::to_string(dst) + " type " + std::to_string(type);
         ASSERT_FALSE(names.empty()) << at;
         const bool mapped = names != Names{""};
         if (src < 1 || src > 3 || dst < 1 || dst > 3 || src == dst || type < 0 || type >= kTypeCount) {
@@ -145,8 +151,8 @@ TEST(CGXRMobjTypeBaseMap, EveryTargetIsAKnownNameAndEveryKeyATypeOfItsSpeciality
         if (!mapped) continue;
         if (src != 3) EXPECT_NE(SpecialityOf(type), 3 - src) << at << ": key of the other speciality";
         for (const std::string& name : names) {
-          const bool known = CGXRMobjTypeBase::GetObjTypeByName(Gbk(name)) != TYPE_NONE ||
-                             (dst == 3 && outside.count(name));
+          const bool known =
+              CGXRMobjTypeBase::GetObjTypeByName(Gbk(name)) != TYPE_NONE || (dst == 3 && outside.count(name));
           EXPECT_TRUE(known) << at << ": unknown name '" << name << "'";
         }
       }
@@ -169,7 +175,8 @@ TEST(CGXRMobjTypeBaseMap, SplittingAppendsKeepsEmptyPiecesAndWholeCharacters) {
   CStringArray pieces{"kept"};
   for (const CString& text : {CString(""), CString(",a,,b,"), Gbk("框架梁,,次梁"), CString("a,\xB0")})
     gxrm::catalogue::SplitAtCommas(text, pieces);
-  EXPECT_EQ(pieces, (CStringArray{"kept", "", "", "a", "", "b", "", Gbk("框架梁"), "", Gbk("次梁"), "a", "\xB0"}));
+  EXPECT_EQ(pieces,
+            (CStringArray{"kept", "", "", "a", "", "b", "", Gbk("框架梁"), "", Gbk("次梁"), "a", "\xB0"}));
 }
 
 // The library's own section rows, walked through the public lookups.
@@ -219,7 +226,8 @@ TEST(CGXRMsectMng, EveryRowReadsBothWaysAndTheFirstMatchWins) {
     EXPECT_EQ(count, v.count) << v.label;
     for (const SectRow& row : kSections) {
       if (row.vocab != v.vocab) continue;
-      const std::string at = std::string(v.label) + " " + gxrm::ToUtf8(row.key) + " of type " + std::to_string(row.type);
+      const std::string at =
+          std::string(v.label) + " " + gxrm::ToUtf8(row.key) + " of type " + std::to_string(row.type);
       EXPECT_EQ(std::string(row.id).find_first_not_of("0123456789"), std::string::npos) << at;
       EXPECT_EQ(std::string(row.id).size(), 8u) << at;
       EXPECT_NE(CGXRMobjTypeBase::GetObjTypeName(row.type), "") << at;
@@ -247,11 +255,11 @@ TEST(CGXRMsectMng, MissesAndCustomSections) {
   EXPECT_EQ(CGXRMsectMng::GetGXRMSectId_Steel("liangjm9", FRAME_BEAM), "");
   // Unknown Cal keys from the threshold up are custom sections.
   const CString custom = Gbk("自定义截面");
-  for (const char* key : {"1000", "01000", "+1000", " 1200", "\t\n1000", "1500ab", "2147483647",
-                          "2147483648", "99999999999999999999999999"})
+  for (const char* key : {"1000", "01000", "+1000", " 1200", "\t\n1000", "1500ab", "2147483647", "2147483648",
+                          "99999999999999999999999999"})
     EXPECT_EQ(CGXRMsectMng::GetGXRMSectId_Cal(key, FRAME_BEAM), custom + key) << key;
-  for (const char* key : {"999", "-2000", "ab1500", "", " ", "-", "0x1000", "- 1000", "1 000",
-                          "-99999999999999999999999999"})
+  for (const char* key :
+       {"999", "-2000", "ab1500", "", " ", "-", "0x1000", "- 1000", "1 000", "-99999999999999999999999999"})
     EXPECT_EQ(CGXRMsectMng::GetGXRMSectId_Cal(key, FRAME_BEAM), "") << key;
   // A custom-section category skips the table.
   for (const char* id : {"04000005", "99000001", "", "x"}) {

@@ -19,9 +19,9 @@ using GXRM_objType_base::Type;
 // A document with one floor "1F" holding a BEAM kind with the frame-beam
 // type, and a global list of the same shape; `extra` goes before the floors.
 std::string Model(const std::string& extra = "") {
-  const std::string beam =
-      "<BEAM><Type typename=\"" + gxrm::ToUtf8(CGXRMobjTypeBase::GetObjTypeName(GXRM_objType_base::FRAME_BEAM)) +
-      "\"><ObjTypeInfo/><ObjInstance/></Type></BEAM>";
+  const std::string beam = "<BEAM><Type typename=\"" +
+                           gxrm::ToUtf8(CGXRMobjTypeBase::GetObjTypeName(GXRM_objType_base::FRAME_BEAM)) +
+                           "\"><ObjTypeInfo/><ObjInstance/></Type></BEAM>";
   return "<GXRMheader_v1.0>" + extra + "<GlobalObjList>" + beam + "</GlobalObjList><Floor floorname=\"1F\">" +
          beam + "</Floor></GXRMheader_v1.0>";
 }
@@ -62,10 +62,9 @@ TEST(Navigation, ComparesWholeNamesExactlyAndTakesTheFirstMatch) {
 
 TEST(Navigation, OutHandleIsEmptiedOnlyByAFailingLastStep) {
   TestParser parser;
-  ASSERT_TRUE(parser.LoadXml(
-      "<r><GlobalObjList><BEAM><Type typename=\"" +
-      gxrm::ToUtf8(CGXRMobjTypeBase::GetObjTypeName(GXRM_objType_base::FRAME_BEAM)) +
-      "\"/></BEAM></GlobalObjList><Floor floorname=\"1F\"/></r>"));
+  ASSERT_TRUE(parser.LoadXml("<r><GlobalObjList><BEAM><Type typename=\"" +
+                             gxrm::ToUtf8(CGXRMobjTypeBase::GetObjTypeName(GXRM_objType_base::FRAME_BEAM)) +
+                             "\"/></BEAM></GlobalObjList><Floor floorname=\"1F\"/></r>"));
   IXMLDOMElementPtr root;
   parser.GetRootElem(root);
   IXMLDOMElementPtr node = root;
@@ -96,7 +95,8 @@ TEST(Navigation, RaisesPointerErrorWhereAStepGoesOnFromNothing) {
   parser.NewDocument();
   EXPECT_EQ(CodeOf([&] { parser.GetObjRootNode(GXRM_obj_base::BEAM, node); }), 0x80004003u);  // no root
   ASSERT_TRUE(parser.LoadXml("<r><Floor floorname=\"1F\"/></r>"));
-  EXPECT_EQ(CodeOf([&] { parser.GetObjRootNode(GXRM_obj_base::BEAM, node); }), 0x80004003u);  // no global list
+  EXPECT_EQ(CodeOf([&] { parser.GetObjRootNode(GXRM_obj_base::BEAM, node); }),
+            0x80004003u);  // no global list
   // A key attribute missing on an element met before the match.
   ASSERT_TRUE(parser.LoadXml("<r><Floor floorname=\"1F\"/><Floor/><Floor floorname=\"2F\"/></r>"));
   EXPECT_TRUE(parser.GetFloorNode("1F", node));
@@ -163,16 +163,26 @@ class Mutator {
     auto children = root.childNodes();
     Node some = children.length() ? children.item(Pick(children.length())) : Node();
     switch (Pick(10)) {
-      case 0: root.appendChild(NewFloor()); break;
-      case 1: if (some) root.removeChild(some); break;
-      case 2: if (some) root.appendChild(some); break;  // move to the end
-      case 3: if (Element(some)) Element(some).setAttribute(format::kAttFloorName, Name()); break;
+      case 0:
+        root.appendChild(NewFloor());
+        break;
+      case 1:
+        if (some) root.removeChild(some);
+        break;
+      case 2:
+        if (some) root.appendChild(some);
+        break;  // move to the end
+      case 3:
+        if (Element(some)) Element(some).setAttribute(format::kAttFloorName, Name());
+        break;
       case 4: {
         Node key = Element(some) ? Element(some).getAttributeNode(format::kAttFloorName) : Node();
         if (key) key.text(Name());
         break;
       }
-      case 5: root.appendChild(NewGlobalList()); break;
+      case 5:
+        root.appendChild(NewGlobalList());
+        break;
       case 6: {  // move a floor into a nested element and maybe back
         Node list = root.selectSingleNode(format::kGlobalObjList);
         if (list && some && some != list) list.appendChild(some);
@@ -184,8 +194,12 @@ class Mutator {
         if (nested) root.appendChild(nested);
         break;
       }
-      case 8: if (Pick(8) == 0) doc_.removeChild(root); break;
-      default: root.appendChild(doc_.createElement(Pick(2) ? "Other" : format::kFloor)); break;
+      case 8:
+        if (Pick(8) == 0) doc_.removeChild(root);
+        break;
+      default:
+        root.appendChild(doc_.createElement(Pick(2) ? "Other" : format::kFloor));
+        break;
     }
   }
 
@@ -218,10 +232,12 @@ TEST(Navigation, IndexedLookupsAgreeWithAPlainWalkAfterEveryChange) {
       mutate.Step();
       for (const char* name : {"1F", "1f", "2F", "", "B1"}) {
         Answer fast = Ask([&](IXMLDOMElementPtr& n) { return parser.GetFloorNode(name, n); });
-        ASSERT_EQ(fast, WalkToFloor(parser.Doc(), name)) << "seed " << seed << " step " << step << " floor '" << name << "'";
+        ASSERT_EQ(fast, WalkToFloor(parser.Doc(), name))
+            << "seed " << seed << " step " << step << " floor '" << name << "'";
       }
       Answer fast = Ask([&](IXMLDOMElementPtr& n) { return parser.GetObjRootNode(GXRM_obj_base::BEAM, n); });
-      ASSERT_EQ(fast, WalkToGlobalKind(parser.Doc())) << "seed " << seed << " step " << step << " global list";
+      ASSERT_EQ(fast, WalkToGlobalKind(parser.Doc()))
+          << "seed " << seed << " step " << step << " global list";
     }
   }
 }

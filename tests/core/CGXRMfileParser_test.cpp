@@ -59,8 +59,8 @@ TEST(CGXRMfileParser, AddChildVectorAppendsInOrderAndReturnsTheLast) {
   ASSERT_TRUE(parser.LoadXml("<r><x/></r>"));
   IXMLDOMElementPtr root = Root(parser);
   EXPECT_FALSE(parser.AddChild("e", std::vector<CGXRMnode>{}, IXMLDOMElementPtr()));
-  IXMLDOMElementPtr last =
-      parser.AddChild("e", std::vector<CGXRMnode>{Record({{"i", "1"}}), Record({{"i", "2"}}), Record({{"i", "3"}})}, root);
+  IXMLDOMElementPtr last = parser.AddChild(
+      "e", std::vector<CGXRMnode>{Record({{"i", "1"}}), Record({{"i", "2"}}), Record({{"i", "3"}})}, root);
   EXPECT_EQ(last.getAttribute("i"), "3");
   EXPECT_EQ(parser.Doc().xml(), "<r><x/><e i=\"1\">\n</e><e i=\"2\">\n</e><e i=\"3\">\n</e></r>");
 }

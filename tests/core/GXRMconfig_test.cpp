@@ -16,13 +16,14 @@ using gxrm_test::ReadFile;
 // printed after the path line, then what it wrote to standard error.
 std::string Probe(const std::string& name, const char* ini, const char* args = "") {
   std::string dir = gxrm_test::TempPath("config_" + name);
-  std::string setup = "rm -rf '" + dir + "' && mkdir -p '" + dir + "' && cp '" GXRM_LIBRARY_FILE "' '" +
-                      dir + "/" GXRM_LIBRARY_SONAME "'";
+  std::string setup = "rm -rf '" + dir + "' && mkdir -p '" + dir + "' && cp '" GXRM_LIBRARY_FILE "' '" + dir +
+                      "/" GXRM_LIBRARY_SONAME "'";
   EXPECT_EQ(std::system(setup.c_str()), 0);
   if (ini) std::ofstream(dir + "/GXRMconfig.ini", std::ios::binary) << ini;
   std::string out = dir + "/out.txt";
   std::string err = dir + "/err.txt";
-  std::string run = "LD_LIBRARY_PATH='" + dir + "' '" GXRM_PROBE "' " + args + " > '" + out + "' 2> '" + err + "'";
+  std::string run =
+      "LD_LIBRARY_PATH='" + dir + "' '" GXRM_PROBE "' " + args + " > '" + out + "' 2> '" + err + "'";
   EXPECT_EQ(std::system(run.c_str()), 0);
   std::string text = ReadFile(out);
   std::string path_line = "path " + dir + "/\n";
@@ -68,9 +69,7 @@ TEST(GXRMconfig, NewDocumentsCarryTheVersionInTheRootName) {
             none + "message 0x1040 读取配置文件错误!\nroot GXRMheader_v\n");
 }
 
-TEST(GXRMconfig, MissingFileIsReportedThroughTheHandler) {
-  EXPECT_EQ(Probe("missing", nullptr), kNoVersion);
-}
+TEST(GXRMconfig, MissingFileIsReportedThroughTheHandler) { EXPECT_EQ(Probe("missing", nullptr), kNoVersion); }
 
 TEST(GXRMconfig, DefaultHandlerWritesUtf8ToStandardError) {
   EXPECT_EQ(Probe("default", nullptr, "--default-handler"), "version []\nstderr 读取配置文件错误!\n");

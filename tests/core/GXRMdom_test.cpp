@@ -74,7 +74,8 @@ std::optional<std::string> InSmallTmpfs(const std::string& dir, const std::funct
 
 // The code saving raised, the file's content and what else the directory holds.
 std::string SaveOutcome(Document& doc, const std::string& dir) {
-  std::string report = std::to_string(CodeOf([&] { doc.save(dir + "/f.xml"); })) + " " + ReadFile(dir + "/f.xml");
+  std::string report =
+      std::to_string(CodeOf([&] { doc.save(dir + "/f.xml"); })) + " " + ReadFile(dir + "/f.xml");
   for (const auto& entry : std::filesystem::directory_iterator(dir)) {
     if (entry.path().filename() != "f.xml") report += " +" + entry.path().filename().string();
   }
@@ -141,11 +142,11 @@ TEST(DomTree, AppendChildRefusesWhatCannotStandThere) {
   Element b = a.selectSingleNode("b");
   Node x = root.getAttributeNode("x");
   ASSERT_TRUE(x);
-  EXPECT_EQ(CodeOf([&] { b.appendChild(a); }), 0x80004005u);     // below itself
+  EXPECT_EQ(CodeOf([&] { b.appendChild(a); }), 0x80004005u);  // below itself
   EXPECT_EQ(CodeOf([&] { a.appendChild(a); }), 0x80004005u);
   EXPECT_EQ(CodeOf([&] { doc.appendChild(doc.createElement("second")); }), 0x80004005u);
   EXPECT_EQ(CodeOf([&] { doc.appendChild(doc.createTextNode("t")); }), 0x80004005u);
-  EXPECT_EQ(CodeOf([&] { a.appendChild(x); }), 0x80004005u);     // an attribute is no child
+  EXPECT_EQ(CodeOf([&] { a.appendChild(x); }), 0x80004005u);  // an attribute is no child
   EXPECT_EQ(CodeOf([&] { x.appendChild(doc.createTextNode("t")); }), 0x80004005u);
   EXPECT_EQ(CodeOf([&] { root.appendChild(root.getAttributeNode("none")); }), 0x80004003u);
   EXPECT_EQ(CodeOf([&] { root.removeChild(b); }), 0x80004005u);  // not a child of root
@@ -267,13 +268,13 @@ TEST(DomLoad, RejectsEveryDocumentThatIsNotWellFormed) {
     EXPECT_FALSE(doc.documentElement());
   }
   const std::vector<std::string> broken = {
-      "<a/><b/>",                        // two roots
-      "<a/>text",                        // text after the root
-      "<a x=\"1\" x=\"2\"/>",            // duplicated attribute
-      "<a>&undefined;</a>",              // undefined entity
-      "<a>\xC3\x28</a>",                 // invalid UTF-8
-      "<a>\x01</a>",                     // control character
-      "<a></b>",                         // mismatched tags
+      "<a/><b/>",                                   // two roots
+      "<a/>text",                                   // text after the root
+      "<a x=\"1\" x=\"2\"/>",                       // duplicated attribute
+      "<a>&undefined;</a>",                         // undefined entity
+      "<a>\xC3\x28</a>",                            // invalid UTF-8
+      "<a>\x01</a>",                                // control character
+      "<a></b>",                                    // mismatched tags
       "<!DOCTYPE a SYSTEM \"x.dtd\"><a>&ext;</a>",  // entity that would need the DTD
       "<!DOCTYPE a [<!ENTITY e SYSTEM \"file:///etc/hostname\">]><a>&e;</a>",
       "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><a/>",
@@ -301,8 +302,8 @@ TEST(DomLoad, HonoursChineseAndUtf16Encodings) {
   // <r n="楼层"/> declared and encoded as GBK, and as UTF-16 with a byte-order mark.
   const std::string utf8_attr = "\xE6\xA5\xBC\xE5\xB1\x82";
   for (const char* enc : {"GBK", "gb2312", "CP936", "GB18030"}) {
-    std::string gbk = std::string("<?xml version=\"1.0\" encoding=\"") + enc +
-                      "\"?><r n=\"\xC2\xA5\xB2\xE3\"/>";
+    std::string gbk =
+        std::string("<?xml version=\"1.0\" encoding=\"") + enc + "\"?><r n=\"\xC2\xA5\xB2\xE3\"/>";
     std::string path = TempPath(std::string("enc_") + enc + ".xml");
     WriteFile(path, gbk);
     Document doc = Document::create();
@@ -334,16 +335,21 @@ TEST(DomLoad, ChineseCharactersAcrossReadChunksConvertWhole) {
   // Loading reads a megabyte at a time: 楼 straddles the first boundary, and
   // the second one 层 in GBK or 😀 (four bytes) in GB18030.
   constexpr size_t kChunk = 1 << 20;
-  struct Case { const char* enc; std::string second, second_utf8; };
-  for (const Case& c : {Case{"GBK", "\xB2\xE3", "\xE5\xB1\x82"},
-                        Case{"GB18030", "\x94\x39\xFC\x36", "\xF0\x9F\x98\x80"}}) {
+  struct Case {
+    const char* enc;
+    std::string second, second_utf8;
+  };
+  for (const Case& c :
+       {Case{"GBK", "\xB2\xE3", "\xE5\xB1\x82"}, Case{"GB18030", "\x94\x39\xFC\x36", "\xF0\x9F\x98\x80"}}) {
     const std::string head = std::string("<?xml version=\"1.0\" encoding=\"") + c.enc + "\"?><r>";
     const size_t xs = kChunk - 1 - head.size();
     const size_t ys = 2 * kChunk - c.second.size() / 2 - (kChunk + 1);
-    const std::string text = head + std::string(xs, 'x') + "\xC2\xA5" + std::string(ys, 'y') + c.second + "</r>";
+    const std::string text =
+        head + std::string(xs, 'x') + "\xC2\xA5" + std::string(ys, 'y') + c.second + "</r>";
     ASSERT_EQ(text.find(c.second), 2 * kChunk - c.second.size() / 2);
     Document doc = Document::create();
-    ASSERT_TRUE(doc.load(WriteFile(TempPath("chunks.xml"), text))) << c.enc << ": " << doc.parseError().reason;
+    ASSERT_TRUE(doc.load(WriteFile(TempPath("chunks.xml"), text)))
+        << c.enc << ": " << doc.parseError().reason;
     const std::string got = doc.documentElement().text();
     EXPECT_EQ(got.find("\xE6\xA5\xBC"), xs) << c.enc;
     EXPECT_EQ(got.find(c.second_utf8), xs + 3 + ys) << c.enc;

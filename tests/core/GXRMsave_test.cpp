@@ -32,8 +32,8 @@ Document Doc(const std::string& xml) {
 
 // A fresh directory per test, open to every user.
 fs::path FreshDir() {
-  const fs::path dir =
-      gxrm_test::TempPath(std::string("save_") + testing::UnitTest::GetInstance()->current_test_info()->name());
+  const fs::path dir = gxrm_test::TempPath(std::string("save_") +
+                                           testing::UnitTest::GetInstance()->current_test_info()->name());
   fs::remove_all(dir);
   fs::create_directories(dir);
   fs::permissions(dir, fs::perms::all);

@@ -101,7 +101,8 @@ TEST(TextFidelity, EveryXmlCharacterSurvivesSaveAndLoad) {
   CGXRMnode record;
   for (size_t i = 0; i < pieces.size(); ++i) {
     record.AddAtt("a" + std::to_string(i), FromUtf8(pieces[i].utf8));
-    root.appendChild(writer.Doc().createElement("t")).appendChild(writer.Doc().createTextNode(pieces[i].utf8));
+    root.appendChild(writer.Doc().createElement("t"))
+        .appendChild(writer.Doc().createTextNode(pieces[i].utf8));
   }
   writer.AddChild(gxrm::format::kProjSetting, record, root);
   const std::string path = TempPath("all-characters.xml");
@@ -139,7 +140,8 @@ TEST(TextFidelity, HostTextFollowsCodePage936) {
       {"\uFE10", "\x84\x31\x82\x36"},
       {"\U00020087", "\x95\x32\x90\x31"},
       {"\u9FBB", "\x82\x35\x91\x34"},
-      {"剪€\uE78D力\U00020087墙\uFE11.", "\xBC\xF4\x80\xA6\xD9\xC1\xA6\x95\x32\x90\x31\xC7\xBD\x84\x31\x82\x37."},
+      {"剪€\uE78D力\U00020087墙\uFE11.",
+       "\xBC\xF4\x80\xA6\xD9\xC1\xA6\x95\x32\x90\x31\xC7\xBD\x84\x31\x82\x37."},
   };
   for (const auto& [utf8, host] : pairs) {
     EXPECT_EQ(FromUtf8(utf8), host) << utf8;
@@ -169,7 +171,8 @@ TEST(TextFidelity, ChineseLabelsReadAsCodePage936) {
   // 丂 (8140) is GBK but not GB2312; FE51 is the private-use U+E816.
   for (const char* label : {"GB2312", "gb2312", "GBK", "CP936", "GB18030"}) {
     Document doc = Document::create();
-    std::string file = std::string("<?xml version=\"1.0\" encoding=\"") + label + "\"?><r v=\"\x81\x40\x80\xFE\x51\"/>";
+    std::string file =
+        std::string("<?xml version=\"1.0\" encoding=\"") + label + "\"?><r v=\"\x81\x40\x80\xFE\x51\"/>";
     ASSERT_TRUE(doc.loadXML(file)) << label << ": " << doc.parseError().reason;
     EXPECT_EQ(doc.documentElement().getAttribute("v"), "丂€\uE816") << label;
   }
@@ -216,7 +219,8 @@ TEST(TextFidelity, UnexpandableEntitiesAreRefusedNotDropped) {
   }
   Document doc = Document::create();
   EXPECT_FALSE(doc.loadXML(utf16(refused[0])));
-  EXPECT_NE(doc.parseError().reason.find("in an attribute value"), std::string::npos) << doc.parseError().reason;
+  EXPECT_NE(doc.parseError().reason.find("in an attribute value"), std::string::npos)
+      << doc.parseError().reason;
 }
 
 }  // namespace

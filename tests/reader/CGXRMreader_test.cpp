@@ -29,7 +29,8 @@ TEST(CGXRMreader, VersionIsRootNameAfterUnderscoreAndOneCharacter) {
            {"GXRMheader_v2.1", "2.1"}, {"A_B_C", "_C"}, {"plain", ""}, {"X_", ""}, {"版_本2", "2"}}) {
     CGXRMreader reader;
     CString got = "old";
-    ASSERT_TRUE(reader.LoadGXRMfile(WriteFile(TempPath("version.xml"), "<" + std::string(root) + "/>"))) << root;
+    ASSERT_TRUE(reader.LoadGXRMfile(WriteFile(TempPath("version.xml"), "<" + std::string(root) + "/>")))
+        << root;
     EXPECT_TRUE(reader.GetGXRMfileVer(got)) << root;
     EXPECT_EQ(got, Gbk(version)) << root;
   }
@@ -292,7 +293,8 @@ TEST(CGXRMreaderRoundTrip, WrittenModelReadsBackInEveryFieldAndItsRulesCarryOver
     ASSERT_EQ(readTypes.size(), 2u) << t;
     ASSERT_EQ(readObjs.size(), 2u) << t;
     for (int list = 0; list < 2; ++list) {  // the floor's, then the global one
-      EXPECT_EQ(Fields(readTypes[list], readTypes[list].SpAttList()), Fields(types[i], types[i].SpAttList())) << t;
+      EXPECT_EQ(Fields(readTypes[list], readTypes[list].SpAttList()), Fields(types[i], types[i].SpAttList()))
+          << t;
       EXPECT_EQ(Fields(readObjs[list]), Fields(objs[i])) << t << " in list " << list;
     }
   }
@@ -320,7 +322,8 @@ int WriteAndRead(int thread, int round) {
   CGXRMwriter writer;
   CGXRMnode info;
   info.AddAtt("FInfo002", floor);
-  bool written = writer.CreateGXRMinstance(info) && writer.CreateProjFloorInfo(info) && writer.AddFloor(floor, info);
+  bool written =
+      writer.CreateGXRMinstance(info) && writer.CreateProjFloorInfo(info) && writer.AddFloor(floor, info);
   for (int t = 0; t < 48; t += 4) {
     written = written && writer.AddObjType(floor, CGXRMobjType(name, Type(t))) &&
               writer.AddObj(floor, CGXRMobj(name, Type(t)));
@@ -328,13 +331,15 @@ int WriteAndRead(int thread, int round) {
   writer.SaveGXRMinstance(path);
   CGXRMreader reader;
   CStringArray floors;
-  int errors = !written || !reader.LoadGXRMfile(path) || !reader.GetFloorNames(floors) || floors != CStringArray{floor};
+  int errors = !written || !reader.LoadGXRMfile(path) || !reader.GetFloorNames(floors) ||
+               floors != CStringArray{floor};
   for (int t = 0; t < 48 && errors == 0; t += 4) {
     std::vector<CGXRMobjType> types;
     std::vector<CGXRMobj> objs;
     reader.GetObjTypeList(floor, Type(t), types);
     reader.GetObjList(floor, Type(t), objs);
-    errors += types.size() != 1 || objs.size() != 1 || types[0].GetName() != name || objs[0].GetName() != name;
+    errors +=
+        types.size() != 1 || objs.size() != 1 || types[0].GetName() != name || objs[0].GetName() != name;
   }
   return errors;
 }

@@ -26,8 +26,8 @@ TEST(CGXRMobj, KindFollowsTheTypeAndLookupsTakeTheFirstNonEmptyValue) {
   obj.AddGeoAttNode(Record({{"G", "g"}}));
   obj.AddSection(Record({{"S", "s"}}));
   EXPECT_EQ(obj.GetAttMap(), Pairs({{"H", ""}, {"A", "1"}, {"H", "300"}, {"A", "3"}, {"h", "9"}}));
-  EXPECT_EQ((CStringArray{obj.GetNamedAtt("H"), obj.GetNamedAtt("A"), obj.GetNamedAtt("G"), obj.GetNamedGeoAtt("G"),
-                          obj.GetNamedSectionAtt("S"), obj.GetNamedSectionAtt("x")}),
+  EXPECT_EQ((CStringArray{obj.GetNamedAtt("H"), obj.GetNamedAtt("A"), obj.GetNamedAtt("G"),
+                          obj.GetNamedGeoAtt("G"), obj.GetNamedSectionAtt("S"), obj.GetNamedSectionAtt("x")}),
             (CStringArray{"300", "1", "", "g", "s", ""}));
   obj.RemoveSectionNodes();
   EXPECT_EQ(obj.GetSectionNodeCount(), 0);

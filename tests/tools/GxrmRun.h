@@ -18,7 +18,10 @@ namespace fs = std::filesystem;
 using Args = std::vector<std::string>;
 using Json = nlohmann::ordered_json;
 
-struct Outcome { int status; std::string out, err; };
+struct Outcome {
+  int status;
+  std::string out, err;
+};
 
 inline std::string Quote(const std::string& arg) {
   std::string quoted = "'";
@@ -71,7 +74,10 @@ class Gxrm : public testing::Test {
     return run.out;
   }
 
-  Json Dump(Args args) const { args.insert(args.begin(), "dump"); return Json::parse(Out(args)); }
+  Json Dump(Args args) const {
+    args.insert(args.begin(), "dump");
+    return Json::parse(Out(args));
+  }
 
   fs::path dir_;
 };

@@ -27,8 +27,8 @@ std::vector<std::string> Lines(const Json& diff) {
   std::vector<std::string> lines;
   for (const Json& c : diff["changes"]) {
     auto text = [](const Json& v) { return v.is_null() ? std::string("-") : v.get<std::string>(); };
-    lines.push_back(text(c["change"]) + " " + text(c["kind"]) + " " + text(c["floor"]) + " " + text(c["type"]) + " " +
-                    text(c["name"]));
+    lines.push_back(text(c["change"]) + " " + text(c["kind"]) + " " + text(c["floor"]) + " " +
+                    text(c["type"]) + " " + text(c["name"]));
   }
   return lines;
 }
@@ -55,8 +55,8 @@ class Diff : public Gxrm {
 TEST_F(Diff, MatchesRecordsByIdAndListsEachChangedAttribute) {
   Json model = Old();
   Json& columns = Floor(model, 0)["objects"]["框架柱"];
-  columns["instances"][0]["name"] = "KZ-9";                // renamed: same id
-  columns["instances"][1]["geoAtt"][0]["Top"] = "4500";    // one attribute
+  columns["instances"][0]["name"] = "KZ-9";              // renamed: same id
+  columns["instances"][1]["geoAtt"][0]["Top"] = "4500";  // one attribute
   columns["instances"].push_back({{"id", "77777"}, {"name", "KZ-new"}});
   columns["types"].erase(0);
   FindSection(model, "UserSecInfo")["crossSections"][0]["SecName"] = "L";
@@ -78,8 +78,9 @@ TEST_F(Diff, MatchesRecordsByIdAndListsEachChangedAttribute) {
 
   const Outcome text = Run({"diff", "old.gxrm", "new.gxrm"});
   EXPECT_EQ(text.status, 1);
-  ExpectHas(text.out, {"1 added, 1 removed, 4 changed\nfile:\n", "floor 第1层, 框架柱:\n",
-                       "    Instance[0] objname: \"KZ-1\" -> \"KZ-9\"\n", "  added instance KZ-new (id 77777)\n"});
+  ExpectHas(text.out,
+            {"1 added, 1 removed, 4 changed\nfile:\n", "floor 第1层, 框架柱:\n",
+             "    Instance[0] objname: \"KZ-1\" -> \"KZ-9\"\n", "  added instance KZ-new (id 77777)\n"});
   EXPECT_EQ(DiffJson({"--floor", "第2层"})["same"], true);
   EXPECT_EQ(DiffJson({"--type", "框架柱"})["summary"]["changed"], 2);
   EXPECT_EQ(DiffJson({"--floor", "第1层", "--type", "门"})["same"], true);
@@ -89,8 +90,9 @@ TEST_F(Diff, FloorsAndRecordsMatchAsAModelNotAsText) {
   Json model = Old();
   auto& sections = model["sections"];
   std::swap(Floor(model, 0), Floor(model, 2));  // the first and last floors change places
-  for (Json* list : {&Floor(model, 1)["objects"]["框架柱"]["instances"], &Floor(model, 0)["objects"]["框架梁"]["instances"]}) {
-    std::reverse(list->begin(), list->end());    // order within a list means nothing
+  for (Json* list : {&Floor(model, 1)["objects"]["框架柱"]["instances"],
+                     &Floor(model, 0)["objects"]["框架梁"]["instances"]}) {
+    std::reverse(list->begin(), list->end());  // order within a list means nothing
   }
   for (Json& instance : Floor(model, 1)["objects"]["框架梁"]["instances"]) instance["id"] = "";
   Write(model, "new.gxrm");

@@ -43,8 +43,8 @@ Result Gxrm(const fs::path& dir, std::vector<std::string> args) {
 }
 
 fs::path FreshDir() {
-  const fs::path dir =
-      gxrm_test::TempPath(std::string("edges_") + testing::UnitTest::GetInstance()->current_test_info()->name());
+  const fs::path dir = gxrm_test::TempPath(std::string("edges_") +
+                                           testing::UnitTest::GetInstance()->current_test_info()->name());
   fs::remove_all(dir);
   fs::create_directories(dir);
   return dir;
@@ -53,7 +53,8 @@ fs::path FreshDir() {
 // A model whose calculation rules are `rules` (JSON text), with one floor.
 std::string ModelWithRules(const std::string& rules) {
   return R"({"format": "gxrm-json/1", "root": "GXRMheader_v1.0", "header": {}, "sections": [
-    {"element": "CalRule", "attributes": {}, "rules": [)" + rules + R"(]},
+    {"element": "CalRule", "attributes": {}, "rules": [)" +
+         rules + R"(]},
     {"element": "ProjFloorInfo", "attributes": {}, "floorInfo": [{"FInfo002": "1F"}]},
     {"element": "GlobalObjList", "objects": {}},
     {"element": "Floor", "attributes": {"floorname": "1F", "basepoint": ""}, "objects": {}}]})";
@@ -112,14 +113,16 @@ TEST(GxrmEdges, BuildWritesMarkupExactlyOrRefusesIt) {
   WriteFile(dir / "out.gxrm", "<old/>");
   for (const auto& [node, message] : refused) {
     SCOPED_TRACE(node);
-    WriteFile(dir / "m.json", ModelWithRules(R"({"name": "Rule", "children": [{"text": "t"}, )" + node + "]}"));
+    WriteFile(dir / "m.json",
+              ModelWithRules(R"({"name": "Rule", "children": [{"text": "t"}, )" + node + "]}"));
     const Result run = Gxrm(dir, {"build", "m.json", "out.gxrm"});
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.err.rfind("gxrm: m.json: " + message, 0), 0u) << run.err;
     EXPECT_EQ(Count(run.err, "\n"), 1u) << run.err;
     EXPECT_EQ(ReadFile(dir / "out.gxrm"), "<old/>");
   }
-  for (const auto& entry : fs::directory_iterator(dir)) EXPECT_NE(entry.path().filename().string().rfind(".gxrm-", 0), 0u);
+  for (const auto& entry : fs::directory_iterator(dir))
+    EXPECT_NE(entry.path().filename().string().rfind(".gxrm-", 0), 0u);
 
   const std::string accepted =
       R"({"name": "Rule", "children": [{"pi": "p", "data": "a?b >c"}, {"comment": "a - b->"},)"
@@ -128,7 +131,8 @@ TEST(GxrmEdges, BuildWritesMarkupExactlyOrRefusesIt) {
   ASSERT_EQ(Gxrm(dir, {"build", "m.json", "out.gxrm"}).status, 0);
   const std::string xml = ReadFile(dir / "out.gxrm");
   EXPECT_NE(xml.find("<Rule><?p a?b >c?><!--a - b->--><![CDATA[x]]y<&>]]><?xml-stylesheet?></Rule>"),
-            std::string::npos) << xml;
+            std::string::npos)
+      << xml;
   EXPECT_NE(Gxrm(dir, {"dump", "out.gxrm"}).out.find(R"("data": "a?b >c")"), std::string::npos);
 }
 
@@ -136,7 +140,8 @@ TEST(GxrmEdges, ArgumentThatIsNoUtf8IsNamedWithItsBadBytes) {
   const fs::path dir = FreshDir();
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
       {{"dump", "a\xff.gxrm"}, "gxrm: argument 2 ('a\\xFF.gxrm') is not UTF-8\n"},
-      {{"rename", "x.gxrm", "第1层", "10", "K\xe6\xa1", "b"}, "gxrm: argument 5 ('K\\xE6\\xA1') is not UTF-8\n"},
+      {{"rename", "x.gxrm", "第1层", "10", "K\xe6\xa1", "b"},
+       "gxrm: argument 5 ('K\\xE6\\xA1') is not UTF-8\n"},
   };
   for (const auto& [args, message] : cases) {
     const Result run = Gxrm(dir, args);

@@ -27,9 +27,12 @@ Json MinimalModel() {
 
 TEST_F(Gxrm, BadUsageExitsTwoWithOneLineAndHelpExitsZero) {
   const std::vector<std::pair<Args, std::string>> cases = {
-      {{}, "subcommand is required"}, {{"bogus"}, "unknown command 'bogus'"},
-      {{"dump"}, "FILE is required"}, {{"build", "only-json.json"}, "FILE is required"},
-      {{"sample", "--floors", "0"}, "--floors"}, {{"sample", "--bays", "3"}, "--bays"},
+      {{}, "subcommand is required"},
+      {{"bogus"}, "unknown command 'bogus'"},
+      {{"dump"}, "FILE is required"},
+      {{"build", "only-json.json"}, "FILE is required"},
+      {{"sample", "--floors", "0"}, "--floors"},
+      {{"sample", "--bays", "3"}, "--bays"},
       {{"dump", "x.gxrm", "--type", "墙"}, "unknown component type '墙'"},
       {{"rename", "x.gxrm", "1F", "48", "a", "b"}, "unknown component type '48'"},
       {{"catalogue", "--map", "4", "1", "1"}, "unknown speciality '4'"},
@@ -64,8 +67,9 @@ TEST_F(Gxrm, SampleIsDeterministicAndInfoCountsIt) {
   const std::string first = ReadFile(dir_ / "building.gxrm");
   ASSERT_EQ(Run({"sample"}).status, 0);
   EXPECT_EQ(ReadFile(dir_ / "building.gxrm"), first);
-  ExpectHas(Out({"info", "building.gxrm"}), {"version:        1.0\n", "floors (6):", "user cross-sections (3):",
-                                             "calculation rules (3 of 3 nodes):"});
+  ExpectHas(Out({"info", "building.gxrm"}),
+            {"version:        1.0\n",
+             "floors (6):", "user cross-sections (3):", "calculation rules (3 of 3 nodes):"});
   // 1 x 2 bays: 6 columns, 5 + 4 frame beams and 2 secondary ones, 4 shear
   // and 2 brick walls with one opening each, 2 slabs and 2 rooms.
   ASSERT_EQ(Run({"sample", "small.gxrm", "--floors", "2", "--bays", "1", "2"}).status, 0);
@@ -147,34 +151,47 @@ TEST_F(Gxrm, BuildRefusesWhatTheWriterCannotWrite) {
       {[](Json& m) { m["sections"][2]["attributes"].erase("basepoint"); },
        "must begin with \"floorname\" and \"basepoint\""},
       {[](Json& m) { m["sections"][2]["objects"]["风管"] = Json::object(); }, "unknown component type"},
-      {[](Json& m) { m["sections"][1]["objects"]["门"]["types"] = Json::parse(
-                         R"([{"id": "1", "name": "M", "rules": [{"name": "R"}]}])"); },
+      {[](Json& m) {
+         m["sections"][1]["objects"]["门"]["types"] =
+             Json::parse(R"([{"id": "1", "name": "M", "rules": [{"name": "R"}]}])");
+       },
        "no rules for a type of the global list"},
-      {[](Json& m) { m["sections"].insert(m["sections"].begin(), Json::parse(
-                         R"({"element": "CalRule", "attributes": {}, "rules": [{"comment": "c"}]})")); },
+      {[](Json& m) {
+         m["sections"].insert(
+             m["sections"].begin(),
+             Json::parse(R"({"element": "CalRule", "attributes": {}, "rules": [{"comment": "c"}]})"));
+       },
        "$.sections[0].rules[0]: a rule is an element"},
       {[](Json& m) {  // a second floor of one name
          m["sections"][0]["floorInfo"].push_back(m["sections"][0]["floorInfo"][0]);
          m["sections"].push_back(m["sections"][2]);
          m["sections"][3]["attributes"]["basepoint"] = "1,1,0";
-       }, "$.sections[3]: an earlier floor has the same name"},
+       },
+       "$.sections[3]: an earlier floor has the same name"},
       {[](Json& m) { m["sections"].push_back(m["sections"][0]); },
        "$.sections[3]: the writer adds floors to the first \"ProjFloorInfo\" only"},
       {[](Json& m) {
          m["sections"].push_back(Json::parse(R"({"element": "ProjFloorInfo", "attributes": {}})"));
          m["sections"].push_back(Json::parse(R"({"element": "GlobalObjList", "objects": {"门": {}}})"));
-       }, "$.sections[4]: the writer adds to the first global list only"},
+       },
+       "$.sections[4]: the writer adds to the first global list only"},
       {[](Json& m) {
-         for (int i = 0; i < 2; ++i) m["sections"].push_back(Json::parse(
-             R"({"element": "CalRule", "attributes": {}, "rules": [{"name": "R"}]})"));
-       }, "$.sections[4]: the writer adds rules to the first \"CalRule\" only"},
+         for (int i = 0; i < 2; ++i)
+           m["sections"].push_back(
+               Json::parse(R"({"element": "CalRule", "attributes": {}, "rules": [{"name": "R"}]})"));
+       },
+       "$.sections[4]: the writer adds rules to the first \"CalRule\" only"},
       {[](Json& m) {
-         for (int i = 0; i < 2; ++i) m["sections"].push_back(Json::parse(
-             R"({"element": "UserSecInfo", "attributes": {}, "crossSections": [{}]})"));
-       }, "$.sections[4]: the writer adds cross-sections to the first \"UserSecInfo\" only"},
+         for (int i = 0; i < 2; ++i)
+           m["sections"].push_back(
+               Json::parse(R"({"element": "UserSecInfo", "attributes": {}, "crossSections": [{}]})"));
+       },
+       "$.sections[4]: the writer adds cross-sections to the first \"UserSecInfo\" only"},
       {[](Json& m) { m["sections"][2]["attributes"]["bad name"] = "1"; }, "0x80070057"},
-      {[](Json& m) { m["sections"].push_back(Json::parse(
-                         R"({"element": "CalRule", "attributes": {}, "rules": [{"cdata": "a]]>b"}]})")); },
+      {[](Json& m) {
+         m["sections"].push_back(
+             Json::parse(R"({"element": "CalRule", "attributes": {}, "rules": [{"cdata": "a]]>b"}]})"));
+       },
        "$.sections[3].rules[0].cdata: holds \"]]>\""},
   };
   for (const auto& [edit, message] : cases) {
@@ -219,9 +236,14 @@ TEST_F(Gxrm, CheckReportsEveryProblemWithItsLocation) {
       axis + "/ObjInstance/Instance[2]: no \"objname\": reading this list fails here",
       f1 + "/AXIS/Type[2][@typename=\"风管\"]: unknown type \"风管\" for this kind",
       f1 + "/AXIS/Type[3]: no \"typename\": every look-up in this kind fails here",
-      f1 + "/ROOF: unknown kind element \"ROOF\"", f1 + ": " + some,
-      f2 + twice, f2 + all, f3 + "no \"FloorInfo\" for floor \"2F\"", f3 + all,
-      h + "/Floor[4]: no \"floorname\": every look-up of a floor by name fails here", h + "/Floor[4]: " + all,
+      f1 + "/ROOF: unknown kind element \"ROOF\"",
+      f1 + ": " + some,
+      f2 + twice,
+      f2 + all,
+      f3 + "no \"FloorInfo\" for floor \"2F\"",
+      f3 + all,
+      h + "/Floor[4]: no \"floorname\": every look-up of a floor by name fails here",
+      h + "/Floor[4]: " + all,
   };
   std::string lines;
   for (const std::string& line : expected) lines += file + ": " + line + "\n";
@@ -230,7 +252,8 @@ TEST_F(Gxrm, CheckReportsEveryProblemWithItsLocation) {
   const Outcome missing = Run({"check", bare});
   EXPECT_EQ(missing.status, 1);
   EXPECT_EQ(missing.out, bare + at + "\"ProjFloorInfo\": the floors cannot be listed\n" + bare + at +
-            "\"GlobalObjList\": the global lists cannot be read\n" + bare + ": 2 problems\n");
+                             "\"GlobalObjList\": the global lists cannot be read\n" + bare +
+                             ": 2 problems\n");
   // The writer's smallest file and the sample are clean.
   ASSERT_EQ(Run({"build", WriteFile(dir_ / "m.json", MinimalModel().dump()), "m.gxrm"}).status, 0);
   ASSERT_EQ(Run({"sample", "s.gxrm", "--floors", "2"}).status, 0);
@@ -271,15 +294,19 @@ TEST_F(Gxrm, GbkEncodedFileReadsLikeItsUtf8Original) {
     EXPECT_EQ(gbk, Out({command, "u.gxrm"})) << command;
   }
   for (const char* file : {"u.gxrm", "g.gxrm"})
-    EXPECT_EQ(Out({"rename", file, "第1层", "框架柱", "KZ-1", "KZ-甲"}), std::string(file) + ": 4 instances renamed\n");
+    EXPECT_EQ(Out({"rename", file, "第1层", "框架柱", "KZ-1", "KZ-甲"}),
+              std::string(file) + ": 4 instances renamed\n");
   EXPECT_EQ(Dump({"g.gxrm"}), Dump({"u.gxrm"}));
 }
 
 TEST_F(Gxrm, CatalogueListsAndTranslates) {
   const std::vector<std::pair<Args, std::string>> cases = {
-      {{"--map", "1", "2", "框架梁"}, "框架梁\n次梁\n"}, {{"--map", "3", "1", "10"}, "砼柱\n砖柱\n"},
-      {{"--map", "1", "2", "砖外墙"}, "(none)\n"}, {{"--section", "steel", "LiangJM9", "框架梁"}, "08000003\n"},
-      {{"--section", "cal", "1000", "框架柱"}, "自定义截面1000\n"}, {{"--section", "az", "662", "门"}, "(none)\n"},
+      {{"--map", "1", "2", "框架梁"}, "框架梁\n次梁\n"},
+      {{"--map", "3", "1", "10"}, "砼柱\n砖柱\n"},
+      {{"--map", "1", "2", "砖外墙"}, "(none)\n"},
+      {{"--section", "steel", "LiangJM9", "框架梁"}, "08000003\n"},
+      {{"--section", "cal", "1000", "框架柱"}, "自定义截面1000\n"},
+      {{"--section", "az", "662", "门"}, "(none)\n"},
   };
   for (auto [args, expected] : cases) {
     args.insert(args.begin(), "catalogue");

@@ -18,11 +18,16 @@ using namespace GXRM_objType_base;
 constexpr uint32_t kPointer = gxrm::kErrPointer;
 
 // Every kind of the catalogue with the names of its types, in order.
-const char* const kCatalogue[] = {
-    "AXIS 轴网", "WALL 剪力墙 砖墙 砼外墙 砼内墙 砖外墙 砖内墙 电梯井墙 间壁墙 0墙", "BEAM 框架梁 次梁 连梁 独立梁 圈梁",
-    "SLAB 现浇板 板洞 楼梯", "COLUMN 框架柱 暗柱 砼柱 砖柱 构造柱 自适应暗柱",
-    "FOUNDATION 独立基础 条形基础 基础连梁 基础主梁 基础次梁 基础梁 砼条基 砖石条基 柱状独立基 满堂基 筏板基础 筏板洞 井坑",
-    "WINDOOR 墙洞 门 窗 飘窗 转角飘窗 填充墙 过梁", "DECORATE 房间", "SLICE 后浇带 建筑面积 自定义线性构件"};
+const char* const kCatalogue[] = {"AXIS 轴网",
+                                  "WALL 剪力墙 砖墙 砼外墙 砼内墙 砖外墙 砖内墙 电梯井墙 间壁墙 0墙",
+                                  "BEAM 框架梁 次梁 连梁 独立梁 圈梁",
+                                  "SLAB 现浇板 板洞 楼梯",
+                                  "COLUMN 框架柱 暗柱 砼柱 砖柱 构造柱 自适应暗柱",
+                                  "FOUNDATION 独立基础 条形基础 基础连梁 基础主梁 基础次梁 基础梁 砼条基 "
+                                  "砖石条基 柱状独立基 满堂基 筏板基础 筏板洞 井坑",
+                                  "WINDOOR 墙洞 门 窗 飘窗 转角飘窗 填充墙 过梁",
+                                  "DECORATE 房间",
+                                  "SLICE 后浇带 建筑面积 自定义线性构件"};
 
 // An object list's text: every type of the catalogue, its type and instance
 // lists empty unless `fill` gives their content.
@@ -35,8 +40,8 @@ std::string Lists(const std::map<std::string, std::pair<std::string, std::string
     text += "<" + kind + ">\n";
     while (words >> type) {
       const auto [types, objs] = fill.count(type) ? fill.at(type) : std::pair<std::string, std::string>();
-      text += "<Type typename=\"" + type + "\">\n<ObjTypeInfo>\n" + types + "</ObjTypeInfo><ObjInstance>\n" + objs +
-              "</ObjInstance></Type>";
+      text += "<Type typename=\"" + type + "\">\n<ObjTypeInfo>\n" + types + "</ObjTypeInfo><ObjInstance>\n" +
+              objs + "</ObjInstance></Type>";
     }
     text += "</" + kind + ">";
   }
@@ -50,8 +55,9 @@ std::string InRoot(const std::string& inner, const std::string& atts = "") {
 
 // The file of a writer from WithFloor1F() whose lists hold `global` and `floor`.
 std::string OneFloor(const std::string& global, const std::string& floor) {
-  return InRoot("<ProjFloorInfo>\n<FloorInfo FInfo002=\"1F\">\n</FloorInfo></ProjFloorInfo><GlobalObjList>\n" +
-                global + "</GlobalObjList><Floor floorname=\"1F\" basepoint=\"\">\n" + floor + "</Floor>");
+  return InRoot(
+      "<ProjFloorInfo>\n<FloorInfo FInfo002=\"1F\">\n</FloorInfo></ProjFloorInfo><GlobalObjList>\n" + global +
+      "</GlobalObjList><Floor floorname=\"1F\" basepoint=\"\">\n" + floor + "</Floor>");
 }
 
 CGXRMwriter Started() {
@@ -70,7 +76,8 @@ CGXRMwriter WithFloor1F() {
 
 // Saves into this test's own file and reads it back.
 std::string Saved(CGXRMwriter& writer) {
-  const std::string path = TempPath(testing::UnitTest::GetInstance()->current_test_info()->name() + std::string(".x"));
+  const std::string path =
+      TempPath(testing::UnitTest::GetInstance()->current_test_info()->name() + std::string(".x"));
   writer.SaveGXRMinstance(path);
   return ReadFile(path);
 }
@@ -113,11 +120,17 @@ TEST(CGXRMwriter, FloorsFollowTheGlobalListAndEachListHoldsTheWholeCatalogue) {
   EXPECT_TRUE(writer.SetFloorParam("2F", "basepoint", "1,1"));
   EXPECT_FALSE(writer.SetFloorParam("2f", "x", "y"));
   EXPECT_FALSE(writer.SetFloorParam("2", "x", "y"));
-  EXPECT_EQ(Saved(writer), InRoot("<ProjSetting>\n</ProjSetting><ProjFloorInfo 层数=\"2\">\n"
-                                  "<FloorInfo FInfo002=\"首层\" FInfo003=\"0\">\n</FloorInfo><FloorInfo>\n</FloorInfo>"
-                                  "</ProjFloorInfo><GlobalObjList>\n" + Lists() + "</GlobalObjList>"
-                                  "<Floor floorname=\"首层\" basepoint=\"\">\n" + Lists() + "</Floor>"
-                                  "<Floor floorname=\"2F\" basepoint=\"1,1\" 层高=\"3600\">\n" + Lists() + "</Floor>"));
+  EXPECT_EQ(Saved(writer),
+            InRoot("<ProjSetting>\n</ProjSetting><ProjFloorInfo 层数=\"2\">\n"
+                   "<FloorInfo FInfo002=\"首层\" FInfo003=\"0\">\n</FloorInfo><FloorInfo>\n</FloorInfo>"
+                   "</ProjFloorInfo><GlobalObjList>\n" +
+                   Lists() +
+                   "</GlobalObjList>"
+                   "<Floor floorname=\"首层\" basepoint=\"\">\n" +
+                   Lists() +
+                   "</Floor>"
+                   "<Floor floorname=\"2F\" basepoint=\"1,1\" 层高=\"3600\">\n" +
+                   Lists() + "</Floor>"));
 }
 
 TEST(CGXRMwriter, RefusedOperationsRaiseAndChangeNothing) {
@@ -127,12 +140,19 @@ TEST(CGXRMwriter, RefusedOperationsRaiseAndChangeNothing) {
   const CGXRMobjType type("t", DOOR);
   const CGXRMobj obj("o", DOOR);
   // Without a document every operation raises.
-  const std::function<void()> calls[] = {
-      [&] { w.CreateProjSetting(r); }, [&] { w.CreateCalRule(r); }, [&] { w.CreateProjUseSecInfo(r); },
-      [&] { w.CreateProjFloorInfo(r); }, [&] { w.AddFloor("1F", r); }, [&] { w.SetFloorParam("1F", "a", "b"); },
-      [&] { w.AddSec("s", r); }, [&] { w.AddObjType(type); }, [&] { w.AddObjType("1F", type); },
-      [&] { w.AddObj(obj); }, [&] { w.AddObj("1F", obj); }, [&] { w.ClearCalRule(); },
-      [&] { w.AppendCalRule(IXMLDOMElementPtr()); }};
+  const std::function<void()> calls[] = {[&] { w.CreateProjSetting(r); },
+                                         [&] { w.CreateCalRule(r); },
+                                         [&] { w.CreateProjUseSecInfo(r); },
+                                         [&] { w.CreateProjFloorInfo(r); },
+                                         [&] { w.AddFloor("1F", r); },
+                                         [&] { w.SetFloorParam("1F", "a", "b"); },
+                                         [&] { w.AddSec("s", r); },
+                                         [&] { w.AddObjType(type); },
+                                         [&] { w.AddObjType("1F", type); },
+                                         [&] { w.AddObj(obj); },
+                                         [&] { w.AddObj("1F", obj); },
+                                         [&] { w.ClearCalRule(); },
+                                         [&] { w.AppendCalRule(IXMLDOMElementPtr()); }};
   for (size_t i = 0; i < std::size(calls); ++i) EXPECT_EQ(CodeOf(calls[i]), kPointer) << "call " << i;
   EXPECT_EQ(CodeOf([&] { bare.AddFloor("1F", r); }), kPointer);  // no floor information
   EXPECT_EQ(Saved(bare), InRoot(""));
@@ -165,7 +185,8 @@ IXMLDOMElementPtr OwnRule(CGXRMwriter& writer, const char* n) {
 TEST(CGXRMwriterObjects, TypesAndInstancesHoldIdNameThenTheirListsInFixedOrder) {
   CGXRMwriter writer = WithFloor1F(), noLists = Started();
   const IXMLDOMElementPtr foreign = Rule("1");
-  CGXRMobjType type("Q1", SHEAR_WALL, "7"), broken("Q", SHEAR_WALL, "1");  // lists filled against written order
+  CGXRMobjType type("Q1", SHEAR_WALL, "7"),
+      broken("Q", SHEAR_WALL, "1");  // lists filled against written order
   type.AddSpAttNode(Record({{"p", "1"}}));
   type.AddSection(Record({{"s", "1"}}));
   type.AddGeoAttNode(Record({{"g", "1"}}));
@@ -200,18 +221,23 @@ TEST(CGXRMwriterObjects, TypesAndInstancesHoldIdNameThenTheirListsInFixedOrder) 
   EXPECT_EQ(CodeOf([&] { writer.AddObjType("1F", broken); }), kPointer);
   EXPECT_EQ(CodeOf([&] { writer.AddObj(door); }), gxrm::kErrInvalidArg);
   const std::string wall =
-      "<TypeClass classId=\"7\" classname=\"Q1\">\n<TypeClassAtt a=\"1\">\n</TypeClassAtt><TypeClassAtt 材质=\"C30\" "
+      "<TypeClass classId=\"7\" classname=\"Q1\">\n<TypeClassAtt a=\"1\">\n</TypeClassAtt><TypeClassAtt "
+      "材质=\"C30\" "
       "b=\"\">\n</TypeClassAtt><TypeClassGeoAtt g=\"1\">\n</TypeClassGeoAtt><TypeClassSection s=\"1\">\n"
       "</TypeClassSection><TypeClassSpecialtyAtt p=\"1\">\n</TypeClassSpecialtyAtt>";
-  const std::string instance = "<Instance objId=\"c-1\" objname=\"KZ1\">\n<objAtt 标高=\"层底\">\n</objAtt>"
-                               "<objGeoAtt x=\"0\">\n</objGeoAtt><objSection b=\"400\">\n</objSection></Instance>";
+  const std::string instance =
+      "<Instance objId=\"c-1\" objname=\"KZ1\">\n<objAtt 标高=\"层底\">\n</objAtt>"
+      "<objGeoAtt x=\"0\">\n</objGeoAtt><objSection b=\"400\">\n</objSection></Instance>";
   const std::string empty = "<TypeClass classId=\"\" classname=\"空\">\n</TypeClass>";
   const std::string rules = "<TypeClassCalRule>\n<R n=\"1\"/><R n=\"2\"/></TypeClassCalRule></TypeClass>";
   const std::string partial =
-      "<TypeClass classId=\"1\" classname=\"Q\">\n<TypeClassCalRule>\n<R n=\"3\"/></TypeClassCalRule></TypeClass>";
-  const std::string doorText = "<Instance objId=\"9\" objname=\"M1\">\n<objAtt a=\"1\">\n</objAtt></Instance>";
-  EXPECT_EQ(Saved(writer), OneFloor(Lists({{"剪力墙", {wall + "</TypeClass>" + empty, ""}}, {"门", {"", doorText}}}),
-                                    Lists({{"剪力墙", {wall + rules + partial, ""}}, {"砼柱", {"", instance + instance}}})));
+      "<TypeClass classId=\"1\" classname=\"Q\">\n<TypeClassCalRule>\n<R "
+      "n=\"3\"/></TypeClassCalRule></TypeClass>";
+  const std::string doorText =
+      "<Instance objId=\"9\" objname=\"M1\">\n<objAtt a=\"1\">\n</objAtt></Instance>";
+  EXPECT_EQ(Saved(writer),
+            OneFloor(Lists({{"剪力墙", {wall + "</TypeClass>" + empty, ""}}, {"门", {"", doorText}}}),
+                     Lists({{"剪力墙", {wall + rules + partial, ""}}, {"砼柱", {"", instance + instance}}})));
 }
 
 TEST(CGXRMwriterObjects, RulesGoToTheFirstRuleElementMadeWhenMissing) {
@@ -228,11 +254,13 @@ TEST(CGXRMwriterObjects, RulesGoToTheFirstRuleElementMadeWhenMissing) {
   EXPECT_TRUE(writer.AppendCalRule(again));
   EXPECT_TRUE(writer.AppendCalRule(OwnRule(writer, "4")));
   EXPECT_TRUE(writer.AppendCalRule(again));
-  EXPECT_EQ(Saved(writer), InRoot("<ProjSetting>\n</ProjSetting><CalRule>\n<R n=\"1\"/><R n=\"2\"/><R n=\"4\"/>"
-                                  "<R n=\"3\"/></CalRule><CalRule 版本=\"2013\">\n</CalRule>"));
+  EXPECT_EQ(Saved(writer),
+            InRoot("<ProjSetting>\n</ProjSetting><CalRule>\n<R n=\"1\"/><R n=\"2\"/><R n=\"4\"/>"
+                   "<R n=\"3\"/></CalRule><CalRule 版本=\"2013\">\n</CalRule>"));
   EXPECT_TRUE(writer.ClearCalRule());
   EXPECT_TRUE(writer.AppendCalRule(OwnRule(writer, "5")));
-  EXPECT_EQ(Saved(writer), InRoot("<ProjSetting>\n</ProjSetting><CalRule 版本=\"2013\">\n<R n=\"5\"/></CalRule>"));
+  EXPECT_EQ(Saved(writer),
+            InRoot("<ProjSetting>\n</ProjSetting><CalRule 版本=\"2013\">\n<R n=\"5\"/></CalRule>"));
 }
 
 }  // namespace

@@ -33,10 +33,14 @@ const char* KeyAttribute(const std::string& element) {
 std::string StepName(const dom::Node& node) {
   switch (node.nodeType()) {
     case dom::NODE_TEXT:
-    case dom::NODE_CDATA_SECTION: return "text()";
-    case dom::NODE_COMMENT: return "comment()";
-    case dom::NODE_PROCESSING_INSTRUCTION: return "processing-instruction()";
-    default: return node.nodeName();
+    case dom::NODE_CDATA_SECTION:
+      return "text()";
+    case dom::NODE_COMMENT:
+      return "comment()";
+    case dom::NODE_PROCESSING_INSTRUCTION:
+      return "processing-instruction()";
+    default:
+      return node.nodeName();
   }
 }
 

@@ -70,8 +70,10 @@ int RunDiff(const DiffOptions& options) {
   const std::vector<Change> changes =
       OnFile(options.newFile, [&] { return diff::Compare(oldRoot, newRoot, filter); });
   std::ostringstream out;
-  if (options.json) out << diff::ToJson(changes).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
-  else PrintText(changes, out);
+  if (options.json)
+    out << diff::ToJson(changes).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+  else
+    PrintText(changes, out);
   std::cout << out.str();
   return changes.empty() ? kOk : kProblems;
 }
@@ -86,7 +88,8 @@ void AddDiffCommand(CLI::App& app, int& status) {
   command->add_option("OLD", options->oldFile, "The earlier GXRM file")->required();
   command->add_option("NEW", options->newFile, "The later GXRM file")->required();
   command->add_flag("--json", options->json, "Print the changes as JSON (see docs/diff-format.md)");
-  options->floorOption = command->add_option("--floor", options->floor, "Only this floor and its object list");
+  options->floorOption =
+      command->add_option("--floor", options->floor, "Only this floor and its object list");
   command->add_option("--type", options->type, "Only this component type (Chinese name or number)");
 }
 

@@ -24,7 +24,6 @@ constexpr char kTextMark[] = "#text";          // the text of a rule's text, com
 constexpr char kNameMark[] = "#name";          // the root element's name (it carries the version)
 constexpr char kPositionMark[] = "#position";  // a floor's place among the floors both models have
 
-
 const std::pair<std::string, std::string>* Find(const Pairs& pairs, const std::string& name) {
   auto found = std::find_if(pairs.begin(), pairs.end(), [&](const auto& p) { return p.first == name; });
   return found == pairs.end() ? nullptr : &*found;
@@ -35,8 +34,10 @@ void ComparePairs(const Pairs& a, const Pairs& b, const std::string& element, st
                   Changes& out) {
   for (const auto& [name, value] : a) {
     const auto* other = Find(b, name);
-    if (other == nullptr) out.push_back({element, index, name, value, std::nullopt});
-    else if (other->second != value) out.push_back({element, index, name, value, other->second});
+    if (other == nullptr)
+      out.push_back({element, index, name, value, std::nullopt});
+    else if (other->second != value)
+      out.push_back({element, index, name, value, other->second});
   }
   for (const auto& [name, value] : b) {
     if (Find(a, name) == nullptr) out.push_back({element, index, name, std::nullopt, value});
@@ -211,9 +212,11 @@ void CompareObjectLists(const dom::Element& a, const dom::Element& b, const Filt
 
 void CompareHeader(const dom::Element& a, const dom::Element& b, const Sink& sink) {
   Changes changes;
-  if (a.nodeName() != b.nodeName()) changes.push_back({b.nodeName(), 0, kNameMark, a.nodeName(), b.nodeName()});
+  if (a.nodeName() != b.nodeName())
+    changes.push_back({b.nodeName(), 0, kNameMark, a.nodeName(), b.nodeName()});
   CompareElements(a, b, b.nodeName(), changes);
-  if (!changes.empty()) sink.Add(What::kChanged, kind::kHeader, b.nodeName(), std::nullopt, std::move(changes));
+  if (!changes.empty())
+    sink.Add(What::kChanged, kind::kHeader, b.nodeName(), std::nullopt, std::move(changes));
 }
 
 void CompareSections(const dom::Element& a, const dom::Element& b, const Sink& sink) {
@@ -250,7 +253,8 @@ void CompareRules(const dom::Element& a, const dom::Element& b, const Sink& sink
     }
     Changes changes;
     CompareTrees(ra[i], rb[i], changes);
-    if (!changes.empty()) sink.Add(What::kChanged, kind::kRule, rb[i].nodeName(), position, std::move(changes));
+    if (!changes.empty())
+      sink.Add(What::kChanged, kind::kRule, rb[i].nodeName(), position, std::move(changes));
   }
 }
 
@@ -292,7 +296,8 @@ Places PlacesOf(const std::vector<Floor>& floors) {
 // relative order: a longest run of increasing old places, preferring floors
 // that keep their place too, so one moved floor is one change and a swap two.
 // Each floor looks back at most kWindow floors, which bounds the time.
-std::vector<bool> InOrder(const std::vector<std::size_t>& oldPlace, const std::vector<std::size_t>& newPlace) {
+std::vector<bool> InOrder(const std::vector<std::size_t>& oldPlace,
+                          const std::vector<std::size_t>& newPlace) {
   constexpr std::size_t kWindow = 1024;
   const std::size_t n = oldPlace.size();
   std::vector<std::size_t> best(n), previous(n, kNone);
@@ -339,7 +344,8 @@ void CompareFloors(const dom::Element& a, const dom::Element& b, const Filter& f
     }
     const Floor& old = fa[found->second];
     Changes changes;
-    if (moved) changes.push_back({fmt::kFloor, 0, kPositionMark, std::to_string(found->second), std::to_string(j)});
+    if (moved)
+      changes.push_back({fmt::kFloor, 0, kPositionMark, std::to_string(found->second), std::to_string(j)});
     CompareElements(old.info, floor.info, fmt::kFloorInfo, changes);
     CompareElements(old.list, floor.list, fmt::kFloor, changes);
     if (!changes.empty() && !filter.typeName)
@@ -352,9 +358,12 @@ void CompareFloors(const dom::Element& a, const dom::Element& b, const Filter& f
 
 const char* WhatName(What what) {
   switch (what) {
-    case What::kAdded: return "added";
-    case What::kRemoved: return "removed";
-    default: return "changed";
+    case What::kAdded:
+      return "added";
+    case What::kRemoved:
+      return "removed";
+    default:
+      return "changed";
   }
 }
 
@@ -371,12 +380,15 @@ model::Json Nullable(const Text& text) { return text ? model::Json(*text) : mode
 
 model::Json ChangeToJson(const Change& c) {
   model::Json json = {{"change", WhatName(c.what)}, {"kind", c.kind}, {"floor", Nullable(c.floor)},
-                      {"type", Nullable(c.type)},   {"name", c.name},    {"id", Nullable(c.id)}};
+                      {"type", Nullable(c.type)},   {"name", c.name}, {"id", Nullable(c.id)}};
   if (c.what != What::kChanged) return json;
   model::Json& attributes = json["attributes"] = model::Json::array();
   for (const AttributeChange& a : c.attributes) {
-    attributes.push_back({{"element", a.element}, {"index", a.index}, {"name", a.name},
-                          {"old", Nullable(a.oldValue)}, {"new", Nullable(a.newValue)}});
+    attributes.push_back({{"element", a.element},
+                          {"index", a.index},
+                          {"name", a.name},
+                          {"old", Nullable(a.oldValue)},
+                          {"new", Nullable(a.newValue)}});
   }
   return json;
 }
@@ -419,8 +431,8 @@ std::vector<Change> Compare(const dom::Element& oldRoot, const dom::Element& new
     CompareRules(oldRoot, newRoot, sink);
   }
   if (!filter.floor) {
-    CompareObjectLists(walk::Section(oldRoot, fmt::kGlobalObjList), walk::Section(newRoot, fmt::kGlobalObjList),
-                       filter, sink);
+    CompareObjectLists(walk::Section(oldRoot, fmt::kGlobalObjList),
+                       walk::Section(newRoot, fmt::kGlobalObjList), filter, sink);
   }
   CompareFloors(oldRoot, newRoot, filter, sink);
   return changes;

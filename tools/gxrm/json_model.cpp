@@ -54,15 +54,18 @@ dom::Node CommentFromJson(const dom::Document& doc, const Json& node, const std:
 dom::Node CdataFromJson(const Json& node, const std::string& where) {
   const std::string& text = OnlyString(node, key::kCdata, where);
   NoCarriageReturn(text, where, key::kCdata);
-  if (text.find("]]>") != std::string::npos) Unwritable(where, key::kCdata, "holds \"]]>\", which ends CDATA");
+  if (text.find("]]>") != std::string::npos)
+    Unwritable(where, key::kCdata, "holds \"]]>\", which ends CDATA");
   return ParsedNode("<![CDATA[" + text + "]]>", "#cdata-section", text, where);
 }
 
 dom::Node PiFromJson(const Json& node, const std::string& where) {
   OnlyMembers(node, {key::kPi, key::kData}, where);
   const std::string& target = AsString(node[key::kPi], Sub(where, key::kPi));
-  const std::string data = node.contains(key::kData) ? AsString(node[key::kData], Sub(where, key::kData)) : "";
-  if (::strcasecmp(target.c_str(), "xml") == 0) Unwritable(where, key::kPi, "\"" + target + "\" is reserved for the XML declaration");
+  const std::string data =
+      node.contains(key::kData) ? AsString(node[key::kData], Sub(where, key::kData)) : "";
+  if (::strcasecmp(target.c_str(), "xml") == 0)
+    Unwritable(where, key::kPi, "\"" + target + "\" is reserved for the XML declaration");
   if (data.find("?>") != std::string::npos) {
     Unwritable(where, key::kData, "holds \"?>\", which ends a processing instruction");
   }
@@ -111,11 +114,16 @@ Json ShellToJson(const dom::Node& node) {
       if (!attributes.empty()) json[key::kAttributes] = std::move(attributes);
       return json;
     }
-    case dom::NODE_TEXT: return {{key::kText, node.text()}};
-    case dom::NODE_CDATA_SECTION: return {{key::kCdata, node.text()}};
-    case dom::NODE_COMMENT: return {{key::kComment, node.text()}};
-    case dom::NODE_PROCESSING_INSTRUCTION: return {{key::kPi, node.nodeName()}, {key::kData, node.text()}};
-    default: return Json::object();
+    case dom::NODE_TEXT:
+      return {{key::kText, node.text()}};
+    case dom::NODE_CDATA_SECTION:
+      return {{key::kCdata, node.text()}};
+    case dom::NODE_COMMENT:
+      return {{key::kComment, node.text()}};
+    case dom::NODE_PROCESSING_INSTRUCTION:
+      return {{key::kPi, node.nodeName()}, {key::kData, node.text()}};
+    default:
+      return Json::object();
   }
 }
 

@@ -15,7 +15,8 @@ namespace gxrm::tool::walk {
 
 // The lists of a type definition and of an instance; the project sections.
 inline const char* const kTypeLists[] = {gxrm::format::kTypeClassAtt, gxrm::format::kTypeClassGeoAtt,
-                                         gxrm::format::kTypeClassSection, gxrm::format::kTypeClassSpecialtyAtt};
+                                         gxrm::format::kTypeClassSection,
+                                         gxrm::format::kTypeClassSpecialtyAtt};
 inline const char* const kInstanceLists[] = {gxrm::format::kObjAtt, gxrm::format::kObjGeoAtt,
                                              gxrm::format::kObjSection};
 inline const char* const kSections[] = {gxrm::format::kProjSetting, gxrm::format::kCalRule,

@@ -24,7 +24,6 @@ namespace dom = gxrm::dom;
 namespace fmt = gxrm::format;
 using model::Json;
 
-
 // Distinct strings, each stored once; cells refer to them by number.
 class Strings {
  public:
@@ -62,7 +61,8 @@ class InstanceTable {
     for (const char* list : walk::kInstanceLists) {
       const std::vector<dom::Element> elements = walk::Children(instance, list);
       for (std::size_t i = 0; i < elements.size(); ++i) {
-        for (const auto& [name, value] : walk::Attributes(elements[i])) Set(Column(ColumnLabel(list, i, name)), value);
+        for (const auto& [name, value] : walk::Attributes(elements[i]))
+          Set(Column(ColumnLabel(list, i, name)), value);
       }
     }
     ++rows_;
@@ -125,7 +125,8 @@ Json ListJson(const dom::Element& list, const Json& floorName, Strings& strings)
     InstanceTable table(strings);
     for (const dom::Element& i : instances) table.Add(i);
     table.Finish();
-    types.push_back({{"type", entry.name}, {"kind", entry.kind}, {"defs", std::move(defs)}, {"inst", table.ToJson()}});
+    types.push_back(
+        {{"type", entry.name}, {"kind", entry.kind}, {"defs", std::move(defs)}, {"inst", table.ToJson()}});
   }
   return {{"floor", floorName}, {"counts", std::move(counts)}, {"types", std::move(types)}};
 }
@@ -153,7 +154,8 @@ void AddRuleNodes(const dom::Node& rule, Json& depths, Json& labels) {
 Json FloorsJson(const dom::Element& root) {
   Json floors = Json::array();
   for (const dom::Element& info : walk::Children(walk::Section(root, fmt::kProjFloorInfo), fmt::kFloorInfo)) {
-    floors.push_back({{"name", info.getAttribute(fmt::kAttFloorKey)}, {"info", PairsJson(walk::Attributes(info))}});
+    floors.push_back(
+        {{"name", info.getAttribute(fmt::kAttFloorKey)}, {"info", PairsJson(walk::Attributes(info))}});
   }
   return floors;
 }
@@ -174,7 +176,8 @@ Json ModelJson(const dom::Element& root, const std::string& file) {
   Json sections = Json::array();
   for (const char* name : walk::kSections) {
     const dom::Element section = walk::Section(root, name);
-    if (section) sections.push_back({{"element", name}, {"attributes", PairsJson(walk::Attributes(section))}});
+    if (section)
+      sections.push_back({{"element", name}, {"attributes", PairsJson(walk::Attributes(section))}});
   }
   Json kinds = Json::array();
   std::map<GXRM_obj_base::Kind, CString> kindNames;
@@ -189,10 +192,16 @@ Json ModelJson(const dom::Element& root, const std::string& file) {
   Json depths = Json::array(), labels = Json::array();
   for (const dom::Element& rule : walk::Children(walk::Section(root, fmt::kCalRule), nullptr))
     AddRuleNodes(rule, depths, labels);
-  return {{"file", file}, {"root", root.nodeName()}, {"header", PairsJson(walk::Attributes(root))},
-          {"sections", std::move(sections)}, {"kinds", std::move(kinds)}, {"floors", FloorsJson(root)},
-          {"lists", std::move(lists)}, {"strings", strings.ToJson()},
-          {"crossSections", CrossSectionsJson(root)}, {"rules", {{"depth", depths}, {"label", labels}}}};
+  return {{"file", file},
+          {"root", root.nodeName()},
+          {"header", PairsJson(walk::Attributes(root))},
+          {"sections", std::move(sections)},
+          {"kinds", std::move(kinds)},
+          {"floors", FloorsJson(root)},
+          {"lists", std::move(lists)},
+          {"strings", strings.ToJson()},
+          {"crossSections", CrossSectionsJson(root)},
+          {"rules", {{"depth", depths}, {"label", labels}}}};
 }
 
 // JSON that can stand inside a <script> element: no "<" ends or opens anything.
@@ -201,10 +210,14 @@ std::string ScriptSafe(const Json& json) {
   std::string safe;
   safe.reserve(text.size());
   for (char c : text) {
-    if (c == '<') safe += "\\u003c";
-    else if (c == '>') safe += "\\u003e";
-    else if (c == '&') safe += "\\u0026";
-    else safe += c;
+    if (c == '<')
+      safe += "\\u003c";
+    else if (c == '>')
+      safe += "\\u003e";
+    else if (c == '&')
+      safe += "\\u0026";
+    else
+      safe += c;
   }
   return safe;
 }
@@ -254,8 +267,10 @@ void WriteFile(const std::string& path, const std::string& text) {
 
 int RunReport(const ReportOptions& options) {
   CGXRMreader reader, oldReader;
-  if (options.old.empty()) Load(reader, options.model);
-  else diff::LoadBoth(oldReader, options.old, reader, options.model);
+  if (options.old.empty())
+    Load(reader, options.model);
+  else
+    diff::LoadBoth(oldReader, options.old, reader, options.model);
   IXMLDOMElementPtr root;
   reader.GetRootElem(root);
   Json data = OnFile(options.model, [&] { return ModelJson(root, options.model); });
@@ -275,8 +290,8 @@ int RunReport(const ReportOptions& options) {
 
 void AddReportCommand(CLI::App& app, int& status) {
   auto options = std::make_shared<ReportOptions>();
-  CLI::App* command = AddCommand(app, status, "report",
-                                 "Write one self-contained HTML page showing a model", options, RunReport);
+  CLI::App* command = AddCommand(app, status, "report", "Write one self-contained HTML page showing a model",
+                                 options, RunReport);
   command->add_option("MODEL", options->model, "GXRM file")->required();
   command->add_option("-o,--output", options->output, "HTML file to write (default: MODEL with .html)");
   command->add_option("--diff", options->old, "Also show the changes against this earlier GXRM file");

@@ -332,8 +332,9 @@ int RunSample(const SampleOptions& options) {
     BuildingSample(writer, options).Write();
     writer.SaveGXRMinstance(Gbk(options.file));
   });
-  std::cout << "wrote " << options.file << ": " << options.floors << (options.floors == 1 ? " floor, " : " floors, ")
-            << options.bays[0] << " x " << options.bays[1] << " bays\n";
+  std::cout << "wrote " << options.file << ": " << options.floors
+            << (options.floors == 1 ? " floor, " : " floors, ") << options.bays[0] << " x " << options.bays[1]
+            << " bays\n";
   return kOk;
 }
 

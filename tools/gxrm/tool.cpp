@@ -47,7 +47,8 @@ std::string Escaped(std::string_view text) {
 
 std::string NonUtf8Argument(int argc, const char* const* argv) {
   for (int i = 1; i < argc; ++i) {
-    if (!ValidUtf8(argv[i])) return "argument " + std::to_string(i) + " ('" + Escaped(argv[i]) + "') is not UTF-8";
+    if (!ValidUtf8(argv[i]))
+      return "argument " + std::to_string(i) + " ('" + Escaped(argv[i]) + "') is not UTF-8";
   }
   return std::string();
 }
@@ -65,7 +66,9 @@ void Load(CGXRMreader& reader, const std::string& path) {
 
 std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 std::string Sub(const std::string& where, std::string_view name) { return where + "." + std::string(name); }
-std::string Sub(const std::string& where, std::size_t index) { return where + "[" + std::to_string(index) + "]"; }
+std::string Sub(const std::string& where, std::size_t index) {
+  return where + "[" + std::to_string(index) + "]";
+}
 
 const std::vector<CatalogueType>& CatalogueTypes() {
   static const std::vector<CatalogueType> types = [] {
