@@ -553,82 +553,25 @@ Node Document::createComment(std::string_view text) const {
 
 // ---- NodeList and NamedNodeMap ----
 
-NodeList::NodeList(const NodeList& other)
-    : HandleLink(kNodeList), doc_(other.doc_), items_(other.items_), pos_(other.pos_) {
-  LinkBeside(other);
-}
-NodeList::NodeList(NodeList&& other) noexcept : HandleLink(kNodeList) { Access::Take(*this, other); }
-NodeList& NodeList::operator=(const NodeList& other) {
-  if (this != &other) Access::Take(*this, NodeList(other));
-  return *this;
-}
-NodeList& NodeList::operator=(NodeList&& other) noexcept {
-  if (this != &other) Access::Take(*this, other);
-  return *this;
-}
-NodeList::~NodeList() { Unlink(); }
-
-NamedNodeMap::NamedNodeMap(const NamedNodeMap& other)
-    : HandleLink(kNodeMap), doc_(other.doc_), owner_(other.owner_), items_(other.items_), pos_(other.pos_) {
-  LinkBeside(other);
-}
-NamedNodeMap::NamedNodeMap(NamedNodeMap&& other) noexcept : HandleLink(kNodeMap) {
-  Access::Take(*this, other);
-}
-NamedNodeMap& NamedNodeMap::operator=(const NamedNodeMap& other) {
-  if (this != &other) Access::Take(*this, NamedNodeMap(other));
-  return *this;
-}
-NamedNodeMap& NamedNodeMap::operator=(NamedNodeMap&& other) noexcept {
-  if (this != &other) Access::Take(*this, other);
-  return *this;
-}
-NamedNodeMap::~NamedNodeMap() { Unlink(); }
-
-namespace {
-void RequireList(const void* doc, const char* operation) {
-  if (!doc) ThrowDomError(kErrPointer, std::string(operation) + " on an empty handle");
-}
-}  // namespace
-
-long NodeList::length() const {
-  RequireList(doc_.get(), "NodeList::length");
-  return static_cast<long>(items_.size());
-}
-
 Node NodeList::item(long index) const {
-  RequireList(doc_.get(), "NodeList::item");
-  if (index < 0 || index >= static_cast<long>(items_.size())) return Node();
-  return Access::MakeNode(doc_, pugi::xml_node(items_[index]));
-}
-
-Node NodeList::nextNode() {
-  RequireList(doc_.get(), "NodeList::nextNode");
-  return pos_ < static_cast<long>(items_.size()) ? item(pos_++) : Node();
-}
-
-long NamedNodeMap::length() const {
-  RequireList(doc_.get(), "NamedNodeMap::length");
-  return static_cast<long>(items_.size());
+  Require("item");
+  return Access::MakeNode(doc_, pugi::xml_node(At(index)));
 }
 
 Node NamedNodeMap::item(long index) const {
-  RequireList(doc_.get(), "NamedNodeMap::item");
-  if (index < 0 || index >= static_cast<long>(items_.size())) return Node();
-  return Access::MakeAttribute(doc_, pugi::xml_node(owner_), pugi::xml_attribute(items_[index]));
+  Require("item");
+  pugi::xml_attribute_struct* a = At(index);
+  return a ? Access::MakeAttribute(doc_, pugi::xml_node(owner_), pugi::xml_attribute(a)) : Node();
 }
 
 Node NamedNodeMap::getNamedItem(std::string_view name) const {
-  RequireList(doc_.get(), "getNamedItem");
-  for (size_t i = 0; i < items_.size(); ++i) {
-    if (name == pugi::xml_attribute(items_[i]).name()) return item(static_cast<long>(i));
+  Require("getNamedItem");
+  for (pugi::xml_attribute_struct* a : items_) {
+    if (name == pugi::xml_attribute(a).name()) {
+      return Access::MakeAttribute(doc_, pugi::xml_node(owner_), pugi::xml_attribute(a));
+    }
   }
   return Node();
-}
-
-Node NamedNodeMap::nextNode() {
-  RequireList(doc_.get(), "NamedNodeMap::nextNode");
-  return pos_ < static_cast<long>(items_.size()) ? item(pos_++) : Node();
 }
 
 }  // namespace gxrm::dom

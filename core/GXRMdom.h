@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "GXRMapi.h"
+#include "GXRMerror.h"
 
 namespace pugi {
 struct xml_node_struct;
@@ -290,69 +291,109 @@ class IndexIterator {
   const List* list_;
   long index_;
 };
+
 }  // namespace detail
 
-/// A snapshot of nodes with a cursor for nextNode.
-class GXRM_API NodeList : private detail::HandleLink {
+/// What NodeList and NamedNodeMap share: a snapshot of entries of one
+/// document with a cursor. `List` is the derived class, which turns one entry
+/// into a handle through item().
+template <typename List, typename Entry, detail::HandleLink::Kind kKind>
+class SnapshotList : private detail::HandleLink {
  public:
-  NodeList() noexcept : HandleLink(kNodeList) {}
-  NodeList(const NodeList& other);                 ///< Copies the entries and the cursor.
-  NodeList(NodeList&& other) noexcept;             ///< Takes them; `other` is left empty.
-  NodeList& operator=(const NodeList& other);      ///< Replaces them by a copy of `other`'s.
-  NodeList& operator=(NodeList&& other) noexcept;  ///< Takes `other`'s; `other` is left empty.
-  ~NodeList();
-  long length() const;  ///< Number of entries.
-  /// Entry at a 0-based index; empty handle when out of range.
-  Node item(long index) const;
+  /// Copies copy the entries and the cursor; a moved-from list is empty.
+  ///@{
+  SnapshotList(const SnapshotList& other)
+      : HandleLink(kKind), doc_(other.doc_), owner_(other.owner_), items_(other.items_), pos_(other.pos_) {
+    LinkBeside(other);
+  }
+  SnapshotList(SnapshotList&& other) noexcept : HandleLink(kKind) { Take(other); }
+  SnapshotList& operator=(const SnapshotList& other) {
+    if (this != &other) {
+      SnapshotList copy(other);
+      Take(copy);
+    }
+    return *this;
+  }
+  SnapshotList& operator=(SnapshotList&& other) noexcept {
+    if (this != &other) Take(other);
+    return *this;
+  }
+  ///@}
+  ~SnapshotList() { Unlink(); }
+
+  /// Number of entries.
+  long length() const {
+    Require("length");
+    return Size();
+  }
   /// The next entry from the cursor, then an empty handle.
-  Node nextNode();
+  Node nextNode() {
+    Require("nextNode");
+    return pos_ < Size() ? static_cast<List*>(this)->item(pos_++) : Node();
+  }
   void reset() noexcept { pos_ = 0; }  ///< Cursor back to the first entry; never raises.
 
-  using iterator = detail::IndexIterator<NodeList>;     ///< Walks the entries by index, for range-for.
-  iterator begin() const { return iterator(this, 0); }  ///< The first entry.
-  iterator end() const {
-    return iterator(this, length());
-  }  ///< Past the last; 0x80004003 on an empty handle.
+  using iterator = detail::IndexIterator<List>;  ///< Walks the entries by index, for range-for.
+  iterator begin() const { return iterator(static_cast<const List*>(this), 0); }  ///< The first entry.
+  /// Past the last; 0x80004003 on an empty handle.
+  iterator end() const { return iterator(static_cast<const List*>(this), length()); }
+
+ protected:
+  SnapshotList() noexcept : HandleLink(kKind) {}  ///< An empty list.
+  /// Raises 0x80004003 on an empty handle; `operation` names the call.
+  void Require(const char* operation) const {
+    if (!doc_)
+      ThrowDomError(kErrPointer, std::string(List::kName) + "::" + operation + " on an empty handle");
+  }
+  long Size() const { return static_cast<long>(items_.size()); }  ///< Number of entries.
+  /// The entry at `index`, or null when out of range.
+  Entry* At(long index) const { return index >= 0 && index < Size() ? items_[index] : nullptr; }
+
+  std::shared_ptr<detail::DocImpl> doc_;    ///< the document; kept alive by the list
+  pugi::xml_node_struct* owner_ = nullptr;  ///< the element whose attributes a map holds
+  std::vector<Entry*> items_;               ///< the entries, in document order
+  long pos_ = 0;                            ///< the cursor of nextNode
 
  private:
-  std::shared_ptr<detail::DocImpl> doc_;
-  std::vector<pugi::xml_node_struct*> items_;
-  long pos_ = 0;
-  friend class Node;
+  // Takes the entries, the cursor and the place in the ring of `from`, which is left empty.
+  void Take(SnapshotList& from) noexcept {
+    Unlink();
+    doc_ = std::move(from.doc_);
+    owner_ = std::exchange(from.owner_, nullptr);
+    items_ = std::move(from.items_);
+    pos_ = std::exchange(from.pos_, 0);
+    LinkBeside(from);
+    from.Unlink();
+    from.items_.clear();
+  }
+  friend class gxrm::dom::Node;
   friend struct detail::Access;
 };
 
-/// The attributes of one element, in their order, with a cursor for nextNode.
-class GXRM_API NamedNodeMap : private detail::HandleLink {
+/// A snapshot of nodes with a cursor for nextNode.
+class GXRM_API NodeList
+    : public SnapshotList<NodeList, pugi::xml_node_struct, detail::HandleLink::kNodeList> {
  public:
-  NamedNodeMap() noexcept : HandleLink(kNodeMap) {}
-  NamedNodeMap(const NamedNodeMap& other);                 ///< Copies the entries and the cursor.
-  NamedNodeMap(NamedNodeMap&& other) noexcept;             ///< Takes them; `other` is left empty.
-  NamedNodeMap& operator=(const NamedNodeMap& other);      ///< Replaces them by a copy of `other`'s.
-  NamedNodeMap& operator=(NamedNodeMap&& other) noexcept;  ///< Takes `other`'s; `other` is left empty.
-  ~NamedNodeMap();
-  long length() const;  ///< Number of entries.
+  /// Entry at a 0-based index; empty handle when out of range.
+  Node item(long index) const;
+
+ private:
+  static constexpr const char* kName = "NodeList";
+  friend SnapshotList;
+};
+
+/// The attributes of one element, in their order, with a cursor for nextNode.
+class GXRM_API NamedNodeMap
+    : public SnapshotList<NamedNodeMap, pugi::xml_attribute_struct, detail::HandleLink::kNodeMap> {
+ public:
   /// Attribute at a 0-based index; empty handle when out of range.
   Node item(long index) const;
   /// The attribute of exactly that name, or an empty handle.
   Node getNamedItem(std::string_view name) const;
-  /// The next attribute from the cursor, then an empty handle.
-  Node nextNode();
-  void reset() noexcept { pos_ = 0; }  ///< Cursor back to the first entry; never raises.
-
-  using iterator = detail::IndexIterator<NamedNodeMap>;  ///< Walks the entries by index, for range-for.
-  iterator begin() const { return iterator(this, 0); }   ///< The first entry.
-  iterator end() const {
-    return iterator(this, length());
-  }  ///< Past the last; 0x80004003 on an empty handle.
 
  private:
-  std::shared_ptr<detail::DocImpl> doc_;
-  pugi::xml_node_struct* owner_ = nullptr;
-  std::vector<pugi::xml_attribute_struct*> items_;
-  long pos_ = 0;
-  friend class Node;
-  friend struct detail::Access;
+  static constexpr const char* kName = "NamedNodeMap";
+  friend SnapshotList;
 };
 
 }  // namespace gxrm::dom

@@ -14,8 +14,6 @@
 #include <cstdint>
 #include <memory>
 #include <string_view>
-#include <type_traits>
-#include <utility>
 #include <unordered_map>
 
 #include "core/GXRMdom.h"
@@ -141,23 +139,6 @@ struct Access {
   static void Attach(List& list, const std::shared_ptr<DocImpl>& doc) {
     list.doc_ = doc;
     list.LinkAfter(doc->ring);
-  }
-  // Moves a list's content and its place in the ring into `to`; `from` is
-  // left empty.
-  template <typename List>
-  static void Take(List& to, List&& from) noexcept {
-    to.Unlink();
-    to.doc_ = std::move(from.doc_);
-    if constexpr (std::is_same_v<List, NamedNodeMap>) to.owner_ = std::exchange(from.owner_, nullptr);
-    to.items_ = std::move(from.items_);
-    to.pos_ = std::exchange(from.pos_, 0);
-    to.LinkBeside(from);
-    from.Unlink();
-    from.items_.clear();
-  }
-  template <typename List>
-  static void Take(List& to, List& from) noexcept {
-    Take(to, std::move(from));
   }
   // Calls `visit` with every node the handle in the ring refers to.
   template <typename Visit>
