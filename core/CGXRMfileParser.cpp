@@ -39,9 +39,8 @@ bool CGXRMfileParser::GetRootElem(IXMLDOMElementPtr& root) {
 namespace {
 
 // Sets the record's attributes, converted to UTF-8, in the record's order.
-void SetRecordAttributes(pugi::xml_node elem, const CGXRMnode& record) {
+void SetRecordAttributes(gxrm::dom::detail::AttributeWriter writer, const CGXRMnode& record) {
   std::string att_utf8, value_utf8;
-  gxrm::dom::detail::AttributeWriter writer(elem);
   for (const auto& [att, value] : record.Atts()) {
     writer.Set(gxrm::AsUtf8(att, att_utf8, "attribute name"),
                gxrm::AsUtf8(value, value_utf8, "attribute value"));
@@ -58,19 +57,18 @@ bool CanBuildInPlace(const gxrm::dom::Document& doc, const IXMLDOMElementPtr& pa
 // value is refused. `name` must be a checked name ending where its string ends.
 pugi::xml_node BuildInPlace(gxrm::dom::detail::DocImpl& impl, pugi::xml_node under, std::string_view name,
                             const CGXRMnode& record) {
-  pugi::xml_node elem = under.append_child(pugi::node_element);
+  pugi::xml_node elem = impl.AppendNew(under, pugi::node_element);
   try {
-    if (!elem || !elem.set_name(name.data())) throw std::bad_alloc();
-    SetRecordAttributes(elem, record);
-    if (!elem.append_child(pugi::node_pcdata).set_value("\n")) throw std::bad_alloc();
+    if (!elem.set_name(name.data())) throw std::bad_alloc();
+    SetRecordAttributes(impl.EditAttributes(elem), record);
+    if (!impl.SetValue(impl.AppendNew(elem, pugi::node_pcdata), "\n")) throw std::bad_alloc();
   } catch (const std::bad_alloc&) {
-    under.remove_child(elem);
+    impl.Discard(elem);
     gxrm::ThrowDomError(gxrm::kErrOutOfMemory, "AddChild");
   } catch (...) {
-    under.remove_child(elem);
+    impl.Discard(elem);
     throw;
   }
-  impl.ChildrenChanging(under);
   return elem;
 }
 
@@ -85,7 +83,7 @@ IXMLDOMElementPtr CGXRMfileParser::AddChild(const CString& name, const CGXRMnode
     // Made apart, then attached: an empty parent raises only after the name
     // and the attributes were found good, and the document stays unchanged.
     IXMLDOMElementPtr elem = m_pDoc.createElement(elem_name);
-    SetRecordAttributes(Access::Pugi(elem), record);
+    SetRecordAttributes(gxrm::dom::detail::AttributeWriter(Access::Pugi(elem)), record);
     gxrm::Require(parent, "the parent to add a child under");
     elem = parent.appendChild(elem);
     elem.appendChild(m_pDoc.createTextNode("\n"));

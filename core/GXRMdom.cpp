@@ -11,9 +11,11 @@
 namespace gxrm::dom {
 
 using detail::Access;
+using detail::Allocated;
 using detail::CheckName;
 using detail::CheckText;
 using detail::DocImpl;
+using detail::Terminated;
 
 namespace detail {
 
@@ -142,33 +144,6 @@ void CheckComment(std::string_view text) {
   if (text.find("--") != std::string_view::npos || (!text.empty() && text.back() == '-')) {
     ThrowDomError(kErrInvalidArg, "comment text may not hold '--' or end with '-'");
   }
-}
-
-// A null-terminated copy of a name for pugixml, on the stack when it is short.
-class Terminated {
- public:
-  explicit Terminated(std::string_view name) {
-    if (name.size() < sizeof small_) {
-      name.copy(small_, name.size());
-      small_[name.size()] = '\0';
-      text_ = small_;
-    } else {
-      large_.assign(name);
-      text_ = large_.c_str();
-    }
-  }
-  const char* c_str() const { return text_; }
-
- private:
-  char small_[64];
-  std::string large_;
-  const char* text_;
-};
-
-// Raises 0x8007000E when pugixml could not allocate a node.
-pugi::xml_node Allocated(pugi::xml_node n) {
-  if (!n) ThrowDomError(kErrOutOfMemory, "no memory for a new node");
-  return n;
 }
 
 bool IsCharacterNode(pugi::xml_node_type t) {
@@ -308,11 +283,9 @@ std::string Node::text() const {
 void Node::text(std::string_view value) {
   DocImpl& impl = Access::Require(*this, "text");
   pugi::xml_node n(node_);
-  std::string v(value);
   if (attr_) {
     CheckText(value, "attribute value");
-    impl.AttributesChanging(n);
-    if (!pugi::xml_attribute(attr_).set_value(v.c_str())) ThrowDomError(kErrOutOfMemory, "text");
+    if (!impl.SetValue(n, pugi::xml_attribute(attr_), value)) ThrowDomError(kErrOutOfMemory, "text");
     return;
   }
   if (n.type() == pugi::node_comment) {
@@ -321,14 +294,12 @@ void Node::text(std::string_view value) {
     CheckText(value, "text");
   }
   if (IsCharacterNode(n.type())) {
-    if (!n.set_value(v.c_str())) ThrowDomError(kErrOutOfMemory, "text");
+    if (!impl.SetValue(n, value)) ThrowDomError(kErrOutOfMemory, "text");
     return;
   }
   if (n.type() != pugi::node_element) ThrowDomError(kErrFail, "text cannot be set on this node");
-  impl.ChildrenChanging(n);
-  impl.Detaching(static_cast<size_t>(std::distance(n.begin(), n.end())));
-  while (pugi::xml_node c = n.first_child()) impl.limbo.append_move(c);
-  Allocated(n.append_child(pugi::node_pcdata)).set_value(v.c_str());
+  while (pugi::xml_node c = n.first_child()) impl.TakeOut(c);
+  if (!impl.SetValue(impl.AppendNew(n, pugi::node_pcdata), value)) ThrowDomError(kErrOutOfMemory, "text");
 }
 
 std::string Node::nodeTypedValue() const {
@@ -385,14 +356,9 @@ Node Node::appendChild(const Node& child) {
     ThrowDomError(kErrFail, "this node cannot have children");
   }
   CheckChild(impl, parent, child);
-  if (child.doc_ != doc_) {
-    impl.ChildrenChanging(parent);
-    return Access::MakeNode(doc_, Allocated(parent.append_copy(c)));
-  }
+  if (child.doc_ != doc_) return Access::MakeNode(doc_, impl.AppendCopy(parent, c));
   if (IsAncestorOrSelf(c, parent)) ThrowDomError(kErrFail, "a node cannot be appended below itself");
-  impl.ChildrenChanging(parent);
-  impl.ChildrenChanging(c.parent());
-  if (!parent.append_move(c)) ThrowDomError(kErrFail, "the node cannot be appended here");
+  if (!impl.AppendMove(parent, c)) ThrowDomError(kErrFail, "the node cannot be appended here");
   return child;
 }
 
@@ -404,13 +370,7 @@ Node Node::removeChild(const Node& child) {
       impl.IsDetachedDeclaration(c)) {
     ThrowDomError(kErrFail, "the node to remove is not a child of this node");
   }
-  impl.Detaching();
-  impl.ChildrenChanging(pugi::xml_node(node_));
-  // A declaration can stand only at document level: out of the tree it waits
-  // before the limbo.
-  bool moved = c.type() == pugi::node_declaration ? impl.doc.insert_move_before(c, impl.limbo)
-                                                  : impl.limbo.append_move(c);
-  if (!moved) ThrowDomError(kErrFail, "the node cannot be removed");
+  if (!impl.TakeOut(c)) ThrowDomError(kErrFail, "the node cannot be removed");
   return child;
 }
 
@@ -474,37 +434,7 @@ Node Element::getAttributeNode(std::string_view name) const {
 
 void Element::setAttribute(std::string_view name, std::string_view value) {
   DocImpl& impl = Access::Require(*this, "setAttribute");
-  pugi::xml_node n(node_);
-  detail::AttributeWriter(n).Set(name, value);
-  impl.AttributesChanging(n);
-}
-
-pugi::xml_attribute detail::AttributeWriter::Find(std::string_view name) {
-  if (index_.empty() && added_ < kScanLimit) {
-    for (pugi::xml_attribute a = element_.first_attribute(); a; a = a.next_attribute()) {
-      if (name == a.name()) return a;
-    }
-    return {};
-  }
-  if (index_.empty()) {
-    for (pugi::xml_attribute a = element_.first_attribute(); a; a = a.next_attribute()) {
-      index_.try_emplace(a.name(), a.internal_object());
-    }
-  }
-  auto found = index_.find(name);
-  return found == index_.end() ? pugi::xml_attribute() : pugi::xml_attribute(found->second);
-}
-
-void detail::AttributeWriter::Set(std::string_view name, std::string_view value) {
-  CheckName(name, "attribute name");
-  CheckText(value, "attribute value");
-  pugi::xml_attribute a = Find(name);
-  if (!a) {
-    a = element_.append_attribute(Terminated(name).c_str());
-    if (a && !index_.empty()) index_.try_emplace(a.name(), a.internal_object());
-    ++added_;
-  }
-  if (!a || !a.set_value(value.data(), value.size())) ThrowDomError(kErrOutOfMemory, "setAttribute");
+  impl.EditAttributes(pugi::xml_node(node_)).Set(name, value);
 }
 
 // ---- Document ----

@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 
@@ -25,6 +26,25 @@ struct RingHead : HandleLink {
   RingHead() noexcept : HandleLink(kRing) { MakeRing(); }
   RingHead(const RingHead&) = delete;
   RingHead& operator=(const RingHead&) = delete;
+};
+
+// Sets attributes of one element as Element::setAttribute does. Made by
+// DocImpl::EditAttributes for an element in the tree, directly for one under
+// the limbo. A name set again keeps its place and takes the new value; past a
+// few attributes names are found through a hash, so a large record costs
+// linear time.
+class AttributeWriter {
+ public:
+  explicit AttributeWriter(pugi::xml_node element) : element_(element) {}
+  void Set(std::string_view name, std::string_view value);
+
+ private:
+  pugi::xml_attribute Find(std::string_view name);
+
+  static constexpr size_t kScanLimit = 16;
+  pugi::xml_node element_;
+  size_t added_ = 0;
+  std::unordered_map<std::string_view, pugi::xml_attribute_struct*> index_;
 };
 
 // The navigation's index of the root's children.
@@ -41,16 +61,33 @@ struct DocImpl {
   // while RootGeneration() stays what it was when the index was built.
   std::shared_ptr<RootIndex> navCache;
 
-  // Every change of the tree announces itself here before or as it is made,
-  // so that caches keyed on the top two levels stay exact. Changing the
-  // children of `parent`:
-  void ChildrenChanging(pugi::xml_node parent) {
-    if (TouchesRoot(parent)) ++rootGeneration_;
-  }
-  // Changing the attributes of `element`:
-  void AttributesChanging(pugi::xml_node element) {
-    if (AttributesTouchRoot(element)) ++rootGeneration_;
-  }
+  // ---- Changes to the tree ----
+  // Every change to the tree a host can see goes through these, and each
+  // announces itself, so that caches keyed on the top two levels (the
+  // navigation index) stay exact. Nodes under the limbo are built freely.
+
+  // Appends a new node of `type` as the last child of `parent`; raises
+  // 0x8007000E when memory cannot be had.
+  pugi::xml_node AppendNew(pugi::xml_node parent, pugi::xml_node_type type);
+  // Appends a copy of `source`, which may belong to another document; raises 0x8007000E.
+  pugi::xml_node AppendCopy(pugi::xml_node parent, pugi::xml_node source);
+  // Moves `child`, a node of this document, to the end of `parent`'s children; false when pugixml refuses.
+  bool AppendMove(pugi::xml_node parent, pugi::xml_node child);
+  // Inserts a new node of `type` at document level after `after`; raises 0x8007000E.
+  pugi::xml_node InsertNewAtTop(pugi::xml_node after, pugi::xml_node_type type);
+  // Moves `child` to document level after `after`; returns it, or an empty node.
+  pugi::xml_node MoveToTop(pugi::xml_node child, pugi::xml_node after);
+  // Takes `child` out of the tree, where it stays usable: into the limbo, or
+  // before it for a declaration, which can stand only at document level.
+  bool TakeOut(pugi::xml_node child);
+  // Frees a node just appended that nothing refers to yet.
+  void Discard(pugi::xml_node built);
+  // Sets the text of a character node, or the value of attribute `a` of `owner`.
+  bool SetValue(pugi::xml_node node, std::string_view value);
+  bool SetValue(pugi::xml_node owner, pugi::xml_attribute a, std::string_view value);
+  // Sets attributes of `element` one after another (see AttributeWriter).
+  AttributeWriter EditAttributes(pugi::xml_node element);
+
   // Changes whenever the document's top-level nodes, the root's children or
   // those children's attributes change.
   uint64_t RootGeneration() const { return rootGeneration_; }
@@ -76,6 +113,12 @@ struct DocImpl {
   void Sweep();
 
  private:
+  void ChildrenChanging(pugi::xml_node parent) {
+    if (TouchesRoot(parent)) ++rootGeneration_;
+  }
+  void AttributesChanging(pugi::xml_node element) {
+    if (AttributesTouchRoot(element)) ++rootGeneration_;
+  }
   // True when changing the children of `parent` may change what the
   // document's top two levels look like. Fresh nodes sit in the limbo, so
   // that case is answered first.
@@ -97,6 +140,33 @@ struct DocImpl {
   size_t threshold_ = kMinSweep;
 };
 
+// A null-terminated copy of a name for pugixml, on the stack when it is short.
+class Terminated {
+ public:
+  explicit Terminated(std::string_view name) {
+    if (name.size() < sizeof small_) {
+      name.copy(small_, name.size());
+      small_[name.size()] = '\0';
+      text_ = small_;
+    } else {
+      large_.assign(name);
+      text_ = large_.c_str();
+    }
+  }
+  const char* c_str() const { return text_; }
+
+ private:
+  char small_[64];
+  std::string large_;
+  const char* text_;
+};
+
+// Raises 0x8007000E when pugixml could not allocate a node.
+inline pugi::xml_node Allocated(pugi::xml_node n) {
+  if (!n) ThrowDomError(kErrOutOfMemory, "no memory for a new node");
+  return n;
+}
+
 // Frees a subtree that hangs under `parent` one node at a time, so that
 // freeing never recurses per level.
 void FreeSubtree(pugi::xml_node parent, pugi::xml_node top);
@@ -105,25 +175,6 @@ void FreeSubtree(pugi::xml_node parent, pugi::xml_node top);
 // a document; `what` names the text in the message.
 void CheckName(std::string_view name, const char* what);
 void CheckText(std::string_view text, const char* what);
-// Sets attributes of one element as Element::setAttribute does, without
-// tracking the navigation index (for elements no index can contain yet). A
-// name set again keeps its place and takes the new value; past a few
-// attributes names are found through a hash, so a large record costs linear
-// time.
-class AttributeWriter {
- public:
-  explicit AttributeWriter(pugi::xml_node element) : element_(element) {}
-  void Set(std::string_view name, std::string_view value);
-
- private:
-  pugi::xml_attribute Find(std::string_view name);
-
-  static constexpr size_t kScanLimit = 16;
-  pugi::xml_node element_;
-  size_t added_ = 0;
-  std::unordered_map<std::string_view, pugi::xml_attribute_struct*> index_;
-};
-
 // Conversions between handles and pugixml nodes inside the library.
 struct Access {
   static Node MakeNode(const std::shared_ptr<DocImpl>& doc, pugi::xml_node n);

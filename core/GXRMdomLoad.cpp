@@ -141,16 +141,11 @@ class Loader {
  public:
   explicit Loader(DocImpl& impl) : impl_(impl) {
     impl_.parseError = ParseError();
-    impl_.ChildrenChanging(impl_.doc);
     // The old content leaves the tree like removed nodes do: kept while a
     // handle points into it, freed at once otherwise.
     bool dropped = false;
     while (pugi::xml_node n = impl_.FirstShown()) {
-      if (n.type() == pugi::node_declaration) {
-        impl_.doc.insert_move_before(n, impl_.limbo);
-      } else {
-        impl_.limbo.append_move(n);
-      }
+      impl_.TakeOut(n);
       dropped = true;
     }
     if (dropped) impl_.Sweep();
@@ -254,14 +249,14 @@ class Loader {
     FlushText();
     pugi::xml_node after = impl_.limbo;
     if (!version_.empty()) {
-      pugi::xml_node decl = impl_.doc.insert_child_after(pugi::node_declaration, after);
+      pugi::xml_node decl = impl_.InsertNewAtTop(after, pugi::node_declaration);
       decl.append_attribute("version").set_value(version_.c_str());
       decl.append_attribute("encoding").set_value("UTF-8");
       if (!standalone_.empty()) decl.append_attribute("standalone").set_value(standalone_.c_str());
       after = decl;
     }
     while (pugi::xml_node n = staging_.first_child()) {
-      after = impl_.doc.insert_move_after(n, after);
+      after = impl_.MoveToTop(n, after);
     }
     impl_.limbo.remove_child(staging_);
     staging_ = pugi::xml_node();
