@@ -10,7 +10,6 @@
 
 #include "TestUtil.h"
 #include "catalogue/CGXRMsectMng.h"
-#include "catalogue/GXRMnameList.h"
 #include "format/GXRMformat.h"
 
 namespace {
@@ -169,14 +168,6 @@ TEST(CGXRMobjTypeBaseMap, ChosenRowsIncludingTheAsymmetricOnes) {
   EXPECT_EQ(Mapped(3, 2, DOOR), Names{"墙洞"});
   EXPECT_EQ(Mapped(3, 1, FRAME_COLUMN), (Names{"砼柱", "砖柱"}));
   EXPECT_EQ(Mapped(3, 2, ROOM), Names{"房间"});
-}
-
-TEST(CGXRMobjTypeBaseMap, SplittingAppendsKeepsEmptyPiecesAndWholeCharacters) {
-  CStringArray pieces{"kept"};
-  for (const CString& text : {CString(""), CString(",a,,b,"), Gbk("框架梁,,次梁"), CString("a,\xB0")})
-    gxrm::catalogue::SplitAtCommas(text, pieces);
-  EXPECT_EQ(pieces,
-            (CStringArray{"kept", "", "", "a", "", "b", "", Gbk("框架梁"), "", Gbk("次梁"), "a", "\xB0"}));
 }
 
 // The library's own section rows, walked through the public lookups.
