@@ -34,45 +34,38 @@ std::string Probe(const std::string& name, const char* ini, const char* args = "
 
 const char kNoVersion[] = "message 0x1040 读取配置文件错误!\nversion []\n";
 
-TEST(GXRMconfig, ReadsTheVersionWithProfileRules) {
+TEST(GXRMconfig, ReadsTheVersionWithProfileRulesAndReportsItsAbsence) {
   struct Case {
     const char* name;
-    const char* ini;
-    const char* expected;
+    const char* ini;  // none when null
+    const char* args;
+    std::string expected;
   };
   const std::string long_value(150, '7');
   const std::string long_ini = "[GXRM_Global_Config]\nGXRMversion=" + long_value + "\n";
-  const std::string cut = "version [" + long_value.substr(0, 99) + "]\n";
-  const Case cases[] = {
-      {"plain", "[GXRM_Global_Config]\nGXRMversion=2.1\n", "version [2.1]\n"},
-      {"case", "[gxrm_global_config]\ngxrmVERSION=2.1\n", "version [2.1]\n"},
-      {"blanks_quotes", "[GXRM_Global_Config]\r\n  GXRMversion =  \"2.1 b\"  \r\n", "version [2.1 b]\n"},
-      {"first_key", "[GXRM_Global_Config]\nGXRMversion=1\nGXRMversion=2\n", "version [1]\n"},
-      {"first_section", "[GXRM_Global_Config]\nother=1\n[GXRM_Global_Config]\nGXRMversion=2\n", kNoVersion},
-      {"comment", "[GXRM_Global_Config]\n;GXRMversion=9\nGXRMversion=3\n", "version [3]\n"},
-      {"other_section", "[Other]\nGXRMversion=2.1\n", kNoVersion},
-      {"empty_value", "[GXRM_Global_Config]\nGXRMversion=\n", kNoVersion},
-      {"long", long_ini.c_str(), cut.c_str()},
-  };
-  for (const Case& c : cases) EXPECT_EQ(Probe(c.name, c.ini), c.expected) << c.name;
-}
-
-TEST(GXRMconfig, NewDocumentsCarryTheVersionInTheRootName) {
   const char* v21 = "[GXRM_Global_Config]\nGXRMversion=2.1\n";
-  const std::string read = "version [2.1]\n";
-  EXPECT_EQ(Probe("root", v21, "--create"), read + "root GXRMheader_v2.1\n");
-  // A version that cannot stand in a name: the writer keeps a document without root.
-  const char* bad = "[GXRM_Global_Config]\nGXRMversion=2 1\n";
-  EXPECT_EQ(Probe("bad_root", bad, "--create"), "version [2 1]\nerror 0x80070057\nroot none\n");
-  const std::string none = kNoVersion;
-  EXPECT_EQ(Probe("bare_root", nullptr, "--create"),
-            none + "message 0x1040 读取配置文件错误!\nroot GXRMheader_v\n");
-}
-
-TEST(GXRMconfig, MissingFileIsReportedThroughTheHandler) { EXPECT_EQ(Probe("missing", nullptr), kNoVersion); }
-
-TEST(GXRMconfig, DefaultHandlerWritesUtf8ToStandardError) {
-  EXPECT_EQ(Probe("default", nullptr, "--default-handler"), "version []\nstderr 读取配置文件错误!\n");
+  const Case cases[] = {
+      {"plain", v21, "", "version [2.1]\n"},
+      {"case", "[gxrm_global_config]\ngxrmVERSION=2.1\n", "", "version [2.1]\n"},
+      {"blanks_quotes", "[GXRM_Global_Config]\r\n  GXRMversion =  \"2.1 b\"  \r\n", "", "version [2.1 b]\n"},
+      {"first_key", "[GXRM_Global_Config]\nGXRMversion=1\nGXRMversion=2\n", "", "version [1]\n"},
+      {"first_section", "[GXRM_Global_Config]\nother=1\n[GXRM_Global_Config]\nGXRMversion=2\n", "",
+       kNoVersion},
+      {"comment", "[GXRM_Global_Config]\n;GXRMversion=9\nGXRMversion=3\n", "", "version [3]\n"},
+      {"other_section", "[Other]\nGXRMversion=2.1\n", "", kNoVersion},
+      {"empty_value", "[GXRM_Global_Config]\nGXRMversion=\n", "", kNoVersion},
+      {"long", long_ini.c_str(), "", "version [" + long_value.substr(0, 99) + "]\n"},
+      {"missing", nullptr, "", kNoVersion},
+      {"default", nullptr, "--default-handler", "version []\nstderr 读取配置文件错误!\n"},
+      // New documents carry the version in the root's name; one that cannot
+      // stand in a name leaves the writer's document without root.
+      {"root", v21, "--create", "version [2.1]\nroot GXRMheader_v2.1\n"},
+      {"bad_root", "[GXRM_Global_Config]\nGXRMversion=2 1\n", "--create",
+       "version [2 1]\nerror 0x80070057\nroot none\n"},
+      {"bare_root", nullptr, "--create",
+       std::string(kNoVersion) + "message 0x1040 读取配置文件错误!\nroot GXRMheader_v\n"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Probe(c.name, c.ini, c.args), c.expected) << c.name;
 }
 
 }  // namespace

@@ -1,34 +1,34 @@
 // Saving replaces a file as a careful editor does: read-only files stay,
-// links stay links, long names save, and no temporary file is left over.
+// links stay links, long names save, and a save that fails raises its code,
+// keeps the old file and leaves no temporary file behind.
 #include <gtest/gtest.h>
+#include <sched.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <set>
 #include <string>
 
-#include "TestUtil.h"
+#include "ParserFixture.h"
 #include "core/GXRMdom.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using gxrm::dom::Document;
-using gxrm_test::CodeOf;
 using gxrm_test::ReadFile;
 using gxrm_test::WriteFile;
 
 constexpr uid_t kNobody = 65534;
-
-Document Doc(const std::string& xml) {
-  Document doc = Document::create();
-  EXPECT_TRUE(doc.loadXML(xml));
-  return doc;
-}
+// The exit code of a child that could not set itself up.
+constexpr int kNoSetup = 77;
 
 // A fresh directory per test, open to every user.
 fs::path FreshDir() {
@@ -52,23 +52,41 @@ struct stat Stat(const fs::path& path) {
   return st;
 }
 
-// The code of the error `doc.save(path)` raises in a child process running
-// as the user nobody; -1 when the child cannot become that user or read the file.
-int CodeAsNobody(const Document& doc, const std::string& path) {
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    // The file must be within reach, or the test would prove nothing.
-    if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0 || ::access(path.c_str(), R_OK) != 0) ::_exit(255);
-    ::_exit(CodeOf([&] { doc.save(path); }) == 0x80070005u ? 5 : 1);
+// Runs `body` in a child process and returns what it reports; nothing when
+// the child exits with kNoSetup because it could not set itself up.
+std::optional<std::string> InChild(const std::function<std::string()>& body) {
+  int out[2];
+  if (::pipe(out) != 0) return std::nullopt;
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::close(out[0]);
+    const std::string report = body();
+    ::_exit(::write(out[1], report.data(), report.size()) == static_cast<ssize_t>(report.size()) ? 0 : 1);
   }
+  ::close(out[1]);
+  std::string report;
+  char buf[256];
+  for (ssize_t n; child > 0 && (n = ::read(out[0], buf, sizeof buf)) > 0;) report.append(buf, n);
+  ::close(out[0]);
   int status = 0;
-  ::waitpid(pid, &status, 0);
-  return WIFEXITED(status) && WEXITSTATUS(status) != 255 ? WEXITSTATUS(status) : -1;
+  if (child < 0 || ::waitpid(child, &status, 0) != child) return std::nullopt;
+  if (!WIFEXITED(status) || WEXITSTATUS(status) == kNoSetup) return std::nullopt;
+  return report;
+}
+
+// The code saving raised, the file's content and what else the directory holds.
+std::string SaveOutcome(const Document& doc, const fs::path& dir) {
+  std::string report =
+      std::to_string(CodeOf([&] { doc.save(dir / "f.xml"); })) + " " + ReadFile(dir / "f.xml");
+  for (const std::string& name : Listing(dir)) {
+    if (name != "f.xml") report += " +" + name;
+  }
+  return report;
 }
 
 TEST(DomSave, ReadOnlyFileIsRefusedAndKept) {
   const fs::path dir = FreshDir();
-  const Document doc = Doc("<new/>");
+  const Document doc = Loaded("<new/>");
   const std::string file = WriteFile(dir / "locked.xml", "<old/>");
   fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
   EXPECT_EQ(CodeOf([&] { doc.save(file); }), 0x80070005u);
@@ -78,9 +96,15 @@ TEST(DomSave, ReadOnlyFileIsRefusedAndKept) {
   // A file the user may not write, in a directory anyone may write.
   if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as another user";
   fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
-  const int code = CodeAsNobody(doc, file);
-  if (code < 0) GTEST_SKIP() << "cannot run as nobody";
-  EXPECT_EQ(code, 5);
+  const std::optional<std::string> code = InChild([&] {
+    // The file must be within reach, or the test would prove nothing.
+    if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0 || ::access(file.c_str(), R_OK) != 0) {
+      ::_exit(kNoSetup);
+    }
+    return std::to_string(CodeOf([&] { doc.save(file); }));
+  });
+  if (!code) GTEST_SKIP() << "cannot run as nobody";
+  EXPECT_EQ(*code, std::to_string(0x80070005u));
   EXPECT_EQ(ReadFile(file), "<old/>");
   EXPECT_EQ(Listing(dir), std::set<std::string>{"locked.xml"});
 }
@@ -94,7 +118,7 @@ TEST(DomSave, WritesThroughSymbolicLinksAndKeepsModeAndOwner) {
   // A relative link to an absolute link to the file.
   fs::create_symlink(target, dir / "absolute");
   fs::create_symlink("absolute", dir / "relative");
-  Doc("<new/>").save(dir / "relative");
+  Loaded("<new/>").save(dir / "relative");
   EXPECT_EQ(ReadFile(target), "<new/>");
   EXPECT_TRUE(fs::is_symlink(dir / "relative"));
   EXPECT_TRUE(fs::is_symlink(dir / "absolute"));
@@ -102,30 +126,28 @@ TEST(DomSave, WritesThroughSymbolicLinksAndKeepsModeAndOwner) {
   if (::geteuid() == 0) EXPECT_EQ(Stat(target).st_uid, kNobody);
   EXPECT_EQ(Listing(dir / "real"), std::set<std::string>{"model.xml"});
 
-  // A dangling link gets its target created, and stays a link; the umask applies.
-  fs::create_symlink("real/created.xml", dir / "dangling");
+  // A new file takes its mode from the umask, not from the temporary file.
   const mode_t mask = ::umask(027);
-  Doc("<made/>").save(dir / "dangling");
+  Loaded("<made/>").save(dir / "real" / "created.xml");
   ::umask(mask);
-  EXPECT_TRUE(fs::is_symlink(dir / "dangling"));
-  EXPECT_EQ(ReadFile(dir / "real" / "created.xml"), "<made/>");
   EXPECT_EQ(Stat(dir / "real" / "created.xml").st_mode & 07777, 0640u);
 
   // A loop of links fails and creates nothing.
   fs::create_symlink("loop_b", dir / "loop_a");
   fs::create_symlink("loop_a", dir / "loop_b");
   const auto before = Listing(dir);
-  EXPECT_EQ(CodeOf([&] { Doc("<x/>").save(dir / "loop_a"); }), 0x80004005u);
+  EXPECT_EQ(CodeOf([&] { Loaded("<x/>").save(dir / "loop_a"); }), 0x80004005u);
   EXPECT_EQ(Listing(dir), before);
 }
 
 TEST(DomSave, AnyNameTheFileSystemTakesSavesAndFailuresLeaveNoTemporary) {
   const fs::path dir = FreshDir();
-  const Document doc = Doc("<r>" + std::string(100000, 'x') + "</r>");
+  const Document doc = Loaded("<r>" + std::string(100000, 'x') + "</r>");
   const std::string longest(250, 'n');
   doc.save(dir / longest);
   EXPECT_EQ(ReadFile(dir / longest).size(), 100007u);
   EXPECT_EQ(CodeOf([&] { doc.save(dir / std::string(256, 'n')); }), 0x80004005u);
+  EXPECT_EQ(CodeOf([&] { doc.save(dir / "no_such_dir" / "f.xml"); }), 0x80070003u);
 
   // The rename fails: a non-empty directory stands at the path.
   fs::create_directories(dir / "occupied" / "sub");
@@ -144,6 +166,24 @@ TEST(DomSave, AnyNameTheFileSystemTakesSavesAndFailuresLeaveNoTemporary) {
   EXPECT_EQ(code, 0x80004005u);
   EXPECT_EQ(ReadFile(kept), "<old/>");
   EXPECT_EQ(Listing(dir), (std::set<std::string>{longest, "occupied", "kept.xml"}));
+}
+
+// In a mount namespace of its own, a 64 KiB tmpfs that fills up, then turns read-only.
+TEST(DomSave, FullAndReadOnlyFileSystemsRaiseTheirCodesAndKeepTheOldFile) {
+  const Document doc = Loaded("<r>" + std::string(100000, 'x') + "</r>");
+  const fs::path dir = FreshDir();
+  const std::optional<std::string> report = InChild([&] {
+    if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        ::mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=64k") != 0) {
+      ::_exit(kNoSetup);
+    }
+    WriteFile(dir / "f.xml", "<old/>");
+    const std::string full = SaveOutcome(doc, dir);
+    ::mount(nullptr, dir.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr);
+    return full + " | " + SaveOutcome(doc, dir);
+  });
+  if (!report) GTEST_SKIP() << "needs root and mount namespaces for a small tmpfs (unshare -m)";
+  EXPECT_EQ(*report, std::to_string(0x80070070u) + " <old/> | " + std::to_string(0x80070005u) + " <old/>");
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
-// A document holder whose document a test can load from text.
+// Helpers of the core tests: documents loaded from text, and a document
+// holder whose document a test can load from text.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <string>
 
@@ -15,5 +18,12 @@ class TestParser : public CGXRMfileParser {
   bool NewDocument() { return CreateXMLinstance(); }
   gxrm::dom::Document& Doc() { return m_pDoc; }
 };
+
+// A document loaded from `xml`, which must be well formed.
+inline gxrm::dom::Document Loaded(const std::string& xml) {
+  gxrm::dom::Document doc = gxrm::dom::Document::create();
+  EXPECT_TRUE(doc.loadXML(xml)) << doc.parseError().reason;
+  return doc;
+}
 
 using gxrm_test::CodeOf;
