@@ -14,6 +14,7 @@
 
 #include "core/CGXRMnode.h"
 #include "core/GXRMdom.h"
+#include "core/GXRMtext.h"
 
 namespace gxrm::python {
 
@@ -43,6 +44,15 @@ bool IsElement(pugi::xml_node node, const char* name);
 void Append(const py::list& list, const py::handle& item);
 // An iterable of mappings as records.
 std::vector<CGXRMnode> Records(py::handle mappings);
+
+// Calls `op` with the GBK form of a UTF-8 file path, the GIL released:
+// loading and saving a file need no Python objects.
+template <typename Op>
+auto WithFilePath(const std::string& path, Op&& op) {
+  const CString gbk = gxrm::FromUtf8(path);
+  py::gil_scoped_release release;
+  return op(gbk);
+}
 
 // A rule subtree as a flat list of (depth, node type, name, attributes, text)
 // in document order, walked without recursion; the Python layer rebuilds it.

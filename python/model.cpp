@@ -138,13 +138,8 @@ class ModelCore {
  public:
   // Loads the file; returns the parser's complaint, line and column, or None.
   py::object Load(const std::string& path) {
-    const CString gbk = gxrm::FromUtf8(path);
-    bool loaded = false;
-    {
-      py::gil_scoped_release release;
-      loaded = reader_.LoadGXRMfile(gbk);
-    }
-    if (loaded) return py::none();
+    if (WithFilePath(path, [this](const CString& gbk) { return reader_.LoadGXRMfile(gbk); }))
+      return py::none();
     auto error = reader_.GetLoadError();
     return py::make_tuple(Str(error.reason), error.line, error.linepos);
   }
@@ -254,9 +249,7 @@ class ModelCore {
   }
 
   void Save(const std::string& path) {
-    const CString gbk = gxrm::FromUtf8(path);
-    py::gil_scoped_release release;
-    reader_.SaveGXRMinstance(gbk);
+    WithFilePath(path, [this](const CString& gbk) { reader_.SaveGXRMinstance(gbk); });
   }
 
  private:

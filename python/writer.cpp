@@ -68,9 +68,7 @@ class WriterCore : public CGXRMwriter {
   }
 
   void Save(const std::string& path) {
-    const CString gbk = gxrm::FromUtf8(path);
-    py::gil_scoped_release release;
-    SaveGXRMinstance(gbk);
+    WithFilePath(path, [this](const CString& gbk) { SaveGXRMinstance(gbk); });
   }
 
   py::str Xml() const { return Str(m_pDoc.xml()); }

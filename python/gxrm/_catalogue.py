@@ -5,6 +5,14 @@ import enum
 from . import _gxrm
 
 
+def _library_property(lookup, doc, wrap=None):
+    """A read-only property whose value the library's ``lookup`` gives for the
+    member, passed through ``wrap`` when given."""
+    if wrap is None:
+        return property(lookup, doc=doc)
+    return property(lambda member: wrap(lookup(member)), doc=doc)
+
+
 class Kind(enum.IntEnum):
     """The nine component kinds, valued as the library's enumerators."""
 
@@ -18,20 +26,10 @@ class Kind(enum.IntEnum):
     DECORATE = 7
     SLICE = 8
 
-    @property
-    def element(self):
-        """Element name of the kind in every object list ("WALL")."""
-        return _gxrm.kind_element(self)
-
-    @property
-    def chinese(self):
-        """Chinese display name of the kind."""
-        return _gxrm.kind_chinese(self)
-
-    @property
-    def types(self):
-        """The kind's types in catalogue order."""
-        return [Type(t) for t in _gxrm.kind_types(self)]
+    element = _library_property(_gxrm.kind_element, 'Element name of the kind in every object list ("WALL").')
+    chinese = _library_property(_gxrm.kind_chinese, "Chinese display name of the kind.")
+    types = _library_property(_gxrm.kind_types, "The kind's types in catalogue order.",
+                              lambda values: [Type(t) for t in values])
 
 
 class Type(enum.IntEnum):
@@ -86,20 +84,11 @@ class Type(enum.IntEnum):
     PIT = 46
     BUILDING_AREA = 47
 
-    @property
-    def kind(self):
-        """The kind the type belongs to."""
-        return Kind(_gxrm.type_kind(self))
-
-    @property
-    def chinese(self):
-        """Chinese name of the type, as the file's "typename" spells it."""
-        return _gxrm.type_chinese(self)
-
-    @property
-    def speciality(self):
-        """1 or 2 for a type of one speciality, 0 for a type both use."""
-        return _gxrm.type_speciality(self)
+    kind = _library_property(_gxrm.type_kind, "The kind the type belongs to.", Kind)
+    chinese = _library_property(_gxrm.type_chinese,
+                                'Chinese name of the type, as the file\'s "typename" spells it.')
+    speciality = _library_property(_gxrm.type_speciality,
+                                   "1 or 2 for a type of one speciality, 0 for a type both use.")
 
     @classmethod
     def from_chinese(cls, name):

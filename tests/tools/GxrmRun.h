@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <nlohmann/json.hpp>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,28 @@ inline std::string Quote(const std::string& arg) {
 }
 
 inline std::string Data(const std::string& name) { return std::string(GXRM_TEST_DATA) + "/data/" + name; }
+
+// The nth section of that element in a dumped model.
+inline Json& Section(Json& model, const std::string& element, int nth = 0) {
+  for (Json& item : model["sections"])
+    if (item["element"] == element && nth-- == 0) return item;
+  throw std::runtime_error("no section " + element);
+}
+
+// A rule section holding `rules` (JSON text), to stand first in a model.
+inline std::string RuleSection(const std::string& rules) {
+  return R"({"element": "CalRule", "attributes": {}, "rules": [)" + rules + "]}";
+}
+
+// The smallest model the writer can make: one floor, no records; `rules`
+// adds a rule section in front.
+inline std::string MinimalModel(const std::string& rules = "") {
+  return R"({"format": "gxrm-json/1", "root": "GXRMheader_v1.0", "header": {}, "sections": [)" +
+         (rules.empty() ? "" : RuleSection(rules) + ",") + R"(
+    {"element": "ProjFloorInfo", "attributes": {}, "floorInfo": [{"FInfo002": "1F"}]},
+    {"element": "GlobalObjList", "objects": {}},
+    {"element": "Floor", "attributes": {"floorname": "1F", "basepoint": ""}, "objects": {}}]})";
+}
 
 // Expects every fragment in `text`, or none of them when `present` is false.
 inline void ExpectHas(const std::string& text, const Args& fragments, bool present = true) {

@@ -9,56 +9,145 @@ namespace {
 
 using namespace gxrm_test;
 
-const Json& Section(const Json& model, const std::string& element, int nth = 0) {
-  for (const Json& item : model["sections"])
-    if (item["element"] == element && nth-- == 0) return item;
-  ADD_FAILURE() << "no section " << element;
-  static const Json kMissing;
-  return kMissing;
-}
-
-// The smallest model the writer can make: one floor, no records.
-Json MinimalModel() {
-  return Json::parse(R"({"format": "gxrm-json/1", "root": "GXRMheader_v1.0", "header": {}, "sections": [
-    {"element": "ProjFloorInfo", "attributes": {}, "floorInfo": [{"FInfo002": "1F"}]},
-    {"element": "GlobalObjList", "objects": {}},
-    {"element": "Floor", "attributes": {"floorname": "1F", "basepoint": ""}, "objects": {}}]})");
-}
-
-TEST_F(Gxrm, BadUsageExitsTwoWithOneLineAndHelpExitsZero) {
-  const std::vector<std::pair<Args, std::string>> cases = {
-      {{}, "subcommand is required"},
-      {{"bogus"}, "unknown command 'bogus'"},
-      {{"dump"}, "FILE is required"},
-      {{"build", "only-json.json"}, "FILE is required"},
-      {{"sample", "--floors", "0"}, "--floors"},
-      {{"sample", "--bays", "3"}, "--bays"},
-      {{"dump", "x.gxrm", "--type", "墙"}, "unknown component type '墙'"},
-      {{"rename", "x.gxrm", "1F", "48", "a", "b"}, "unknown component type '48'"},
-      {{"catalogue", "--map", "4", "1", "1"}, "unknown speciality '4'"},
-      {{"catalogue", "--section", "metric", "1", "1"}, "unknown section vocabulary 'metric'"},
-      {{"info", "a.gxrm", "b.gxrm"}, "b.gxrm"},
-  };
-  for (const auto& [args, fragment] : cases) {
-    SCOPED_TRACE(testing::PrintToString(args));
-    ExpectFailure(Run(args), {fragment});
-  }
-  for (const std::string command : {"sample", "info", "dump", "build", "check", "rename", "catalogue"})
-    ExpectHas(Out({command, "--help"}), {"gxrm " + command});
-}
-
-TEST_F(Gxrm, UnreadableFileNamesFileAndReason) {
+// Every refusal: status 2, one line on standard error, the files left as they were.
+TEST_F(Gxrm, RefusalsExitTwoWithOneLineAndChangeNothing) {
+  ASSERT_EQ(Run({"sample", "a.gxrm", "--floors", "2", "--bays", "1", "1"}).status, 0);
   fs::create_directory(dir_ / "folder.gxrm");
-  for (const char* command : {"info", "dump", "check"}) {
-    SCOPED_TRACE(command);
-    ExpectFailure(Run({command, "missing.gxrm"}), {"missing.gxrm", "No such file or directory"});
-    ExpectFailure(Run({command, "folder.gxrm"}), {"folder.gxrm", "Is a directory"});
-    ExpectFailure(Run({command, Data("broken.gxrm")}), {"broken.gxrm: line 3, column 3: mismatched tag"});
+  fs::copy_file(Data("problems.gxrm"), dir_ / "p.gxrm");
+  WriteFile(dir_ / "text.json", "{\"format\": \n  [1,}");
+  WriteFile(dir_ / "m.json", MinimalModel());
+  const std::string before = ReadFile(dir_ / "a.gxrm"), broken = Data("broken.gxrm");
+  const std::vector<std::pair<Args, Args>> rows = {
+      {{}, {"subcommand is required"}},
+      {{"bogus"}, {"unknown command 'bogus'"}},
+      {{"dump"}, {"FILE is required"}},
+      {{"build", "only-json.json"}, {"FILE is required"}},
+      {{"sample", "--floors", "0"}, {"--floors"}},
+      {{"sample", "--bays", "3"}, {"--bays"}},
+      {{"dump", "x.gxrm", "--type", "墙"}, {"unknown component type '墙'"}},
+      {{"rename", "x.gxrm", "1F", "48", "a", "b"}, {"unknown component type '48'"}},
+      {{"catalogue", "--map", "4", "1", "1"}, {"unknown speciality '4'"}},
+      {{"catalogue", "--section", "metric", "1", "1"}, {"unknown section vocabulary 'metric'"}},
+      {{"info", "a.gxrm", "b.gxrm"}, {"b.gxrm"}},
+      {{"dump", "a\xff.gxrm"}, {"argument 2 ('a\\xFF.gxrm') is not UTF-8"}},
+      {{"rename", "a.gxrm", "第1层", "10", "K\xe6\xa1", "b"}, {"argument 5 ('K\\xE6\\xA1') is not UTF-8"}},
+      {{"info", "missing.gxrm"}, {"missing.gxrm", "No such file or directory"}},
+      {{"dump", "folder.gxrm"}, {"folder.gxrm", "Is a directory"}},
+      {{"check", broken}, {"broken.gxrm: line 3, column 3: mismatched tag"}},
+      {{"info", Data("problems.gxrm")}, {"problems.gxrm", "0x80004003"}},  // the reader trips over it
+      {{"dump", "a.gxrm", "--floor", "第9层"}, {"a.gxrm", "no floor named '第9层'"}},
+      {{"rename", "missing.gxrm", "1F", "0", "a", "b"}, {"missing.gxrm", "No such file"}},
+      {{"rename", "a.gxrm", "第7层", "10", "KZ-1", "X"}, {"a.gxrm", "no floor named '第7层'"}},
+      {{"rename", "a.gxrm", "第1层", "10", "KZ-1", "K\x01"}, {"a.gxrm", "0x80070057"}},
+      {{"rename", "a.gxrm", "第1层", "10", "KZ-1", "K\xff"}, {"argument 6", "not UTF-8"}},
+      {{"rename", "p.gxrm", "1F", "门", "M1", "X"}, {"p.gxrm", "floor '1F' has no instance list for '门'"}},
+      {{"build", "missing.json", "out.gxrm"}, {"missing.json", "No such file"}},
+      {{"build", "text.json", "out.gxrm"}, {"text.json: ", "line 2, column"}},
+      {{"build", "m.json", "no/such/dir/out.gxrm"}, {"no/such/dir/out.gxrm", "0x80070003"}},
+      {{"diff", "a.gxrm", "missing.gxrm"}, {"missing.gxrm", "No such file"}},
+      {{"diff", broken, "a.gxrm"}, {"broken.gxrm: line 3, column 3"}},
+      {{"diff", "a.gxrm", "a.gxrm", "--floor", "第9层"}, {"no floor named '第9层'"}},
+      {{"diff", "a.gxrm", "a.gxrm", "--type", "飞碟"}, {"unknown component type '飞碟'"}},
+      {{"report", "a.gxrm", "--diff", "missing.gxrm"}, {"missing.gxrm", "No such file"}},
+      {{"report", broken}, {"broken.gxrm: line 3, column 3"}},
+      {{"report", "a.gxrm", "-o", "no/such/dir/page.html"}, {"no/such/dir/page.html"}},
+  };
+  for (const auto& [args, fragments] : rows) {
+    SCOPED_TRACE(testing::PrintToString(args));
+    ExpectFailure(Run(args), fragments);
   }
-  ExpectFailure(Run({"rename", "missing.gxrm", "1F", "0", "a", "b"}), {"missing.gxrm", "No such file"});
-  ExpectFailure(Run({"build", "missing.json", "out.gxrm"}), {"missing.json", "No such file"});
-  // A file the reader trips over fails as a whole, naming the file and the DOM error.
-  ExpectFailure(Run({"info", Data("problems.gxrm")}), {"problems.gxrm", "0x80004003"});
+  EXPECT_EQ(ReadFile(dir_ / "a.gxrm"), before);
+  EXPECT_EQ(ReadFile(dir_ / "p.gxrm"), ReadFile(Data("problems.gxrm")));
+  EXPECT_FALSE(fs::exists(dir_ / "out.gxrm"));
+  EXPECT_FALSE(fs::exists(dir_ / "a.html"));
+}
+
+// Each row patches the minimal model into one the writer cannot make; the
+// output file keeps its old bytes and no scratch file is left.
+TEST_F(Gxrm, BuildRefusesWhatTheWriterCannotWrite) {
+  const std::string rule = RuleSection(R"({"name": "R"})");
+  const std::string secs = R"({"element": "UserSecInfo", "attributes": {}, "crossSections": [{}]})";
+  std::vector<std::pair<std::string, Args>> rows = {
+      {R"({"op": "replace", "path": "/format", "value": "gxrm-json/2"})",
+       {"$.format: expected \"gxrm-json/1\""}},
+      {R"({"op": "replace", "path": "/root", "value": "GXRMheader_v9.9"})",
+       {"$.root: \"GXRMheader_v9.9\" but this library"}},
+      {R"({"op": "replace", "path": "/sections/0/element", "value": "Roof"})",
+       {"$.sections[0]: unknown section"}},
+      {R"({"op": "add", "path": "/sections/2/attribute", "value": {}})", {"unexpected member"}},
+      {R"({"op": "add", "path": "/header/n", "value": 1})", {"$.header.n: expected a string"}},
+      {R"({"op": "remove", "path": "/sections/1"})", {"$.sections[1]: \"GlobalObjList\" stands"}},
+      {R"({"op": "copy", "from": "/sections/2", "path": "/sections/-"})", {"no floor record left"}},
+      {R"({"op": "remove", "path": "/sections/2"})", {"more floor records than"}},
+      {R"({"op": "remove", "path": "/sections/2/attributes/basepoint"})",
+       {"must begin with \"floorname\" and \"basepoint\""}},
+      {R"({"op": "add", "path": "/sections/2/objects/风管", "value": {}})", {"unknown component type"}},
+      {R"({"op": "add", "path": "/sections/1/objects/门", "value": {"types": [{"id": "1", "name": "M",
+         "rules": [{"name": "R"}]}]}})",
+       {"no rules for a type of the global list"}},
+      {R"({"op": "add", "path": "/sections/0", "value": )" + RuleSection(R"({"comment": "c"})") + "}",
+       {"$.sections[0].rules[0]: a rule is an element"}},
+      {R"({"op": "copy", "from": "/sections/0/floorInfo/0", "path": "/sections/0/floorInfo/-"},
+          {"op": "copy", "from": "/sections/2", "path": "/sections/-"},
+          {"op": "replace", "path": "/sections/3/attributes/basepoint", "value": "1,1,0"})",
+       {"$.sections[3]: an earlier floor has the same name"}},
+      {R"({"op": "copy", "from": "/sections/0", "path": "/sections/-"})",
+       {"$.sections[3]: the writer adds floors to the first \"ProjFloorInfo\" only"}},
+      {R"({"op": "add", "path": "/sections/-", "value": {"element": "ProjFloorInfo", "attributes": {}}},
+          {"op": "add", "path": "/sections/-", "value": {"element": "GlobalObjList", "objects": {"门": {}}}})",
+       {"$.sections[4]: the writer adds to the first global list only"}},
+      {R"({"op": "add", "path": "/sections/-", "value": )" + rule + R"(}, {"op": "add", "path": "/sections/-",
+         "value": )" +
+           rule + "}",
+       {"$.sections[4]: the writer adds rules to the first \"CalRule\" only"}},
+      {R"({"op": "add", "path": "/sections/-", "value": )" + secs + R"(}, {"op": "add", "path": "/sections/-",
+         "value": )" +
+           secs + "}",
+       {"$.sections[4]: the writer adds cross-sections to the first \"UserSecInfo\" only"}},
+      {R"({"op": "add", "path": "/sections/2/attributes/bad name", "value": "1"})", {"0x80070057"}},
+  };
+  // Markup in a rule is written exactly or refused with its JSON path.
+  const std::vector<std::pair<std::string, std::string>> markup = {
+      {R"({"pi": "p", "data": "x?><evil/>"})", ".data: holds \"?>\""},
+      {R"({"pi": "XmL", "data": "v"})", ".pi: \"XmL\" is reserved"},
+      {R"({"pi": "a?><evil/><?b", "data": "v"})", ": cannot be written as XML"},
+      {R"({"pi": "p", "data": " lead"})", ".data: begins with white space"},
+      {R"({"comment": "a--b"})", ": DOM error 0x80070057"},
+      {R"({"cdata": "a]]><evil/>"})", ".cdata: holds \"]]>\""},
+      {R"({"cdata": "line\r\nend"})", ".cdata: holds a carriage return"},
+      {R"({"comment": "line\rend"})", ".comment: holds a carriage return"},
+      {R"({"name": "R", "children": [{"text": "ok"}, {"name": "1bad"}]})", ".children[1]: DOM error"},
+  };
+  for (const auto& [node, message] : markup) {
+    const std::string rules = R"({"name": "Rule", "children": [{"text": "t"}, )" + node + "]}";
+    rows.push_back({R"({"op": "add", "path": "/sections/0", "value": )" + RuleSection(rules) + "}",
+                    {"m.json: $.sections[0].rules[0].children[1]" + message}});
+  }
+  WriteFile(dir_ / "o.gxrm", "<old/>");
+  for (const auto& [patch, fragments] : rows) {
+    SCOPED_TRACE(patch);
+    const Json model = Json::parse(MinimalModel()).patch(Json::parse("[" + patch + "]"));
+    ExpectFailure(Run({"build", WriteFile(dir_ / "m.json", model.dump()), "o.gxrm"}), fragments);
+    ExpectHas(ReadFile(dir_ / "o.gxrm"), {"<old/>"});
+  }
+  for (const auto& entry : fs::directory_iterator(dir_))
+    EXPECT_NE(entry.path().filename().string().rfind(".gxrm-", 0), 0u) << entry.path();
+  // --any-version takes another version and writes the library's own.
+  Json model = Json::parse(MinimalModel());
+  model["root"] = "GXRMheader_v9.9";
+  ASSERT_EQ(Run({"build", "--any-version", WriteFile(dir_ / "v.json", model.dump()), "v.gxrm"}).status, 0);
+  EXPECT_EQ(Dump({"v.gxrm"})["root"], "GXRMheader_v1.0");
+}
+
+// Markup at the edge of what XML allows is written byte for byte and dumped back.
+TEST_F(Gxrm, BuildWritesRuleMarkupExactly) {
+  const std::string rule =
+      R"({"name": "Rule", "children": [{"pi": "p", "data": "a?b >c"}, {"comment": "a - b->"},)"
+      R"( {"cdata": "x]]y<&>"}, {"pi": "xml-stylesheet", "data": ""}]})";
+  ASSERT_EQ(Run({"build", WriteFile(dir_ / "m.json", MinimalModel(rule)), "o.gxrm"}).status, 0);
+  ExpectHas(ReadFile(dir_ / "o.gxrm"),
+            {"<Rule><?p a?b >c?><!--a - b->--><![CDATA[x]]y<&>]]><?xml-stylesheet?></Rule>"});
+  ExpectHas(Out({"dump", "o.gxrm"}), {R"("data": "a?b >c")"});
 }
 
 // The info table counts what the writer was given: per kind, "types/instances".
@@ -99,117 +188,40 @@ TEST_F(Gxrm, DumpBuildDumpIsIdentityAndWriterFileRebuildsByteForByte) {
 // A dump keeps the order, parameters and rule trees; --floor and --type keep only their records.
 TEST_F(Gxrm, DumpKeepsOrderParametersAndRuleTreesAndFilters) {
   ASSERT_EQ(Run({"sample", "a.gxrm", "--floors", "3", "--bays", "1", "1"}).status, 0);
-  const Json model = Dump({"a.gxrm"});
+  Json model = Dump({"a.gxrm"});
   Args order;
   for (const Json& item : model["sections"]) order.push_back(item["element"]);
   EXPECT_EQ(order, (Args{"ProjSetting", "CalRule", "UserSecInfo", "ProjFloorInfo", "GlobalObjList", "Floor",
                          "Floor", "Floor"}));
-  const Json& floor = Section(model, "Floor");
+  Json& floor = Section(model, "Floor");
   EXPECT_EQ(floor["attributes"].dump(), R"({"floorname":"第1层","basepoint":"0,0,0","Elevation":"0"})");
-  const Json& column = floor["objects"]["框架柱"];
-  EXPECT_EQ(column["types"][0]["name"], "KZ-1");
+  Json& column = floor["objects"]["框架柱"];
   EXPECT_EQ(column["types"][0]["rules"][0].dump(),
             R"({"name":"CalItem","attributes":{"name":"体积","unit":"m3"},"children":[{"text":"L*B*H"}]})");
   EXPECT_EQ(column["instances"].size(), 4u);
   EXPECT_FALSE(Section(model, "GlobalObjList")["objects"]["框架柱"]["types"][0].contains("rules"));
   EXPECT_EQ(Section(model, "CalRule")["rules"][2]["children"].size(), 2u);
-  const Json filtered = Dump({"a.gxrm", "--floor", "第2层", "--type", "门"});
+  Json filtered = Dump({"a.gxrm", "--floor", "第2层", "--type", "门"});
   EXPECT_EQ(filtered["sections"].size(), 6u);  // one floor
   EXPECT_EQ(Section(filtered, "Floor")["attributes"]["floorname"], "第2层");
   EXPECT_TRUE(Section(filtered, "GlobalObjList")["objects"].empty());
   // No door above the ground floor: the type list stays, without instances.
-  const Json& objects = Section(filtered, "Floor")["objects"];
+  Json& objects = Section(filtered, "Floor")["objects"];
   ASSERT_EQ(objects.size(), 1u);
   EXPECT_EQ(objects["门"]["types"].size(), 1u);
   EXPECT_FALSE(objects["门"].contains("instances"));
-  EXPECT_EQ(Section(Dump({"a.gxrm", "--type", "37"}), "Floor", 2)["objects"]["窗"]["instances"].size(), 2u);
-  ExpectFailure(Run({"dump", "a.gxrm", "--floor", "第9层"}), {"a.gxrm", "no floor named '第9层'"});
+  Json windows = Dump({"a.gxrm", "--type", "37"});
+  EXPECT_EQ(Section(windows, "Floor", 2)["objects"]["窗"]["instances"].size(), 2u);
 }
 
 // A floor whose name repeats is dumped with its own (empty) lists, not those of the first.
 TEST_F(Gxrm, DumpWalksEachFloorItself) {
-  const Json model = Dump({Data("problems.gxrm")});
-  const Json& first = Section(model, "Floor", 0)["objects"]["轴网"];
+  Json model = Dump({Data("problems.gxrm")});
+  Json& first = Section(model, "Floor", 0)["objects"]["轴网"];
   EXPECT_EQ(first["types"][0]["id"], "1");
-  EXPECT_EQ(first["types"][0]["name"], "");
   EXPECT_EQ(first["instances"].size(), 2u);
   EXPECT_EQ(Section(model, "Floor", 1).dump(),
             R"({"element":"Floor","attributes":{"floorname":"1F","basepoint":""},"objects":{}})");
-}
-
-// Each case changes the minimal model into one the writer cannot make; no file is left.
-TEST_F(Gxrm, BuildRefusesWhatTheWriterCannotWrite) {
-  const std::vector<std::pair<void (*)(Json&), const char*>> cases = {
-      {[](Json& m) { m["format"] = "gxrm-json/2"; }, "$.format: expected \"gxrm-json/1\""},
-      {[](Json& m) { m["root"] = "GXRMheader_v9.9"; }, "$.root: \"GXRMheader_v9.9\" but this library"},
-      {[](Json& m) { m["sections"][0]["element"] = "Roof"; }, "$.sections[0]: unknown section"},
-      {[](Json& m) { m["sections"][2]["attribute"] = Json::object(); }, "unexpected member"},
-      {[](Json& m) { m["header"]["n"] = 1; }, "$.header.n: expected a string"},
-      {[](Json& m) { m["sections"].erase(1); }, "$.sections[1]: \"GlobalObjList\" stands"},
-      {[](Json& m) { m["sections"].push_back(m["sections"][2]); }, "no floor record left"},
-      {[](Json& m) { m["sections"].erase(2); }, "more floor records than"},
-      {[](Json& m) { m["sections"][2]["attributes"].erase("basepoint"); },
-       "must begin with \"floorname\" and \"basepoint\""},
-      {[](Json& m) { m["sections"][2]["objects"]["风管"] = Json::object(); }, "unknown component type"},
-      {[](Json& m) {
-         m["sections"][1]["objects"]["门"]["types"] =
-             Json::parse(R"([{"id": "1", "name": "M", "rules": [{"name": "R"}]}])");
-       },
-       "no rules for a type of the global list"},
-      {[](Json& m) {
-         m["sections"].insert(
-             m["sections"].begin(),
-             Json::parse(R"({"element": "CalRule", "attributes": {}, "rules": [{"comment": "c"}]})"));
-       },
-       "$.sections[0].rules[0]: a rule is an element"},
-      {[](Json& m) {  // a second floor of one name
-         m["sections"][0]["floorInfo"].push_back(m["sections"][0]["floorInfo"][0]);
-         m["sections"].push_back(m["sections"][2]);
-         m["sections"][3]["attributes"]["basepoint"] = "1,1,0";
-       },
-       "$.sections[3]: an earlier floor has the same name"},
-      {[](Json& m) { m["sections"].push_back(m["sections"][0]); },
-       "$.sections[3]: the writer adds floors to the first \"ProjFloorInfo\" only"},
-      {[](Json& m) {
-         m["sections"].push_back(Json::parse(R"({"element": "ProjFloorInfo", "attributes": {}})"));
-         m["sections"].push_back(Json::parse(R"({"element": "GlobalObjList", "objects": {"门": {}}})"));
-       },
-       "$.sections[4]: the writer adds to the first global list only"},
-      {[](Json& m) {
-         for (int i = 0; i < 2; ++i)
-           m["sections"].push_back(
-               Json::parse(R"({"element": "CalRule", "attributes": {}, "rules": [{"name": "R"}]})"));
-       },
-       "$.sections[4]: the writer adds rules to the first \"CalRule\" only"},
-      {[](Json& m) {
-         for (int i = 0; i < 2; ++i)
-           m["sections"].push_back(
-               Json::parse(R"({"element": "UserSecInfo", "attributes": {}, "crossSections": [{}]})"));
-       },
-       "$.sections[4]: the writer adds cross-sections to the first \"UserSecInfo\" only"},
-      {[](Json& m) { m["sections"][2]["attributes"]["bad name"] = "1"; }, "0x80070057"},
-      {[](Json& m) {
-         m["sections"].push_back(
-             Json::parse(R"({"element": "CalRule", "attributes": {}, "rules": [{"cdata": "a]]>b"}]})"));
-       },
-       "$.sections[3].rules[0].cdata: holds \"]]>\""},
-  };
-  for (const auto& [edit, message] : cases) {
-    SCOPED_TRACE(message);
-    Json model = MinimalModel();
-    edit(model);
-    ExpectFailure(Run({"build", WriteFile(dir_ / "m.json", model.dump()), "o.gxrm"}), {"m.json: ", message});
-    EXPECT_FALSE(fs::exists(dir_ / "o.gxrm"));
-  }
-  ExpectFailure(Run({"build", WriteFile(dir_ / "text.json", "{\"format\": \n  [1,}"), "out.gxrm"}),
-                {"text.json: ", "line 2, column"});
-  ExpectFailure(Run({"build", WriteFile(dir_ / "m.json", MinimalModel().dump()), "no/such/dir/out.gxrm"}),
-                {"no/such/dir/out.gxrm", "0x80070003"});
-  // --any-version takes another version and writes the library's own.
-  Json model = MinimalModel();
-  model["root"] = "GXRMheader_v9.9";
-  ASSERT_EQ(Run({"build", "--any-version", WriteFile(dir_ / "v.json", model.dump()), "v.gxrm"}).status, 0);
-  EXPECT_EQ(Dump({"v.gxrm"})["root"], "GXRMheader_v1.0");
 }
 
 TEST_F(Gxrm, CheckReportsEveryProblemWithItsLocation) {
@@ -255,7 +267,7 @@ TEST_F(Gxrm, CheckReportsEveryProblemWithItsLocation) {
                              "\"GlobalObjList\": the global lists cannot be read\n" + bare +
                              ": 2 problems\n");
   // The writer's smallest file and the sample are clean.
-  ASSERT_EQ(Run({"build", WriteFile(dir_ / "m.json", MinimalModel().dump()), "m.gxrm"}).status, 0);
+  ASSERT_EQ(Run({"build", WriteFile(dir_ / "m.json", MinimalModel()), "m.gxrm"}).status, 0);
   ASSERT_EQ(Run({"sample", "s.gxrm", "--floors", "2"}).status, 0);
   for (const std::string name : {"m.gxrm", "s.gxrm"})
     EXPECT_EQ(Out({"check", name}), name + ": no problems found\n");
@@ -264,22 +276,14 @@ TEST_F(Gxrm, CheckReportsEveryProblemWithItsLocation) {
 TEST_F(Gxrm, RenameRenamesEveryMatchOfOneFloorAndSavesInPlace) {
   ASSERT_EQ(Run({"sample", "a.gxrm", "--floors", "2", "--bays", "1", "1"}).status, 0);
   EXPECT_EQ(Out({"rename", "a.gxrm", "第1层", "框架柱", "KZ-1", "KZ-甲"}), "a.gxrm: 4 instances renamed\n");
-  const Json model = Dump({"a.gxrm", "--type", "10"});
+  Json model = Dump({"a.gxrm", "--type", "10"});
   for (const Json& column : Section(model, "Floor")["objects"]["框架柱"]["instances"])
     EXPECT_EQ(column["name"], "KZ-甲");
   EXPECT_EQ(Section(model, "Floor", 1)["objects"]["框架柱"]["instances"][0]["name"], "KZ-1");
-  // No match: the file stays as it was; an unknown floor fails.
+  // No match: the file stays as it was.
   const std::string before = ReadFile(dir_ / "a.gxrm");
   EXPECT_EQ(Out({"rename", "a.gxrm", "第1层", "10", "KZ-1", "X"}), "a.gxrm: 0 instances renamed\n");
   EXPECT_EQ(ReadFile(dir_ / "a.gxrm"), before);
-  ExpectFailure(Run({"rename", "a.gxrm", "第7层", "10", "KZ-1", "X"}), {"a.gxrm", "no floor named '第7层'"});
-  // A name the file cannot hold, or no GBK/UTF-8 at all, leaves the file too.
-  ExpectFailure(Run({"rename", "a.gxrm", "第1层", "10", "KZ-甲", "K\x01"}), {"a.gxrm", "0x80070057"});
-  ExpectFailure(Run({"rename", "a.gxrm", "第1层", "10", "KZ-甲", "K\xff"}), {"argument 6", "not UTF-8"});
-  EXPECT_EQ(ReadFile(dir_ / "a.gxrm"), before);
-  fs::copy_file(Data("problems.gxrm"), dir_ / "p.gxrm");
-  ExpectFailure(Run({"rename", "p.gxrm", "1F", "门", "M1", "X"}),
-                {"p.gxrm", "floor '1F' has no instance list for '门'"});
 }
 
 // Every command that reads a model takes a GBK file as its UTF-8 original.

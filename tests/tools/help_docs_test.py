@@ -19,19 +19,6 @@ def help_section(section, *command):
     return words
 
 
-def man_blocks():
-    """Plain text of the man page's global part and of each command's item."""
-    text = open(man_page, encoding="utf-8").read()
-    text = re.sub(r"\\f[BIRP]", "", text).replace("\\-", "-")
-    head, _, commands = text.partition(".SH COMMANDS")
-    commands, _, _ = commands.partition("\n.SH ")
-    blocks = {}
-    for item in commands.split(".TP\n")[1:]:
-        name = item.split()[1].strip('"')
-        blocks[name] = item
-    return head, blocks
-
-
 def completions(*words):
     script = f'source "{completion}"; COMP_WORDS=(gxrm {" ".join(words)}); ' \
              'COMP_CWORD=$((${#COMP_WORDS[@]}-1)); _gxrm; printf "%s\\n" "${COMPREPLY[@]}"'
@@ -43,22 +30,21 @@ def mentions(text, option):
     return re.search(r"(?<![\w-])" + re.escape(option) + r"(?![\w-])", text) is not None
 
 
-failures = []
-head, blocks = man_blocks()
-commands = help_section("Subcommands")
-for option in help_section("Options"):
-    if not mentions(head, option):
-        failures.append(f"man page: global option {option} missing")
-missing = set(commands + help_section("Options")) - set(completions('""'))
-failures += [f"completion: {word} not offered" for word in sorted(missing)]
+# The man page's global part, and each command's item of its COMMANDS section.
+man = re.sub(r"\\f[BIRP]", "", open(man_page, encoding="utf-8").read()).replace("\\-", "-")
+head, _, items = man.partition(".SH COMMANDS")
+blocks = {item.split()[1].strip('"'): item for item in items.partition("\n.SH ")[0].split(".TP\n")[1:]}
+commands, options = help_section("Subcommands"), help_section("Options")
+failures = [f"man page: global option {o} missing" for o in options if not mentions(head, o)]
+failures += [f"completion: {w} not offered" for w in sorted(set(commands + options) - set(completions('""')))]
 for command in commands:
-    options = [o for o in help_section("Options", command) if o not in ("-h", "--help")]
+    own = [o for o in help_section("Options", command) if o not in ("-h", "--help")]
     if command not in blocks:
         failures.append(f"man page: command {command} missing")
     else:
-        failures += [f"man page: {command} {o} missing" for o in options if not mentions(blocks[command], o)]
+        failures += [f"man page: {command} {o} missing" for o in own if not mentions(blocks[command], o)]
     offered = completions(command, "-")
-    failures += [f"completion: {command} {o} not offered" for o in options if o not in offered]
+    failures += [f"completion: {command} {o} not offered" for o in own if o not in offered]
 if not commands:
     failures.append("no commands found in --help")
 print("\n".join(failures) or f"{len(commands)} commands documented and completed")

@@ -1,10 +1,6 @@
 #!/usr/bin/python3
-"""Renders gxrm report pages in headless Chromium and checks the rendered DOM.
-
-usage: report_browser_test.py GXRM CHROMIUM WORKDIR (sample|large)
-
-The screenshot stays in WORKDIR as report-<case>.png.
-"""
+"""Renders gxrm report pages in headless Chromium and checks the rendered DOM; the
+screenshot stays in WORKDIR. Usage: report_browser_test.py GXRM CHROMIUM WORKDIR (sample|large)"""
 import os
 import re
 import shutil
@@ -38,8 +34,7 @@ def common_checks(dom, floors):
     errors = re.search(r'<div id="errors"[^>]*>(.*?)</div>', dom, re.S)
     expect(errors is not None and errors.group(1) == "", "no script error: " + (errors.group(1) if errors else "?"))
     expect(len(re.findall(r'<tr class="floor">', dom)) == len(floors), "one row per floor")
-    for name in floors:
-        expect("<td>" + name + "</td>" in dom, "floor " + name + " listed")
+    expect(all("<td>" + name + "</td>" in dom for name in floors), "every floor listed")
     cells = re.findall(r'<td class="cell" data-types="(\d+)" data-instances="(\d+)"', dom)
     expect(len(cells) == 9 * (len(floors) + 1), "a heat map cell per list and kind")
     return sum(int(n) for _, n in cells)
