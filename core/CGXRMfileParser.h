@@ -92,6 +92,8 @@ class GXRM_API CGXRMfileParser {
  private:
   IXMLDOMElementPtr RequireRoot();
   IXMLDOMElementPtr TypeUnder(const IXMLDOMElementPtr& kind_elem, GXRM_objType_base::Type type) const;
-  bool TypeIn(bool found, const IXMLDOMElementPtr& kind_elem, GXRM_objType_base::Type type,
-              IXMLDOMElementPtr& node) const;
+  // The "Type" of `type` (`container` null) or its container of that name,
+  // under `floor`, or in the global list when `floor` is null.
+  bool FindTypeLevel(const CString* floor, GXRM_objType_base::Type type, const char* container,
+                     IXMLDOMElementPtr& node);
 };

@@ -152,55 +152,40 @@ IXMLDOMElementPtr CGXRMfileParser::TypeUnder(const IXMLDOMElementPtr& kind_elem,
   return IXMLDOMElementPtr();
 }
 
-// The "Type" of `type` under a kind element that was `found`.
-bool CGXRMfileParser::TypeIn(bool found, const IXMLDOMElementPtr& kind_elem, GXRM_objType_base::Type type,
-                             IXMLDOMElementPtr& node) const {
-  if (!found) return false;
+bool CGXRMfileParser::FindTypeLevel(const CString* floor, GXRM_objType_base::Type type, const char* container,
+                                    IXMLDOMElementPtr& node) {
+  GXRM_obj_base::Kind kind = CGXRMobjTypeBase::GetObjKind(type);
+  IXMLDOMElementPtr kind_elem;
+  if (!(floor ? GetObjRootNode(*floor, kind, kind_elem) : GetObjRootNode(kind, kind_elem))) return false;
   IXMLDOMElementPtr type_elem = TypeUnder(kind_elem, type);
   if (!type_elem) return false;
-  node = type_elem;
-  return true;
+  node = container ? gxrm::FirstChildNamed(type_elem, container) : type_elem;
+  return static_cast<bool>(node);
 }
 
 bool CGXRMfileParser::GetObjTypeNode(const CString& floor, GXRM_objType_base::Type type,
                                      IXMLDOMElementPtr& node) {
-  IXMLDOMElementPtr kind_elem;
-  return TypeIn(GetObjRootNode(floor, CGXRMobjTypeBase::GetObjKind(type), kind_elem), kind_elem, type, node);
+  return FindTypeLevel(&floor, type, nullptr, node);
 }
 
 bool CGXRMfileParser::GetObjTypeNode(GXRM_objType_base::Type type, IXMLDOMElementPtr& node) {
-  IXMLDOMElementPtr kind_elem;
-  return TypeIn(GetObjRootNode(CGXRMobjTypeBase::GetObjKind(type), kind_elem), kind_elem, type, node);
+  return FindTypeLevel(nullptr, type, nullptr, node);
 }
-
-namespace {
-// The container `name` under a "Type" element that was `found`; `node`
-// receives the result when the "Type" was found.
-bool ContainerIn(bool found, const IXMLDOMElementPtr& type_elem, const char* name, IXMLDOMElementPtr& node) {
-  if (!found) return false;
-  node = gxrm::FirstChildNamed(type_elem, name);
-  return static_cast<bool>(node);
-}
-}  // namespace
 
 bool CGXRMfileParser::GetObjTypeInfoNode(const CString& floor, GXRM_objType_base::Type type,
                                          IXMLDOMElementPtr& node) {
-  IXMLDOMElementPtr type_elem;
-  return ContainerIn(GetObjTypeNode(floor, type, type_elem), type_elem, format::kObjTypeInfo, node);
+  return FindTypeLevel(&floor, type, format::kObjTypeInfo, node);
 }
 
 bool CGXRMfileParser::GetObjTypeInfoNode(GXRM_objType_base::Type type, IXMLDOMElementPtr& node) {
-  IXMLDOMElementPtr type_elem;
-  return ContainerIn(GetObjTypeNode(type, type_elem), type_elem, format::kObjTypeInfo, node);
+  return FindTypeLevel(nullptr, type, format::kObjTypeInfo, node);
 }
 
 bool CGXRMfileParser::GetObjInstanceNode(const CString& floor, GXRM_objType_base::Type type,
                                          IXMLDOMElementPtr& node) {
-  IXMLDOMElementPtr type_elem;
-  return ContainerIn(GetObjTypeNode(floor, type, type_elem), type_elem, format::kObjInstance, node);
+  return FindTypeLevel(&floor, type, format::kObjInstance, node);
 }
 
 bool CGXRMfileParser::GetObjInstanceNode(GXRM_objType_base::Type type, IXMLDOMElementPtr& node) {
-  IXMLDOMElementPtr type_elem;
-  return ContainerIn(GetObjTypeNode(type, type_elem), type_elem, format::kObjInstance, node);
+  return FindTypeLevel(nullptr, type, format::kObjInstance, node);
 }
