@@ -74,20 +74,35 @@ struct SwappedCode {
   char gb18030[5];
 };
 
+// Private-use code point, its CP936 bytes; the standard character, its GB18030 bytes.
+// clang-format off
 constexpr SwappedCode kSwapped[] = {
-    {0xE78D, "\xA6\xD9", 0xFE10, "\x84\x31\x82\x36"},  {0xE78E, "\xA6\xDA", 0xFE12, "\x84\x31\x82\x38"},
-    {0xE78F, "\xA6\xDB", 0xFE11, "\x84\x31\x82\x37"},  {0xE790, "\xA6\xDC", 0xFE13, "\x84\x31\x82\x39"},
-    {0xE791, "\xA6\xDD", 0xFE14, "\x84\x31\x83\x30"},  {0xE792, "\xA6\xDE", 0xFE15, "\x84\x31\x83\x31"},
-    {0xE793, "\xA6\xDF", 0xFE16, "\x84\x31\x83\x32"},  {0xE794, "\xA6\xEC", 0xFE17, "\x84\x31\x83\x33"},
-    {0xE795, "\xA6\xED", 0xFE18, "\x84\x31\x83\x34"},  {0xE796, "\xA6\xF3", 0xFE19, "\x84\x31\x83\x35"},
-    {0xE816, "\xFE\x51", 0x20087, "\x95\x32\x90\x31"}, {0xE817, "\xFE\x52", 0x20089, "\x95\x32\x90\x33"},
-    {0xE818, "\xFE\x53", 0x200CC, "\x95\x32\x97\x30"}, {0xE81E, "\xFE\x59", 0x9FB4, "\x82\x35\x90\x37"},
-    {0xE826, "\xFE\x61", 0x9FB5, "\x82\x35\x90\x38"},  {0xE82B, "\xFE\x66", 0x9FB6, "\x82\x35\x90\x39"},
-    {0xE82C, "\xFE\x67", 0x9FB7, "\x82\x35\x91\x30"},  {0xE831, "\xFE\x6C", 0x215D7, "\x95\x36\xB9\x37"},
-    {0xE832, "\xFE\x6D", 0x9FB8, "\x82\x35\x91\x31"},  {0xE83B, "\xFE\x76", 0x2298F, "\x96\x30\xBA\x35"},
-    {0xE843, "\xFE\x7E", 0x9FB9, "\x82\x35\x91\x32"},  {0xE854, "\xFE\x90", 0x9FBA, "\x82\x35\x91\x33"},
-    {0xE855, "\xFE\x91", 0x241FE, "\x96\x35\xB6\x30"}, {0xE864, "\xFE\xA0", 0x9FBB, "\x82\x35\x91\x34"},
+    {0xE78D, "\xA6\xD9", 0xFE10,  "\x84\x31\x82\x36"},  // ︐
+    {0xE78E, "\xA6\xDA", 0xFE12,  "\x84\x31\x82\x38"},  // ︒
+    {0xE78F, "\xA6\xDB", 0xFE11,  "\x84\x31\x82\x37"},  // ︑
+    {0xE790, "\xA6\xDC", 0xFE13,  "\x84\x31\x82\x39"},  // ︓
+    {0xE791, "\xA6\xDD", 0xFE14,  "\x84\x31\x83\x30"},  // ︔
+    {0xE792, "\xA6\xDE", 0xFE15,  "\x84\x31\x83\x31"},  // ︕
+    {0xE793, "\xA6\xDF", 0xFE16,  "\x84\x31\x83\x32"},  // ︖
+    {0xE794, "\xA6\xEC", 0xFE17,  "\x84\x31\x83\x33"},  // ︗
+    {0xE795, "\xA6\xED", 0xFE18,  "\x84\x31\x83\x34"},  // ︘
+    {0xE796, "\xA6\xF3", 0xFE19,  "\x84\x31\x83\x35"},  // ︙
+    {0xE816, "\xFE\x51", 0x20087, "\x95\x32\x90\x31"},  // 𠂇
+    {0xE817, "\xFE\x52", 0x20089, "\x95\x32\x90\x33"},  // 𠂉
+    {0xE818, "\xFE\x53", 0x200CC, "\x95\x32\x97\x30"},  // 𠃌
+    {0xE81E, "\xFE\x59", 0x9FB4,  "\x82\x35\x90\x37"},  // 龴
+    {0xE826, "\xFE\x61", 0x9FB5,  "\x82\x35\x90\x38"},  // 龵
+    {0xE82B, "\xFE\x66", 0x9FB6,  "\x82\x35\x90\x39"},  // 龶
+    {0xE82C, "\xFE\x67", 0x9FB7,  "\x82\x35\x91\x30"},  // 龷
+    {0xE831, "\xFE\x6C", 0x215D7, "\x95\x36\xB9\x37"},  // 𡗗
+    {0xE832, "\xFE\x6D", 0x9FB8,  "\x82\x35\x91\x31"},  // 龸
+    {0xE83B, "\xFE\x76", 0x2298F, "\x96\x30\xBA\x35"},  // 𢦏
+    {0xE843, "\xFE\x7E", 0x9FB9,  "\x82\x35\x91\x32"},  // 龹
+    {0xE854, "\xFE\x90", 0x9FBA,  "\x82\x35\x91\x33"},  // 龺
+    {0xE855, "\xFE\x91", 0x241FE, "\x96\x35\xB6\x30"},  // 𤇾
+    {0xE864, "\xFE\xA0", 0x9FBB,  "\x82\x35\x91\x34"},  // 龻
 };
+// clang-format on
 
 // The euro sign: the single byte 0x80 in code page 936, both ways.
 constexpr char32_t kEuro = 0x20AC;
