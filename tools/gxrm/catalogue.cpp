@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 
+#include "catalogue/GXRMkindsImpl.h"
 #include "table.h"
 #include "tool.h"
 
@@ -20,20 +21,18 @@ struct CatalogueOptions {
 constexpr int kSpecialities = 3;
 
 void PrintCatalogue(std::ostream& out) {
-  std::map<GXRM_obj_base::Kind, CString> kinds;
-  CGXRMobjBase::GetALLObjInfo(kinds);
+  const auto& kinds = catalogue::KindsWithTypes();
   out << "kinds (" << kinds.size() << "):\n";
   std::vector<Row> rows{{"kind", "element", "name"}};
-  for (const auto& [kind, element] : kinds) {
-    rows.push_back({std::to_string(kind), element, Utf8(CGXRMobjBase::GetObjChNamebyKind(kind))});
+  for (const catalogue::KindTypes& kind : kinds) {
+    rows.push_back(
+        {std::to_string(kind.kind), kind.element, Utf8(CGXRMobjBase::GetObjChNamebyKind(kind.kind))});
   }
   PrintTable(out, rows, "  ");
   out << "\ntypes (" << CatalogueTypes().size() << "), speciality 0 = common to 1 and 2:\n";
   rows = {{"type", "name", "kind", "speciality"}};
   for (const CatalogueType& type : CatalogueTypes()) {
-    GXRM_objType_define row{};
-    CGXRMobjTypeBase::GetObjTypeByNameST(Gbk(type.name), row);
-    rows.push_back({std::to_string(type.type), type.name, type.kindElement, std::to_string(row.speciality)});
+    rows.push_back({std::to_string(type.type), type.name, type.kindElement, std::to_string(type.speciality)});
   }
   PrintTable(out, rows, "  ");
   out << "\nspecialities: 1, 2, 3 (gxrm catalogue --map SRC DST TYPE)\n";

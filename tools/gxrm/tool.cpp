@@ -1,6 +1,8 @@
 // tool.cpp: text conversion, loading and type parsing for every subcommand.
 #include "tool.h"
 
+#include "catalogue/GXRMkindsImpl.h"
+
 #include <cctype>
 #include <cstdio>
 #include <map>
@@ -73,12 +75,10 @@ std::string Sub(const std::string& where, std::size_t index) {
 const std::vector<CatalogueType>& CatalogueTypes() {
   static const std::vector<CatalogueType> types = [] {
     std::vector<CatalogueType> all;
-    std::map<GXRM_obj_base::Kind, CString> kinds;
-    CGXRMobjBase::GetALLObjInfo(kinds);
-    for (const auto& [kind, element] : kinds) {
-      std::vector<GXRM_objType_define> rows;
-      CGXRMobjTypeBase::GetObjTypeByKind(kind, rows);
-      for (const auto& row : rows) all.push_back({kind, row.type, element, Utf8(row.name)});
+    for (const catalogue::KindTypes& kind : catalogue::KindsWithTypes()) {
+      for (const GXRM_objType_define& row : kind.types) {
+        all.push_back({kind.kind, row.type, kind.element, Utf8(row.name), row.speciality});
+      }
     }
     return all;
   }();
