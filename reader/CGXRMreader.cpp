@@ -3,16 +3,16 @@
 #include "reader/CGXRMreader.h"
 
 #include <array>
+#include <cstring>
 #include <string>
 
-#include "core/GXRMdomImpl.h"
 #include "core/GXRMerror.h"
 #include "core/GXRMtextImpl.h"
 #include "core/GXRMtreeImpl.h"
 #include "format/GXRMformat.h"
 #include "reader/GXRMreadText.h"
 
-using gxrm::dom::detail::Access;
+using gxrm::dom::detail::ElementView;
 namespace format = gxrm::format;
 
 namespace {
@@ -44,11 +44,11 @@ void AppendSection(const gxrm::dom::Node& child, CStringArray& sections) {
   IXMLDOMElementPtr sec = child;
   if (!sec) ThrowMissing("a cross-section element (a child that is no element was met)");
   std::array<CString, kSecAttributes.size()> values;
-  for (pugi::xml_attribute a = Access::Pugi(sec).first_attribute(); a; a = a.next_attribute()) {
+  ElementView::Of(sec).ForEachAttribute([&](const char* name, const char* value) {
     for (size_t i = 0; i < kSecAttributes.size(); ++i) {
-      if (std::string_view(a.name()) == kSecAttributes[i]) values[i] = gxrm::FromUtf8(a.value());
+      if (std::strcmp(name, kSecAttributes[i]) == 0) values[i] = gxrm::FromUtf8(value);
     }
-  }
+  });
   sections.insert(sections.end(), values.begin(), values.end());
 }
 
@@ -95,7 +95,7 @@ bool CGXRMreader::GetRoot(CGXRMnode& record) {
 
 bool CGXRMreader::ExtractElemAtt(IXMLDOMElementPtr elem, CGXRMnode& record) {
   if (!elem) return false;
-  gxrm::reader::ReadAttributes(Access::Pugi(elem), record);
+  gxrm::reader::ReadAttributes(ElementView::Of(elem), record);
   return true;
 }
 

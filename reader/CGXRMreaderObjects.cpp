@@ -1,42 +1,30 @@
 // Component types and instances: the bulk of a file.
 //
 // Navigation finds the container through the DOM handles; its children are
-// then walked on the pugixml tree behind them, read-only, which avoids a node
-// list and a handle per element. Calculation rules are handed out as real
-// handles on the reader's own elements.
+// then read through element views, which avoids a node list and a handle per
+// element. Calculation rules are handed out as real handles on the reader's
+// own elements.
 #include <cstring>
 #include <string>
 
-#include "core/GXRMdomImpl.h"
 #include "core/GXRMtextImpl.h"
 #include "core/GXRMtreeImpl.h"
+#include "core/GXRMviewImpl.h"
 #include "format/GXRMformat.h"
 #include "reader/CGXRMreader.h"
 #include "reader/GXRMreadText.h"
 
-using gxrm::dom::detail::Access;
+using gxrm::dom::detail::ElementView;
 namespace format = gxrm::format;
 
 namespace {
 
-bool IsElement(pugi::xml_node n, const char* name) {
-  return n.type() == pugi::node_element && std::strcmp(n.name(), name) == 0;
-}
-
-// The first child element of that name (processing instructions have names too).
-pugi::xml_node FirstElement(pugi::xml_node parent, const char* name) {
-  for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling()) {
-    if (IsElement(c, name)) return c;
-  }
-  return pugi::xml_node();
-}
-
 // The GBK name of a type definition or instance; raises 0x80004003 when the
 // element lacks its name attribute (kErrPointer).
-CString NameOf(pugi::xml_node elem, const char* attribute) {
-  pugi::xml_attribute a = elem.attribute(attribute);
-  if (!a) gxrm::ThrowMissingKey(elem.name(), attribute);
-  return gxrm::FromUtf8(a.value());
+CString NameOf(ElementView elem, const char* attribute) {
+  const char* name = elem.Attribute(attribute);
+  if (!name) gxrm::ThrowMissingKey(elem.Name(), attribute);
+  return gxrm::FromUtf8(name);
 }
 
 // A child element name and the record list its elements feed.
@@ -46,11 +34,10 @@ struct ListSlot {
 };
 
 template <size_t N>
-void ReadLists(pugi::xml_node parent, const ListSlot (&slots)[N]) {
-  for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling()) {
-    if (c.type() != pugi::node_element) continue;
+void ReadLists(ElementView parent, const ListSlot (&slots)[N]) {
+  for (ElementView c : parent.ChildElements()) {
     for (const ListSlot& slot : slots) {
-      if (std::strcmp(c.name(), slot.name) != 0) continue;
+      if (!c.Is(slot.name)) continue;
       gxrm::reader::ReadAttributes(c, slot.list->emplace_back());
       break;
     }
@@ -59,16 +46,14 @@ void ReadLists(pugi::xml_node parent, const ListSlot (&slots)[N]) {
 
 // Handles on the rule elements of the first "TypeClassCalRule", up to the
 // first child that is no element.
-void ReadTypeRules(const IXMLDOMElementPtr& container, pugi::xml_node type_class, CGXRMobjType& record) {
-  pugi::xml_node rules = FirstElement(type_class, format::kTypeClassCalRule);
-  for (pugi::xml_node c = rules.first_child(); c; c = c.next_sibling()) {
-    if (c.type() != pugi::node_element) break;
-    record.AppendCalRule(Access::MakeNode(Access::Impl(container), c));
+void ReadTypeRules(const IXMLDOMElementPtr& container, ElementView type_class, CGXRMobjType& record) {
+  for (ElementView rule : type_class.FirstChild(format::kTypeClassCalRule).LeadingChildElements()) {
+    record.AppendCalRule(rule.Handle(container));
   }
 }
 
 // The rest of a record, after its name.
-void ReadBody(const IXMLDOMElementPtr& container, pugi::xml_node elem, CGXRMobjType& record) {
+void ReadBody(const IXMLDOMElementPtr& container, ElementView elem, CGXRMobjType& record) {
   const ListSlot slots[] = {{format::kTypeClassAtt, &record.MutableAttList()},
                             {format::kTypeClassGeoAtt, &record.MutableGeoAttList()},
                             {format::kTypeClassSection, &record.MutableSectionList()},
@@ -77,7 +62,7 @@ void ReadBody(const IXMLDOMElementPtr& container, pugi::xml_node elem, CGXRMobjT
   ReadTypeRules(container, elem, record);
 }
 
-void ReadBody(const IXMLDOMElementPtr& /*container*/, pugi::xml_node elem, CGXRMobj& record) {
+void ReadBody(const IXMLDOMElementPtr& /*container*/, ElementView elem, CGXRMobj& record) {
   const ListSlot slots[] = {{format::kObjAtt, &record.MutableAttList()},
                             {format::kObjGeoAtt, &record.MutableGeoAttList()},
                             {format::kObjSection, &record.MutableSectionList()}};
@@ -101,8 +86,8 @@ struct RecordForm<CGXRMobj> {
 template <typename Record>
 void AppendRecords(const IXMLDOMElementPtr& container, GXRM_objType_base::Type type,
                    std::vector<Record>& records) {
-  for (pugi::xml_node c = Access::Pugi(container).first_child(); c; c = c.next_sibling()) {
-    if (!IsElement(c, RecordForm<Record>::kElement)) continue;
+  for (ElementView c : ElementView::Of(container).ChildElements()) {
+    if (!c.Is(RecordForm<Record>::kElement)) continue;
     Record record(NameOf(c, RecordForm<Record>::kName), type);
     ReadBody(container, c, record);
     records.push_back(std::move(record));
