@@ -7,8 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "core/GXRMdomImpl.h"
-
 #include "core/GXRMerror.h"
 #include "core/GXRMtext.h"
 
@@ -105,31 +103,20 @@ void SetItem(const py::dict& dict, const py::str& name, const py::str& value) {
 
 }  // namespace
 
-pugi::xml_node Pugi(const dom::Node& node) {
-  using dom::detail::Access;
-  return Access::PugiAttribute(node) ? pugi::xml_node() : Access::Pugi(node);
-}
-
-bool IsElement(pugi::xml_node node, const char* name) {
-  return node.type() == pugi::node_element && std::strcmp(node.name(), name) == 0;
-}
-
 void Append(const py::list& list, const py::handle& item) {
   if (PyList_Append(list.ptr(), item.ptr()) != 0) throw py::error_already_set();
 }
 
-py::dict AttributeDict(pugi::xml_node element) {
+py::dict AttributeDict(dom::detail::ElementView element) {
   py::dict dict;
-  if (element.type() != pugi::node_element) return dict;
-  for (pugi::xml_attribute att = element.first_attribute(); att; att = att.next_attribute()) {
-    SetItem(dict, Names().Get(att.name()), Values().Get(att.value()));
-  }
+  element.ForEachAttribute(
+      [&](const char* name, const char* value) { SetItem(dict, Names().Get(name), Values().Get(value)); });
   return dict;
 }
 
 py::dict AttributeDict(const dom::Node& element) {
   if (!element) ThrowDomError(kErrPointer, "attributes: empty handle");
-  return AttributeDict(Pugi(element));
+  return AttributeDict(dom::detail::ElementView::Of(element));
 }
 
 std::vector<CGXRMnode> Records(py::handle mappings) {

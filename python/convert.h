@@ -5,7 +5,6 @@
 // TypeError.
 #pragma once
 
-#include <pugixml.hpp>
 #include <pybind11/pybind11.h>
 
 #include <string>
@@ -15,6 +14,7 @@
 #include "core/CGXRMnode.h"
 #include "core/GXRMdom.h"
 #include "core/GXRMtext.h"
+#include "core/GXRMviewImpl.h"
 
 namespace gxrm::python {
 
@@ -35,11 +35,7 @@ py::dict Dict(const CGXRMnode& record);
 // An element's attributes as a dict in their order. Names and short values
 // that repeat share one str object.
 py::dict AttributeDict(const dom::Node& element);
-py::dict AttributeDict(pugi::xml_node element);
-// The tree node of a handle; empty for an empty handle or an attribute.
-pugi::xml_node Pugi(const dom::Node& node);
-// True for an element of that name.
-bool IsElement(pugi::xml_node node, const char* name);
+py::dict AttributeDict(dom::detail::ElementView element);
 // Appends `item` to `list`.
 void Append(const py::list& list, const py::handle& item);
 // An iterable of mappings as records.

@@ -23,6 +23,7 @@ namespace gxrm::python {
 namespace {
 
 namespace format = gxrm::format;
+using dom::detail::ElementView;
 using GXRM_objType_base::Type;
 
 bool Named(const dom::Node& node, const char* name) {
@@ -32,11 +33,11 @@ bool Named(const dom::Node& node, const char* name) {
 // The dicts of the children named names[i] in lists[i], in document order, in
 // one pass over the children.
 template <size_t N>
-std::array<py::list, N> ChildDicts(pugi::xml_node parent, const std::array<const char*, N>& names) {
+std::array<py::list, N> ChildDicts(ElementView parent, const std::array<const char*, N>& names) {
   std::array<py::list, N> lists;
-  for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling()) {
+  for (ElementView child : parent.ChildElements()) {
     for (size_t i = 0; i < N; ++i) {
-      if (IsElement(child, names[i])) {
+      if (child.Is(names[i])) {
         Append(lists[i], AttributeDict(child));
         break;
       }
@@ -56,7 +57,11 @@ py::list TypeRules(const dom::Node& typeClass) {
   return rules;
 }
 
-py::str AttributeStr(pugi::xml_node e, const char* name) { return Str(e.attribute(name).value()); }
+// The attribute's value; "" when the element lacks it.
+py::str AttributeStr(ElementView e, const char* name) {
+  const char* value = e.Attribute(name);
+  return Str(value ? value : "");
+}
 
 // The fields an Instance gets, by their attribute names, made once.
 const std::array<py::object, 6>& InstanceFields() {
@@ -69,7 +74,7 @@ const std::array<py::object, 6>& InstanceFields() {
 // An Instance of one "Instance" element. Its fields are set directly: the
 // constructor's checks and copies are for values from users, and would
 // double the cost of reading a large model.
-py::object MakeInstance(const py::handle& cls, const py::handle& type, pugi::xml_node e) {
+py::object MakeInstance(const py::handle& cls, const py::handle& type, ElementView e) {
   auto* tp = reinterpret_cast<PyTypeObject*>(cls.ptr());
   py::object instance = py::reinterpret_steal<py::object>(tp->tp_alloc(tp, 0));
   if (!instance) throw py::error_already_set();
@@ -90,7 +95,7 @@ py::object MakeInstance(const py::handle& cls, const py::handle& type, pugi::xml
 }
 
 py::tuple TypeDefFields(const dom::Element& e) {
-  const pugi::xml_node node = Pugi(e);
+  const ElementView node = ElementView::Of(e);
   const auto [atts, geometry, sections, speciality] =
       ChildDicts(node, std::array{format::kTypeClassAtt, format::kTypeClassGeoAtt, format::kTypeClassSection,
                                   format::kTypeClassSpecialtyAtt});
@@ -100,9 +105,9 @@ py::tuple TypeDefFields(const dom::Element& e) {
 
 // Calls `visit` with each "Instance" child of a container, in file order.
 template <typename Visit>
-void ForEachInstance(pugi::xml_node container, Visit&& visit) {
-  for (pugi::xml_node e = container.first_child(); e; e = e.next_sibling()) {
-    if (IsElement(e, format::kInstance)) visit(e);
+void ForEachInstance(ElementView container, Visit&& visit) {
+  for (ElementView e : container.ChildElements()) {
+    if (e.Is(format::kInstance)) visit(e);
   }
 }
 
@@ -180,9 +185,9 @@ class ModelCore {
 
   py::list Instances(py::handle floor, int type, py::handle typeObj, py::handle cls) {
     py::list instances;
-    const pugi::xml_node container = Pugi(Container(floor, type, false));
+    const ElementView container = ElementView::Of(Container(floor, type, false));
     CollectorPause pause;
-    ForEachInstance(container, [&](pugi::xml_node e) { Append(instances, MakeInstance(cls, typeObj, e)); });
+    ForEachInstance(container, [&](ElementView e) { Append(instances, MakeInstance(cls, typeObj, e)); });
     return instances;
   }
 
@@ -201,13 +206,13 @@ class ModelCore {
     py::list all;
     dom::Element root = Root();
     if (!root) return all;
-    const pugi::xml_node node = Pugi(root);
+    const ElementView node = ElementView::Of(root);
     CollectorPause pause;
-    if (pugi::xml_node global = FirstChildElement(node, format::kGlobalObjList)) {
+    if (ElementView global = node.FirstChild(format::kGlobalObjList)) {
       AppendListInstances(global, py::none(), typeObjs, cls, all);
     }
-    for (pugi::xml_node e = node.first_child(); e; e = e.next_sibling()) {
-      if (!IsElement(e, format::kFloor)) continue;
+    for (ElementView e : node.ChildElements()) {
+      if (!e.Is(format::kFloor)) continue;
       AppendListInstances(e, AttributeStr(e, format::kAttFloorName), typeObjs, cls, all);
     }
     return all;
@@ -278,36 +283,30 @@ class ModelCore {
   }
 
   // The instances of one object list, in file order, with their catalogue type.
-  static void AppendListInstances(pugi::xml_node list, const py::object& floor, const py::list& typeObjs,
+  static void AppendListInstances(ElementView list, const py::object& floor, const py::list& typeObjs,
                                   const py::handle& cls, const py::list& out) {
     const auto& types = TypesByName();
-    for (pugi::xml_node kind = list.first_child(); kind; kind = kind.next_sibling()) {
-      for (pugi::xml_node typeElem = kind.first_child(); typeElem; typeElem = typeElem.next_sibling()) {
-        if (!IsElement(typeElem, format::kType)) continue;
-        auto found = types.find(typeElem.attribute(format::kAttTypeName).value());
+    for (ElementView kind : list.ChildElements()) {
+      for (ElementView typeElem : kind.ChildElements()) {
+        if (!typeElem.Is(format::kType)) continue;
+        const char* typeName = typeElem.Attribute(format::kAttTypeName);
+        auto found = types.find(typeName ? typeName : "");
         if (found == types.end()) continue;
         py::handle typeObj = typeObjs[found->second];
-        AppendContainerInstances(FirstChildElement(typeElem, format::kObjInstance), floor, typeObj, cls, out);
+        AppendContainerInstances(typeElem.FirstChild(format::kObjInstance), floor, typeObj, cls, out);
       }
     }
   }
 
-  static void AppendContainerInstances(pugi::xml_node container, const py::object& floor,
+  static void AppendContainerInstances(ElementView container, const py::object& floor,
                                        const py::handle& typeObj, const py::handle& cls,
                                        const py::list& out) {
-    ForEachInstance(container, [&](pugi::xml_node e) {
+    ForEachInstance(container, [&](ElementView e) {
       py::object instance = MakeInstance(cls, typeObj, e);
       PyObject* pair = PyTuple_Pack(2, floor.ptr(), instance.ptr());
       if (pair == nullptr) throw py::error_already_set();
       Append(out, py::reinterpret_steal<py::object>(pair));
     });
-  }
-
-  static pugi::xml_node FirstChildElement(pugi::xml_node parent, const char* name) {
-    for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling()) {
-      if (IsElement(child, name)) return child;
-    }
-    return pugi::xml_node();
   }
 
   CGXRMreader reader_;
