@@ -1,7 +1,8 @@
 #include "core/GXRMdomPrint.h"
 
 #include <array>
-#include <string>
+#include <cstring>
+#include <memory>
 
 namespace gxrm::dom::detail {
 
@@ -27,97 +28,109 @@ constexpr Specials MakeSpecials(const char* markup, const char* literal_controls
 constexpr Specials kAttributeSpecials = MakeSpecials("&<\"", "");
 constexpr Specials kTextSpecials = MakeSpecials("&<>", "\t\n");
 
-// Collects the text and hands it to the writer in large pieces.
+// Collects the text in a fixed buffer and hands it to the writer in large
+// pieces; appending is a bounds check and a copy.
 class Output {
  public:
-  explicit Output(pugi::xml_writer& writer) : writer_(writer) { buf_.reserve(kFlushAt + 4096); }
+  explicit Output(pugi::xml_writer& writer) : writer_(writer) {}
   ~Output() { Flush(); }
   Output(const Output&) = delete;
   Output& operator=(const Output&) = delete;
 
-  std::string& Text() { return buf_; }
-
-  void FlushIfFull() {
-    if (buf_.size() >= kFlushAt) Flush();
+  void Append(const char* data, size_t size) {
+    if (size <= kSize - used_) {
+      std::memcpy(buf_.get() + used_, data, size);
+      used_ += size;
+      return;
+    }
+    Flush();
+    writer_.write(data, size);
   }
+  void Append(const char* text) { Append(text, std::strlen(text)); }
+  void Append(char c) { Append(&c, 1); }
 
   void Flush() {
-    if (!buf_.empty()) writer_.write(buf_.data(), buf_.size());
-    buf_.clear();
+    if (used_ != 0) writer_.write(buf_.get(), used_);
+    used_ = 0;
   }
 
  private:
-  static constexpr size_t kFlushAt = 64 * 1024;
+  static constexpr size_t kSize = 64 * 1024;
   pugi::xml_writer& writer_;
-  std::string buf_;
+  std::unique_ptr<char[]> buf_{new char[kSize]};
+  size_t used_ = 0;
 };
 
-void AppendReference(std::string& out, unsigned char c) {
+void AppendReference(Output& out, unsigned char c) {
   switch (c) {
     case '&':
-      out += "&amp;";
+      out.Append("&amp;", 5);
       return;
     case '<':
-      out += "&lt;";
+      out.Append("&lt;", 4);
       return;
     case '>':
-      out += "&gt;";
+      out.Append("&gt;", 4);
       return;
     case '"':
-      out += "&quot;";
+      out.Append("&quot;", 6);
       return;
     default:
       break;
   }
   const char ref[] = {'&', '#', static_cast<char>('0' + c / 10), static_cast<char>('0' + c % 10), ';'};
-  out.append(ref, sizeof ref);
+  out.Append(ref, sizeof ref);
 }
 
 // Appends `text` with the bytes `specials` marks written as references. The
 // terminating NUL is marked too, which ends the scan.
-void AppendEscaped(std::string& out, const char* text, const Specials& specials) {
+void AppendEscaped(Output& out, const char* text, const Specials& specials) {
   for (const char* run = text;; ++run) {
     const char* p = run;
     while (!specials[static_cast<unsigned char>(*p)]) ++p;
-    out.append(run, static_cast<size_t>(p - run));
+    out.Append(run, static_cast<size_t>(p - run));
     if (!*p) return;
     AppendReference(out, static_cast<unsigned char>(*p));
     run = p;
   }
 }
 
-void AppendStartTag(std::string& out, pugi::xml_node element) {
-  out += '<';
-  out += element.name();
+void AppendStartTag(Output& out, pugi::xml_node element) {
+  out.Append('<');
+  out.Append(element.name());
   for (pugi::xml_attribute a = element.first_attribute(); a; a = a.next_attribute()) {
-    out += ' ';
-    out += a.name();
-    out += "=\"";
+    out.Append(' ');
+    out.Append(a.name());
+    out.Append("=\"", 2);
     AppendEscaped(out, a.value(), kAttributeSpecials);
-    out += '"';
+    out.Append('"');
   }
-  out += element.first_child() ? ">" : "/>";
+  if (element.first_child()) {
+    out.Append('>');
+  } else {
+    out.Append("/>", 2);
+  }
 }
 
-void AppendEndTag(std::string& out, pugi::xml_node element) {
-  out += "</";
-  out += element.name();
-  out += '>';
+void AppendEndTag(Output& out, pugi::xml_node element) {
+  out.Append("</", 2);
+  out.Append(element.name());
+  out.Append('>');
 }
 
 // Comments, processing instructions, CDATA and declarations are written as
 // pugixml writes them; they are rare, and nothing in them needs changing.
 class ForeignWriter : public pugi::xml_writer {
  public:
-  explicit ForeignWriter(std::string& out) : out_(out) {}
-  void write(const void* data, size_t size) override { out_.append(static_cast<const char*>(data), size); }
+  explicit ForeignWriter(Output& out) : out_(out) {}
+  void write(const void* data, size_t size) override { out_.Append(static_cast<const char*>(data), size); }
 
  private:
-  std::string& out_;
+  Output& out_;
 };
 
 // Everything of a node but its children and its end tag.
-void AppendOpening(std::string& out, pugi::xml_node n) {
+void AppendOpening(Output& out, pugi::xml_node n) {
   switch (n.type()) {
     case pugi::node_element:
       AppendStartTag(out, n);
@@ -133,12 +146,10 @@ void AppendOpening(std::string& out, pugi::xml_node n) {
 }
 
 // Writes one node and everything below it, depth first, by walking the tree.
-void PrintTree(pugi::xml_node top, Output& output) {
-  std::string& out = output.Text();
+void PrintTree(pugi::xml_node top, Output& out) {
   pugi::xml_node n = top;
   while (true) {
     AppendOpening(out, n);
-    output.FlushIfFull();
     if (n.type() == pugi::node_element && n.first_child()) {
       n = n.first_child();
       continue;
