@@ -57,11 +57,13 @@ bool CanBuildInPlace(const gxrm::dom::Document& doc, const IXMLDOMElementPtr& pa
 // value is refused. `name` must be a checked name ending where its string ends.
 pugi::xml_node BuildInPlace(gxrm::dom::detail::DocImpl& impl, pugi::xml_node under, std::string_view name,
                             const CGXRMnode& record) {
+  // The appending is announced; the new element is then filled like one
+  // under the limbo, which keeps this path, the writer's bulk, lean.
   pugi::xml_node elem = impl.AppendNew(under, pugi::node_element);
   try {
     if (!elem.set_name(name.data())) throw std::bad_alloc();
-    SetRecordAttributes(impl.EditAttributes(elem), record);
-    if (!impl.SetValue(impl.AppendNew(elem, pugi::node_pcdata), "\n")) throw std::bad_alloc();
+    SetRecordAttributes(gxrm::dom::detail::AttributeWriter(elem), record);
+    if (!elem.append_child(pugi::node_pcdata).set_value("\n")) throw std::bad_alloc();
   } catch (const std::bad_alloc&) {
     impl.Discard(elem);
     gxrm::ThrowDomError(gxrm::kErrOutOfMemory, "AddChild");

@@ -64,7 +64,9 @@ struct DocImpl {
   // ---- Changes to the tree ----
   // Every change to the tree a host can see goes through these, and each
   // announces itself, so that caches keyed on the top two levels (the
-  // navigation index) stay exact. Nodes under the limbo are built freely.
+  // navigation index) stay exact. Nodes under the limbo are built freely, and
+  // so is a node just made by AppendNew until it is handed out: its
+  // appending was announced, and caches are rebuilt only when next asked.
 
   // Appends a new node of `type` as the last child of `parent`; raises
   // 0x8007000E when memory cannot be had.
