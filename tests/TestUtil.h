@@ -37,6 +37,9 @@ inline std::string TempPath(const std::string& name) {
   return std::string(dir ? dir : "/tmp") + "/" + name;
 }
 
+// A file of the test's own data directory.
+inline std::string Data(const std::string& name) { return std::string(GXRM_TEST_DATA) + "/data/" + name; }
+
 inline std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

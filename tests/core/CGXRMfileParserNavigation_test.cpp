@@ -30,31 +30,19 @@ std::string Model(const std::string& extra = "") {
          beam + "</Floor></GXRMheader_v1.0>";
 }
 
-TEST(Navigation, FindsEachStepOfAFloorAndOfTheGlobalList) {
-  TestParser parser;
-  ASSERT_TRUE(parser.LoadXml(Model()));
-  IXMLDOMElementPtr node;
-  ASSERT_TRUE(parser.GetFloorNode("1F", node));
-  EXPECT_EQ(node.getAttribute(format::kAttFloorName), "1F");
-  ASSERT_TRUE(parser.GetObjRootNode("1F", GXRM_obj_base::BEAM, node));
-  EXPECT_EQ(node.nodeName(), format::kBeam);
-  ASSERT_TRUE(parser.GetObjTypeNode("1F", GXRM_objType_base::FRAME_BEAM, node));
-  EXPECT_EQ(node.nodeName(), format::kType);
-  ASSERT_TRUE(parser.GetObjTypeInfoNode("1F", GXRM_objType_base::FRAME_BEAM, node));
-  EXPECT_EQ(node.parentNode().parentNode().parentNode().nodeName(), format::kFloor);
-  ASSERT_TRUE(parser.GetObjInstanceNode(GXRM_objType_base::FRAME_BEAM, node));
-  EXPECT_EQ(node.parentNode().parentNode().parentNode().nodeName(), format::kGlobalObjList);
-}
-
 TEST(Navigation, OutHandleIsEmptiedOnlyByAFailingLastStep) {
   TestParser parser;
-  ASSERT_TRUE(parser.LoadXml("<r><GlobalObjList><BEAM><Type typename=\"" +
-                             gxrm::ToUtf8(CGXRMobjTypeBase::GetObjTypeName(GXRM_objType_base::FRAME_BEAM)) +
-                             "\"/></BEAM></GlobalObjList><Floor floorname=\"1F\"/></r>"));
-  IXMLDOMElementPtr root;
+  IXMLDOMElementPtr root, node;
+  // The writer and reader tests cover the containers; the "Type" step is public too.
+  ASSERT_TRUE(parser.LoadXml(Model()));
+  ASSERT_TRUE(parser.GetObjTypeNode("1F", GXRM_objType_base::FRAME_BEAM, node));
+  EXPECT_EQ(node.nodeName(), format::kType);
+  EXPECT_EQ(node.parentNode().parentNode().nodeName(), format::kFloor);
+  // The global "Type" exists but has no containers: emptied.
+  std::string model = Model();
+  ASSERT_TRUE(parser.LoadXml(model.erase(model.find("<ObjTypeInfo/>"), 28)));
   parser.GetRootElem(root);
-  IXMLDOMElementPtr node = root;
-  // The "Type" exists but has no containers: emptied.
+  node = root;
   EXPECT_FALSE(parser.GetObjTypeInfoNode(GXRM_objType_base::FRAME_BEAM, node));
   EXPECT_FALSE(node);
   node = root;
@@ -63,7 +51,7 @@ TEST(Navigation, OutHandleIsEmptiedOnlyByAFailingLastStep) {
   // No "Type" of that type, no kind under the floor, no floor: unchanged.
   node = root;
   EXPECT_FALSE(parser.GetObjTypeInfoNode(GXRM_objType_base::SECONDARY_BEAM, node));
-  EXPECT_FALSE(parser.GetObjInstanceNode("1F", GXRM_objType_base::FRAME_BEAM, node));
+  EXPECT_FALSE(parser.GetObjInstanceNode("1F", GXRM_objType_base::SHEAR_WALL, node));
   EXPECT_FALSE(parser.GetObjRootNode("2F", GXRM_obj_base::BEAM, node));
   EXPECT_EQ(node, root);
   // The global kind step is itself a last step: emptied.

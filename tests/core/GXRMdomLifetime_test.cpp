@@ -137,6 +137,12 @@ TEST(DomLifetime, EveryKindOfHandleKeepsItsNodeThroughSweeps) {
   for (int i = 0; i < kCycles; ++i) doc.createElement("filler");
   EXPECT_EQ(copy.item(0).nodeName(), "c");
   EXPECT_EQ(root.childNodes().length(), 0);
+  // With every document object gone, a removed node still finds its document.
+  doc = Document();
+  root = Element();
+  EXPECT_EQ(taken.parentNode().nodeName(), "a");
+  taken.ownerDocument().documentElement().appendChild(taken);
+  EXPECT_EQ(taken.ownerDocument().xml(), "<root><b>deep</b></root>");
 }
 
 TEST(DomLifetime, DeepDocumentsNeverRecurse) {

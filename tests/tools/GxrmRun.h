@@ -30,8 +30,6 @@ inline std::string Quote(const std::string& arg) {
   return quoted + "'";
 }
 
-inline std::string Data(const std::string& name) { return std::string(GXRM_TEST_DATA) + "/data/" + name; }
-
 // The nth section of that element in a dumped model.
 inline Json& Section(Json& model, const std::string& element, int nth = 0) {
   for (Json& item : model["sections"])
