@@ -282,6 +282,27 @@ TEST_F(Gxrm, RenameRenamesEveryMatchOfOneFloorAndSavesInPlace) {
   EXPECT_EQ(ReadFile(dir_ / "a.gxrm"), before);
 }
 
+// Every command that reads a model takes a GBK file as its UTF-8 original.
+TEST_F(Gxrm, GbkEncodedFileReadsLikeItsUtf8Original) {
+  ASSERT_EQ(Run({"sample", "s.gxrm", "--floors", "2", "--bays", "1", "1"}).status, 0);
+  const std::string model = ReadFile(dir_ / "s.gxrm");
+  WriteFile(dir_ / "u.gxrm", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>" + model);
+  WriteFile(dir_ / "g.gxrm", "<?xml version=\"1.0\" encoding=\"GBK\"?>" + Gbk(model));
+  const auto as_utf8_run = [](std::string text) {  // names the UTF-8 file where the GBK one stands
+    for (size_t at; (at = text.find("g.gxrm")) != std::string::npos;) text[at] = 'u';
+    return text;
+  };
+  for (const char* command : {"info", "dump", "check"})
+    EXPECT_EQ(as_utf8_run(Out({command, "g.gxrm"})), Out({command, "u.gxrm"})) << command;
+  for (const char* file : {"u.gxrm", "g.gxrm"})
+    EXPECT_EQ(Out({"rename", file, "第1层", "框架柱", "KZ-1", "KZ-甲"}),
+              std::string(file) + ": 4 instances renamed\n");
+  EXPECT_EQ(Dump({"g.gxrm"}), Dump({"u.gxrm"}));
+  EXPECT_EQ(Out({"diff", "g.gxrm", "u.gxrm"}), "0 added, 0 removed, 0 changed\n");
+  for (const char* file : {"u.gxrm", "g.gxrm"}) ASSERT_EQ(Run({"report", file}).status, 0) << file;
+  EXPECT_EQ(as_utf8_run(ReadFile(dir_ / "g.html")), ReadFile(dir_ / "u.html"));
+}
+
 TEST_F(Gxrm, CatalogueListsAndTranslates) {
   const std::vector<std::pair<Args, std::string>> cases = {
       {{"--map", "1", "2", "框架梁"}, "框架梁\n次梁\n"},
