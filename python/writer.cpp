@@ -26,7 +26,7 @@ class WriterCore : public CGXRMwriter {
  public:
   explicit WriterCore(py::handle header) {
     CGXRMnode record = Record(header);
-    if (!CreateGXRMinstance(record)) ThrowDomError(kErrFail, "no document could be created");
+    CreateGXRMinstance(record);  // true or raises
   }
 
   void ProjectSettings(py::handle attrs) { CreateProjSetting(Record(attrs)); }

@@ -22,7 +22,7 @@ TEST(CGXRMfileParser, NewDocumentIsEmptyAndCopiesShareIt) {
   EXPECT_EQ(CodeOf([&] { first.SaveGXRMinstance("x.gxrm"); }), 0x80004003u);
   EXPECT_EQ(CodeOf([&] { first.AddChild("a", CGXRMnode(), root); }), 0x80004003u);
   CGXRMnode header;
-  ASSERT_TRUE(first.CreateGXRMinstance(header));
+  first.CreateGXRMinstance(header);
   EXPECT_FALSE(Root(first));
 
   TestParser writer;
