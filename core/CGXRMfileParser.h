@@ -90,7 +90,6 @@ class GXRM_API CGXRMfileParser {
   gxrm::dom::Document m_pDoc;
 
  private:
-  IXMLDOMElementPtr RequireRoot();
   IXMLDOMElementPtr TypeUnder(const IXMLDOMElementPtr& kind_elem, GXRM_objType_base::Type type) const;
   // The "Type" of `type` (`container` null) or its container of that name,
   // under `floor`, or in the global list when `floor` is null.

@@ -5,7 +5,9 @@
 // missing on an element met before the match. Floors and the global list are
 // found through an index of the root's children that is rebuilt whenever the
 // document's top two levels change, so that a lookup does not grow with the
-// number of floors.
+// number of floors. The "Type" elements and containers found are remembered
+// until anything down to the "Type" level changes, so that a writer adding
+// component after component does not walk the kinds and types each time.
 #include <cstring>
 #include <string>
 #include <unordered_map>
@@ -18,15 +20,16 @@
 
 using gxrm::dom::detail::Access;
 using gxrm::dom::detail::DocImpl;
-using gxrm::dom::detail::RootIndex;
+using gxrm::dom::detail::NavIndex;
 namespace format = gxrm::format;
 
 namespace {
 constexpr size_t kNone = static_cast<size_t>(-1);
 }  // namespace
 
-// The root's "Floor" children by floor name, and its first "GlobalObjList".
-struct gxrm::dom::detail::RootIndex {
+// The root's "Floor" children by floor name, and its first "GlobalObjList";
+// beside them the type-level answers found so far.
+struct gxrm::dom::detail::NavIndex {
   uint64_t generation = 0;
   pugi::xml_node_struct* root = nullptr;
   struct Entry {
@@ -36,11 +39,30 @@ struct gxrm::dom::detail::RootIndex {
   std::unordered_map<std::string, Entry> floors;  // first floor of each name
   size_t first_nameless = kNone;                  // first floor without a name
   pugi::xml_node_struct* global = nullptr;
+
+  // A floor or the global list, a type, and the container asked for (null
+  // for the "Type" element itself).
+  struct TypeKey {
+    pugi::xml_node_struct* scope;
+    int type;
+    const char* container;
+    bool operator==(const TypeKey& o) const {
+      return scope == o.scope && type == o.type && container == o.container;
+    }
+  };
+  struct TypeKeyHash {
+    size_t operator()(const TypeKey& k) const {
+      return std::hash<const void*>()(k.scope) ^ (std::hash<const void*>()(k.container) << 1) ^
+             (static_cast<size_t>(k.type) * 0x9E3779B97F4A7C15ull);
+    }
+  };
+  uint64_t type_generation = 0;
+  std::unordered_map<TypeKey, pugi::xml_node_struct*, TypeKeyHash> type_level;
 };
 
 namespace {
 
-void BuildIndex(RootIndex& index, pugi::xml_node root) {
+void BuildIndex(NavIndex& index, pugi::xml_node root) {
   index.floors.clear();
   index.first_nameless = kNone;
   index.global = nullptr;
@@ -55,16 +77,20 @@ void BuildIndex(RootIndex& index, pugi::xml_node root) {
     if (!name) {
       if (index.first_nameless == kNone) index.first_nameless = position;
     } else {
-      index.floors.try_emplace(name.value(), RootIndex::Entry{c.internal_object(), position});
+      index.floors.try_emplace(name.value(), NavIndex::Entry{c.internal_object(), position});
     }
     ++position;
   }
 }
 
-const RootIndex& IndexOf(const IXMLDOMElementPtr& root) {
+NavIndex& CacheOf(DocImpl& impl) {
+  if (!impl.navCache) impl.navCache = std::make_shared<NavIndex>();
+  return *impl.navCache;
+}
+
+const NavIndex& IndexOf(const IXMLDOMElementPtr& root) {
   DocImpl& impl = *Access::Impl(root);
-  if (!impl.navCache) impl.navCache = std::make_shared<RootIndex>();
-  RootIndex* index = impl.navCache.get();
+  NavIndex* index = &CacheOf(impl);
   pugi::xml_node r = Access::Pugi(root);
   if (index->root != r.internal_object() || index->generation != impl.RootGeneration()) {
     BuildIndex(*index, r);
@@ -76,6 +102,29 @@ const RootIndex& IndexOf(const IXMLDOMElementPtr& root) {
 
 IXMLDOMElementPtr Wrap(const IXMLDOMElementPtr& from, pugi::xml_node n) {
   return IXMLDOMElementPtr(Access::MakeNode(Access::Impl(from), n));
+}
+
+using TypeLevelAnswers = decltype(NavIndex::type_level);
+
+// The type-level answers found since the levels they stand on last changed.
+TypeLevelAnswers& TypeLevelOf(DocImpl& impl) {
+  NavIndex& index = CacheOf(impl);
+  if (index.type_generation != impl.TypeGeneration()) {
+    index.type_level.clear();
+    index.type_generation = impl.TypeGeneration();
+  }
+  return index.type_level;
+}
+
+// The floor named `floor`, or the global list when `floor` is null (raising
+// when there is none); false when there is no such floor.
+bool ScopeOf(CGXRMfileParser& parser, const CString* floor, IXMLDOMElementPtr& scope) {
+  if (floor) return parser.GetFloorNode(*floor, scope);
+  IXMLDOMElementPtr root = gxrm::RequireRoot(parser);
+  const NavIndex& index = IndexOf(root);
+  if (!index.global) gxrm::ThrowMissing("the document's global object list");
+  scope = Wrap(root, pugi::xml_node(index.global));
+  return true;
 }
 
 // The kind element names, made once.
@@ -105,13 +154,16 @@ const std::string& TypeNameUtf8(GXRM_objType_base::Type type) {
 
 }  // namespace
 
-IXMLDOMElementPtr CGXRMfileParser::RequireRoot() { return gxrm::RequireRoot(*this); }
-
 bool CGXRMfileParser::GetFloorNode(const CString& floor, IXMLDOMElementPtr& node) {
-  IXMLDOMElementPtr root = RequireRoot();
-  const RootIndex& index = IndexOf(root);
+  IXMLDOMElementPtr root = gxrm::RequireRoot(*this);
+  const NavIndex& index = IndexOf(root);
+  // A writer asks for the same floor again and again: its UTF-8 key is kept.
+  thread_local CString asked;
   thread_local std::string key, scratch;
-  key.assign(gxrm::AsUtf8(floor, scratch, "floor name"));
+  if (floor != asked) {
+    key.assign(gxrm::AsUtf8(floor, scratch, "floor name"));
+    asked = floor;
+  }
   auto it = index.floors.find(key);
   size_t match = it == index.floors.end() ? kNone : it->second.position;
   if (index.first_nameless != kNone && (match == kNone || index.first_nameless < match)) {
@@ -133,10 +185,9 @@ bool CGXRMfileParser::GetObjRootNode(const CString& floor, GXRM_obj_base::Kind k
 }
 
 bool CGXRMfileParser::GetObjRootNode(GXRM_obj_base::Kind kind, IXMLDOMElementPtr& node) {
-  IXMLDOMElementPtr root = RequireRoot();
-  const RootIndex& index = IndexOf(root);
-  if (!index.global) gxrm::ThrowMissing("the document's global object list");
-  node = gxrm::FirstChildNamed(Wrap(root, pugi::xml_node(index.global)), KindName(kind));
+  IXMLDOMElementPtr list;
+  ScopeOf(*this, nullptr, list);
+  node = gxrm::FirstChildNamed(list, KindName(kind));
   return static_cast<bool>(node);
 }
 
@@ -154,12 +205,20 @@ IXMLDOMElementPtr CGXRMfileParser::TypeUnder(const IXMLDOMElementPtr& kind_elem,
 
 bool CGXRMfileParser::FindTypeLevel(const CString* floor, GXRM_objType_base::Type type, const char* container,
                                     IXMLDOMElementPtr& node) {
-  GXRM_obj_base::Kind kind = CGXRMobjTypeBase::GetObjKind(type);
-  IXMLDOMElementPtr kind_elem;
-  if (!(floor ? GetObjRootNode(*floor, kind, kind_elem) : GetObjRootNode(kind, kind_elem))) return false;
+  IXMLDOMElementPtr scope;
+  if (!ScopeOf(*this, floor, scope)) return false;
+  TypeLevelAnswers& remembered = TypeLevelOf(*Access::Impl(scope));
+  const NavIndex::TypeKey key{Access::Pugi(scope).internal_object(), type, container};
+  if (auto hit = remembered.find(key); hit != remembered.end()) {
+    node = Wrap(scope, pugi::xml_node(hit->second));
+    return true;
+  }
+  IXMLDOMElementPtr kind_elem = gxrm::FirstChildNamed(scope, KindName(CGXRMobjTypeBase::GetObjKind(type)));
+  if (!kind_elem) return false;
   IXMLDOMElementPtr type_elem = TypeUnder(kind_elem, type);
   if (!type_elem) return false;
   node = container ? gxrm::FirstChildNamed(type_elem, container) : type_elem;
+  if (node) remembered.emplace(key, Access::Pugi(node).internal_object());
   return static_cast<bool>(node);
 }
 

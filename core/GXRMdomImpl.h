@@ -47,8 +47,8 @@ class AttributeWriter {
   std::unordered_map<std::string_view, pugi::xml_attribute_struct*> index_;
 };
 
-// The navigation's index of the root's children.
-struct RootIndex;
+// The navigation's index of the root's children and of the "Type" level.
+struct NavIndex;
 
 struct DocImpl {
   DocImpl();
@@ -57,13 +57,14 @@ struct DocImpl {
   pugi::xml_node limbo;
   RingHead ring;
   ParseError parseError;
-  // Lookup index of the navigation, dropped with the document; it is valid
-  // while RootGeneration() stays what it was when the index was built.
-  std::shared_ptr<RootIndex> navCache;
+  // Lookup index of the navigation, dropped with the document; its parts are
+  // valid while RootGeneration() and TypeGeneration() stay what they were
+  // when each was built.
+  std::shared_ptr<NavIndex> navCache;
 
   // ---- Changes to the tree ----
   // Every change to the tree a host can see goes through these, and each
-  // announces itself, so that caches keyed on the top two levels (the
+  // announces itself, so that caches keyed on the upper levels (the
   // navigation index) stay exact. Nodes under the limbo are built freely, and
   // so is a node just made by AppendNew until it is handed out: its
   // appending was announced, and caches are rebuilt only when next asked.
@@ -93,6 +94,9 @@ struct DocImpl {
   // Changes whenever the document's top-level nodes, the root's children or
   // those children's attributes change.
   uint64_t RootGeneration() const { return rootGeneration_; }
+  // Changes whenever the children or attributes of an element down to the
+  // "Type" level (four below the document) change.
+  uint64_t TypeGeneration() const { return typeGeneration_; }
 
   // The root element, or an empty node.
   pugi::xml_node Root() const;
@@ -117,9 +121,11 @@ struct DocImpl {
  private:
   void ChildrenChanging(pugi::xml_node parent) {
     if (TouchesRoot(parent)) ++rootGeneration_;
+    if (WithinTypeLevel(parent)) ++typeGeneration_;
   }
   void AttributesChanging(pugi::xml_node element) {
     if (AttributesTouchRoot(element)) ++rootGeneration_;
+    if (WithinTypeLevel(element)) ++typeGeneration_;
   }
   // True when changing the children of `parent` may change what the
   // document's top two levels look like. Fresh nodes sit in the limbo, so
@@ -136,8 +142,19 @@ struct DocImpl {
     return parent == doc || parent.parent() == doc;
   }
 
+  // True when `n` is in the tree at most four levels below the document.
+  bool WithinTypeLevel(pugi::xml_node n) const {
+    for (int depth = 0; depth <= kTypeDepth && n; ++depth, n = n.parent()) {
+      if (n == doc) return true;
+      if (n == limbo) return false;
+    }
+    return false;
+  }
+
+  static constexpr int kTypeDepth = 4;
   static constexpr size_t kMinSweep = 64;
   uint64_t rootGeneration_ = 0;
+  uint64_t typeGeneration_ = 0;
   size_t pending_ = 0;
   size_t threshold_ = kMinSweep;
 };

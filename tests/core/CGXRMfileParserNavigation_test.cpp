@@ -1,12 +1,13 @@
 // Navigation to floors, kinds, types and their containers, and the out-handle
-// rules; a randomised check holds floor look-ups to the first exact match in
-// document order.
+// rules; randomised checks hold floor, "Type" and container look-ups to the
+// first exact match in document order after every kind of change.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
 #include <iterator>
 #include <random>
+#include <vector>
 
 #include "ParserFixture.h"
 #include "core/GXRMtext.h"
@@ -177,6 +178,114 @@ TEST(Navigation, IndexedLookupsAgreeWithAPlainWalkAfterEveryChange) {
       Answer fast = Ask([&](IXMLDOMElementPtr& n) { return parser.GetObjRootNode(GXRM_obj_base::BEAM, n); });
       ASSERT_EQ(fast, WalkToGlobalKind(parser.Doc()))
           << "seed " << seed << " step " << step << " global list";
+    }
+  }
+}
+
+// ---- Remembered "Type" elements and containers against a plain walk ----
+
+const Type kBeamTypes[] = {GXRM_objType_base::FRAME_BEAM, GXRM_objType_base::SECONDARY_BEAM};
+const char* const kContainers[] = {nullptr, format::kObjTypeInfo, format::kObjInstance};
+
+std::string TypeNameOf(Type type) { return gxrm::ToUtf8(CGXRMobjTypeBase::GetObjTypeName(type)); }
+
+// The plain walk from a floor or the global list to a type's "Type" element
+// (`container` null) or to its container.
+Answer WalkToTypeLevel(const Node& scope, Type type, const char* container) {
+  Node kind = scope ? scope.selectSingleNode(format::kBeam) : Node();
+  if (!kind) return {Outcome::kMissing, Node()};
+  for (Node t : kind.selectNodes(format::kType)) {
+    Node key = Element(t).getAttributeNode(format::kAttTypeName);
+    if (!key) return {Outcome::kRaised, Node()};
+    if (key.text() != TypeNameOf(type)) continue;
+    Node found = container ? t.selectSingleNode(container) : t;
+    return {found ? Outcome::kFound : Outcome::kMissing, found};
+  }
+  return {Outcome::kMissing, Node()};
+}
+
+Answer AskTypeLevel(TestParser& parser, const char* floor, Type type, const char* container) {
+  return Ask([&](IXMLDOMElementPtr& n) {
+    if (!container) return floor ? parser.GetObjTypeNode(floor, type, n) : parser.GetObjTypeNode(type, n);
+    if (container == format::kObjTypeInfo) {
+      return floor ? parser.GetObjTypeInfoNode(floor, type, n) : parser.GetObjTypeInfoNode(type, n);
+    }
+    return floor ? parser.GetObjInstanceNode(floor, type, n) : parser.GetObjInstanceNode(type, n);
+  });
+}
+
+std::vector<Node> ChildrenNamed(const Node& parent, const char* name) {
+  std::vector<Node> found;
+  if (parent) {
+    for (Node n : parent.selectNodes(name)) found.push_back(n);
+  }
+  return found;
+}
+
+// One random change at the kind, "Type" or container level of the floor or
+// of the global list, made through handles.
+void MutateTypeLevel(gxrm::dom::Document& doc, std::mt19937& rng) {
+  auto pick = [&rng](long n) { return std::uniform_int_distribution<long>(0, n - 1)(rng); };
+  auto any = [&](const std::vector<Node>& v) { return v.empty() ? Node() : v[pick(v.size())]; };
+  auto type_name = [&] { return pick(4) ? TypeNameOf(kBeamTypes[pick(2)]) : std::string("other"); };
+  Element root = doc.documentElement();
+  const Node scopes[] = {root.selectSingleNode(format::kFloor), root.selectSingleNode(format::kGlobalObjList)};
+  Node scope = scopes[pick(2)], elsewhere = any(ChildrenNamed(scopes[0] == scope ? scopes[1] : scopes[0],
+                                                                     format::kBeam));
+  Node kind = scope.selectSingleNode(format::kBeam);
+  Node type = any(ChildrenNamed(kind, format::kType)), other = any(ChildrenNamed(kind, format::kType));
+  Node container = any(ChildrenNamed(type, format::kObjTypeInfo));
+  Node key = type ? Element(type).getAttributeNode(format::kAttTypeName) : Node();
+  auto new_type = [&] {
+    Element made = doc.createElement(format::kType);
+    if (pick(5)) made.setAttribute(format::kAttTypeName, type_name());
+    if (pick(2)) made.appendChild(doc.createElement(format::kObjTypeInfo));
+    if (pick(2)) made.appendChild(doc.createElement(format::kObjInstance));
+    return made;
+  };
+  const std::pair<bool, std::function<void()>> changes[] = {
+      {bool(kind), [&] { kind.appendChild(new_type()); }},
+      {bool(type), [&] { kind.removeChild(type); }},
+      {bool(type), [&] { kind.appendChild(type); }},  // to the end
+      {bool(type), [&] { Element(type).setAttribute(format::kAttTypeName, type_name()); }},
+      {bool(key), [&] { key.text(type_name()); }},
+      {bool(type), [&] { type.appendChild(doc.createElement(pick(2) ? format::kObjInstance : format::kObjTypeInfo)); }},
+      {bool(container), [&] { type.removeChild(container); }},
+      {container && other, [&] { other.appendChild(container); }},
+      {type && elsewhere, [&] { elsewhere.appendChild(type); }},  // to the other list
+      {bool(kind), [&] { scope.removeChild(kind); }},
+      {!kind, [&] { scope.appendChild(doc.createElement(format::kBeam)).appendChild(new_type()); }},
+      {scopes[0] && pick(4) == 0, [&] {  // a new first floor of the same name
+         Element floor = doc.createElement(format::kFloor);
+         floor.setAttribute(format::kAttFloorName, "1F");
+         floor.appendChild(doc.createElement(format::kBeam)).appendChild(new_type());
+         root.removeChild(scopes[0]);
+         root.appendChild(floor);
+       }},
+  };
+  const auto& [can, change] = changes[pick(std::size(changes))];
+  if (can) change();
+}
+
+TEST(Navigation, RememberedTypeLevelAgreesWithAPlainWalkAfterEveryChange) {
+  for (unsigned seed = 1; seed <= 40; ++seed) {
+    TestParser parser;
+    ASSERT_TRUE(parser.LoadXml(Model()));
+    std::mt19937 rng(seed);
+    for (int step = 0; step < 150; ++step) {
+      MutateTypeLevel(parser.Doc(), rng);
+      Element root = parser.Doc().documentElement();
+      const std::pair<const char*, Node> scopes[] = {{"1F", WalkToFloor(parser.Doc(), "1F").second},
+                                                    {nullptr, root.selectSingleNode(format::kGlobalObjList)}};
+      for (const auto& [floor, scope] : scopes) {
+        for (Type type : kBeamTypes) {
+          for (const char* container : kContainers) {
+            ASSERT_EQ(AskTypeLevel(parser, floor, type, container), WalkToTypeLevel(scope, type, container))
+                << "seed " << seed << " step " << step << (floor ? " floor" : " global") << " type " << type
+                << " " << (container ? container : "Type");
+          }
+        }
+      }
     }
   }
 }
