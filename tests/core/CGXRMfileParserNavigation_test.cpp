@@ -229,9 +229,10 @@ void MutateTypeLevel(gxrm::dom::Document& doc, std::mt19937& rng) {
   auto any = [&](const std::vector<Node>& v) { return v.empty() ? Node() : v[pick(v.size())]; };
   auto type_name = [&] { return pick(4) ? TypeNameOf(kBeamTypes[pick(2)]) : std::string("other"); };
   Element root = doc.documentElement();
-  const Node scopes[] = {root.selectSingleNode(format::kFloor), root.selectSingleNode(format::kGlobalObjList)};
-  Node scope = scopes[pick(2)], elsewhere = any(ChildrenNamed(scopes[0] == scope ? scopes[1] : scopes[0],
-                                                                     format::kBeam));
+  const Node scopes[] = {root.selectSingleNode(format::kFloor),
+                         root.selectSingleNode(format::kGlobalObjList)};
+  Node scope = scopes[pick(2)],
+       elsewhere = any(ChildrenNamed(scopes[0] == scope ? scopes[1] : scopes[0], format::kBeam));
   Node kind = scope.selectSingleNode(format::kBeam);
   Node type = any(ChildrenNamed(kind, format::kType)), other = any(ChildrenNamed(kind, format::kType));
   Node container = any(ChildrenNamed(type, format::kObjTypeInfo));
@@ -249,13 +250,15 @@ void MutateTypeLevel(gxrm::dom::Document& doc, std::mt19937& rng) {
       {bool(type), [&] { kind.appendChild(type); }},  // to the end
       {bool(type), [&] { Element(type).setAttribute(format::kAttTypeName, type_name()); }},
       {bool(key), [&] { key.text(type_name()); }},
-      {bool(type), [&] { type.appendChild(doc.createElement(pick(2) ? format::kObjInstance : format::kObjTypeInfo)); }},
+      {bool(type),
+       [&] { type.appendChild(doc.createElement(pick(2) ? format::kObjInstance : format::kObjTypeInfo)); }},
       {bool(container), [&] { type.removeChild(container); }},
       {container && other, [&] { other.appendChild(container); }},
       {type && elsewhere, [&] { elsewhere.appendChild(type); }},  // to the other list
       {bool(kind), [&] { scope.removeChild(kind); }},
       {!kind, [&] { scope.appendChild(doc.createElement(format::kBeam)).appendChild(new_type()); }},
-      {scopes[0] && pick(4) == 0, [&] {  // a new first floor of the same name
+      {scopes[0] && pick(4) == 0,
+       [&] {  // a new first floor of the same name
          Element floor = doc.createElement(format::kFloor);
          floor.setAttribute(format::kAttFloorName, "1F");
          floor.appendChild(doc.createElement(format::kBeam)).appendChild(new_type());
@@ -275,8 +278,9 @@ TEST(Navigation, RememberedTypeLevelAgreesWithAPlainWalkAfterEveryChange) {
     for (int step = 0; step < 150; ++step) {
       MutateTypeLevel(parser.Doc(), rng);
       Element root = parser.Doc().documentElement();
-      const std::pair<const char*, Node> scopes[] = {{"1F", WalkToFloor(parser.Doc(), "1F").second},
-                                                    {nullptr, root.selectSingleNode(format::kGlobalObjList)}};
+      const std::pair<const char*, Node> scopes[] = {
+          {"1F", WalkToFloor(parser.Doc(), "1F").second},
+          {nullptr, root.selectSingleNode(format::kGlobalObjList)}};
       for (const auto& [floor, scope] : scopes) {
         for (Type type : kBeamTypes) {
           for (const char* container : kContainers) {
