@@ -119,36 +119,25 @@ struct DocImpl {
   void Sweep();
 
  private:
-  void ChildrenChanging(pugi::xml_node parent) {
-    if (TouchesRoot(parent)) ++rootGeneration_;
-    if (WithinTypeLevel(parent)) ++typeGeneration_;
+  // The navigation index stands on the root's children and their attributes
+  // (children of elements down to depth 1, attributes down to depth 2); the
+  // type-level answers on everything down to the "Type" elements (depth 4).
+  void ChildrenChanging(pugi::xml_node parent) { Changed(DepthInTree(parent), 1); }
+  void AttributesChanging(pugi::xml_node element) { Changed(DepthInTree(element), 2); }
+  void Changed(int depth, int root_depth) {
+    if (depth < 0) return;
+    if (depth <= root_depth) ++rootGeneration_;
+    ++typeGeneration_;
   }
-  void AttributesChanging(pugi::xml_node element) {
-    if (AttributesTouchRoot(element)) ++rootGeneration_;
-    if (WithinTypeLevel(element)) ++typeGeneration_;
-  }
-  // True when changing the children of `parent` may change what the
-  // document's top two levels look like. Fresh nodes sit in the limbo, so
-  // that case is answered first.
-  bool TouchesRoot(pugi::xml_node parent) const {
-    if (parent == limbo) return false;
-    if (parent == doc) return true;
-    return parent.parent() == doc;
-  }
-  // True when changing the attributes of `element` may do so.
-  bool AttributesTouchRoot(pugi::xml_node element) const {
-    pugi::xml_node parent = element.parent();
-    if (!parent || parent == limbo) return false;
-    return parent == doc || parent.parent() == doc;
-  }
-
-  // True when `n` is in the tree at most four levels below the document.
-  bool WithinTypeLevel(pugi::xml_node n) const {
+  // How far `n` lies below the document: -1 when it is deeper than the
+  // "Type" level or out of the tree. Fresh nodes sit in the limbo, a child of
+  // the document, so that case is answered first.
+  int DepthInTree(pugi::xml_node n) const {
     for (int depth = 0; depth <= kTypeDepth && n; ++depth, n = n.parent()) {
-      if (n == doc) return true;
-      if (n == limbo) return false;
+      if (n == limbo) return -1;
+      if (n == doc) return depth;
     }
-    return false;
+    return -1;
   }
 
   static constexpr int kTypeDepth = 4;
