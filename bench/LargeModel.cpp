@@ -29,17 +29,17 @@ void FillLists(Record& record, const std::string& n) {
 }
 
 void AddRecords(LargeModel& model, GXRM_objType_base::Type type) {
-  const std::string typeName = gxrm::ToUtf8(CGXRMobjTypeBase::GetObjTypeName(type));
+  const std::string type_name = gxrm::ToUtf8(CGXRMobjTypeBase::GetObjTypeName(type));
   for (int d = 0; d < LargeModel::kDefinitionsPerType; ++d) {
     const std::string n = std::to_string(type * 10 + d);
-    CGXRMobjType def(U(typeName + "类型" + n), type, n);
+    CGXRMobjType def(U(type_name + "类型" + n), type, n);
     FillLists(def, n);
     def.AddSpAttNode(Pairs({{U("钢筋信息"), U("4根直径22")}, {U("箍筋"), U("直径8间距100")}}));
     model.types.push_back(std::move(def));
   }
   for (int i = 0; i < LargeModel::kInstancesPerType; ++i) {
     const std::string n = std::to_string(type * 1000 + i);
-    CGXRMobj obj(U(typeName + n), n, type);
+    CGXRMobj obj(U(type_name + n), n, type);
     FillLists(obj, n);
     model.instances.push_back(std::move(obj));
   }
@@ -50,12 +50,12 @@ void AddRecords(LargeModel& model, GXRM_objType_base::Type type) {
 LargeModel LargeModel::Make(int floors) {
   LargeModel model;
   model.header = Pairs({{"ProjName", U("大型综合体")}});
-  model.projSetting = Pairs({{U("工程名称"), U("大型综合体")}, {U("结构类型"), U("框架剪力墙")}});
-  model.floorInfo = Pairs({{"FloorCount", std::to_string(floors)}});
+  model.proj_setting = Pairs({{U("工程名称"), U("大型综合体")}, {U("结构类型"), U("框架剪力墙")}});
+  model.floor_info = Pairs({{"FloorCount", std::to_string(floors)}});
   for (int f = 1; f <= floors; ++f) {
     CString name = U("第" + std::to_string(f) + "层");
-    model.floorNames.push_back(name);
-    model.floorRecords.push_back(Pairs({{format::kAttFloorKey, name}, {"FInfo003", "3600"}}));
+    model.floor_names.push_back(name);
+    model.floor_records.push_back(Pairs({{format::kAttFloorKey, name}, {"FInfo003", "3600"}}));
   }
   for (int t = 0; t < CGXRMobjTypeBase::GetObjTypeCount(); ++t) {
     AddRecords(model, static_cast<GXRM_objType_base::Type>(t));
@@ -66,13 +66,13 @@ LargeModel LargeModel::Make(int floors) {
 void BuildWithLibrary(const LargeModel& model, CGXRMwriter& writer) {
   CGXRMnode header = model.header;
   writer.CreateGXRMinstance(header);
-  writer.CreateProjSetting(model.projSetting);
-  writer.CreateProjFloorInfo(model.floorInfo);
-  for (size_t f = 0; f < model.floorNames.size(); ++f)
-    writer.AddFloor(model.floorNames[f], model.floorRecords[f]);
+  writer.CreateProjSetting(model.proj_setting);
+  writer.CreateProjFloorInfo(model.floor_info);
+  for (size_t f = 0; f < model.floor_names.size(); ++f)
+    writer.AddFloor(model.floor_names[f], model.floor_records[f]);
   for (const CGXRMobjType& type : model.types) writer.AddObjType(type);
   for (const CGXRMobj& obj : model.instances) writer.AddObj(obj);
-  for (const CString& floor : model.floorNames) {
+  for (const CString& floor : model.floor_names) {
     for (const CGXRMobjType& type : model.types) writer.AddObjType(floor, type);
     for (const CGXRMobj& obj : model.instances) writer.AddObj(floor, obj);
   }

@@ -22,13 +22,13 @@ struct LargeModel {
   static constexpr int kDefinitionsPerType = 2;
   static constexpr int kInstancesPerType = 100;
 
-  CGXRMnode header;                     // root attributes
-  CGXRMnode projSetting;                // "ProjSetting" attributes
-  CGXRMnode floorInfo;                  // "ProjFloorInfo" attributes
-  std::vector<CString> floorNames;      // GBK
-  std::vector<CGXRMnode> floorRecords;  // one per floor, carrying its name as floor key
-  std::vector<CGXRMobjType> types;      // written into every object list
-  std::vector<CGXRMobj> instances;      // written into every object list
+  CGXRMnode header;                      // root attributes
+  CGXRMnode proj_setting;                // "ProjSetting" attributes
+  CGXRMnode floor_info;                  // "ProjFloorInfo" attributes
+  std::vector<CString> floor_names;      // GBK
+  std::vector<CGXRMnode> floor_records;  // one per floor, carrying its name as floor key
+  std::vector<CGXRMobjType> types;       // written into every object list
+  std::vector<CGXRMobj> instances;       // written into every object list
 
   static LargeModel Make(int floors);
 };

@@ -83,7 +83,7 @@ void WriteModels(int floors) {
       const CGXRMobj& like = model.instances[i];
       CGXRMobj extra(like.GetName() + "+", "new" + std::to_string(i), like.GetType());
       for (const CGXRMnode& att : like.GetAttList()) extra.AddAttNode(att);
-      writer.AddObj(model.floorNames.back(), extra);
+      writer.AddObj(model.floor_names.back(), extra);
     }
     writer.SaveGXRMinstance(g_new);
     _exit(0);

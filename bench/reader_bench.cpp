@@ -164,12 +164,12 @@ struct DirectResult {
 
 // Copies records out of one type container; `lists` names the child lists.
 template <size_t N>
-void CopyRecords(pugi::xml_node container, const char* recordName, const char* nameAtt,
+void CopyRecords(pugi::xml_node container, const char* record_name, const char* name_att,
                  const char* const (&lists)[N], gxrm::bench::DirectIconv& gbk,
                  std::vector<DirectRecord>& out) {
-  for (pugi::xml_node rec : container.children(recordName)) {
+  for (pugi::xml_node rec : container.children(record_name)) {
     DirectRecord& r = out.emplace_back();
-    r.name = gbk(rec.attribute(nameAtt).value());
+    r.name = gbk(rec.attribute(name_att).value());
     for (pugi::xml_node child : rec.children()) {
       for (size_t i = 0; i < N; ++i) {
         if (std::strcmp(child.name(), lists[i]) != 0) continue;

@@ -50,15 +50,15 @@ class DirectWriter {
  public:
   explicit DirectWriter(const LargeModel& model) : model_(model) {}
 
-  void Build(const std::string& rootName) {
-    pugi::xml_node root = Append(doc_, rootName.c_str(), &model_.header);
-    Append(root, format::kProjSetting, &model_.projSetting);
-    pugi::xml_node floorInfo = Append(root, format::kProjFloorInfo, &model_.floorInfo);
+  void Build(const std::string& root_name) {
+    pugi::xml_node root = Append(doc_, root_name.c_str(), &model_.header);
+    Append(root, format::kProjSetting, &model_.proj_setting);
+    pugi::xml_node floor_info = Append(root, format::kProjFloorInfo, &model_.floor_info);
     std::vector<Containers> lists{Skeleton(Append(root, format::kGlobalObjList))};
-    for (size_t f = 0; f < model_.floorNames.size(); ++f) {
-      Append(floorInfo, format::kFloorInfo, &model_.floorRecords[f]);
+    for (size_t f = 0; f < model_.floor_names.size(); ++f) {
+      Append(floor_info, format::kFloorInfo, &model_.floor_records[f]);
       pugi::xml_node floor = Append(root, format::kFloor);
-      floor.append_attribute(format::kAttFloorName).set_value(utf8_(model_.floorNames[f]).c_str());
+      floor.append_attribute(format::kAttFloorName).set_value(utf8_(model_.floor_names[f]).c_str());
       floor.append_attribute(format::kAttBasePoint).set_value("");
       lists.push_back(Skeleton(floor));
     }
@@ -107,11 +107,11 @@ class DirectWriter {
     Containers c;
     c.typeInfo.resize(CGXRMobjTypeBase::GetObjTypeCount());
     c.instance.resize(CGXRMobjTypeBase::GetObjTypeCount());
-    for (const auto& [kindName, types] : kinds) {
-      pugi::xml_node kind = Append(list, kindName.c_str());
-      for (const auto& [type, typeName] : types) {
+    for (const auto& [kind_name, types] : kinds) {
+      pugi::xml_node kind = Append(list, kind_name.c_str());
+      for (const auto& [type, type_name] : types) {
         pugi::xml_node t = Append(kind, format::kType);
-        t.append_attribute(format::kAttTypeName).set_value(typeName.c_str());
+        t.append_attribute(format::kAttTypeName).set_value(type_name.c_str());
         c.typeInfo[type] = Append(t, format::kObjTypeInfo);
         c.instance[type] = Append(t, format::kObjInstance);
       }
@@ -178,10 +178,10 @@ void BM_AddObj(benchmark::State& state) {
   CGXRMwriter writer;
   CGXRMnode header;
   writer.CreateGXRMinstance(header);
-  writer.CreateProjFloorInfo(model.floorInfo);
-  for (size_t f = 0; f < model.floorNames.size(); ++f)
-    writer.AddFloor(model.floorNames[f], model.floorRecords[f]);
-  const CString& floor = model.floorNames.back();
+  writer.CreateProjFloorInfo(model.floor_info);
+  for (size_t f = 0; f < model.floor_names.size(); ++f)
+    writer.AddFloor(model.floor_names[f], model.floor_records[f]);
+  const CString& floor = model.floor_names.back();
   size_t i = 0;
   for (auto _ : state) {
     if (!writer.AddObj(floor, model.instances[i++ % model.instances.size()]))

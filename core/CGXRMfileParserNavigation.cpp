@@ -84,8 +84,8 @@ void BuildIndex(NavIndex& index, pugi::xml_node root) {
 }
 
 NavIndex& CacheOf(DocImpl& impl) {
-  if (!impl.navCache) impl.navCache = std::make_shared<NavIndex>();
-  return *impl.navCache;
+  if (!impl.nav_cache) impl.nav_cache = std::make_shared<NavIndex>();
+  return *impl.nav_cache;
 }
 
 const NavIndex& IndexOf(const IXMLDOMElementPtr& root) {

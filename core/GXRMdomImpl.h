@@ -60,7 +60,7 @@ struct DocImpl {
   // Lookup index of the navigation, dropped with the document; its parts are
   // valid while RootGeneration() and TypeGeneration() stay what they were
   // when each was built.
-  std::shared_ptr<NavIndex> navCache;
+  std::shared_ptr<NavIndex> nav_cache;
 
   // ---- Changes to the tree ----
   // Every change to the tree a host can see goes through these, and each
@@ -93,10 +93,10 @@ struct DocImpl {
 
   // Changes whenever the document's top-level nodes, the root's children or
   // those children's attributes change.
-  uint64_t RootGeneration() const { return rootGeneration_; }
+  uint64_t RootGeneration() const { return root_generation_; }
   // Changes whenever the children or attributes of an element down to the
   // "Type" level (four below the document) change.
-  uint64_t TypeGeneration() const { return typeGeneration_; }
+  uint64_t TypeGeneration() const { return type_generation_; }
 
   // The root element, or an empty node.
   pugi::xml_node Root() const;
@@ -126,8 +126,8 @@ struct DocImpl {
   void AttributesChanging(pugi::xml_node element) { Changed(DepthInTree(element), 2); }
   void Changed(int depth, int root_depth) {
     if (depth < 0) return;
-    if (depth <= root_depth) ++rootGeneration_;
-    ++typeGeneration_;
+    if (depth <= root_depth) ++root_generation_;
+    ++type_generation_;
   }
   // How far `n` lies below the document: -1 when it is deeper than the
   // "Type" level or out of the tree. Fresh nodes sit in the limbo, a child of
@@ -142,8 +142,8 @@ struct DocImpl {
 
   static constexpr int kTypeDepth = 4;
   static constexpr size_t kMinSweep = 64;
-  uint64_t rootGeneration_ = 0;
-  uint64_t typeGeneration_ = 0;
+  uint64_t root_generation_ = 0;
+  uint64_t type_generation_ = 0;
   size_t pending_ = 0;
   size_t threshold_ = kMinSweep;
 };

@@ -68,7 +68,7 @@ Converter& FromUtf8Converter() {
 // has no code for the private-use ones. Host text keeps code page 936's codes,
 // and the standard characters travel as their GB18030 four-byte codes.
 struct SwappedCode {
-  char32_t privateUse;
+  char32_t private_use;
   char cp936[3];
   char32_t standard;
   char gb18030[5];
@@ -114,7 +114,7 @@ char32_t SpecialCharacter(std::string_view host) {
   bool candidate = host.size() == 2 ? lead == 0xA6 || lead == 0xFE : lead >= 0x82 && lead <= 0x96;
   if (!candidate) return 0;
   for (const SwappedCode& row : kSwapped) {
-    if (host == row.cp936) return row.privateUse;
+    if (host == row.cp936) return row.private_use;
     if (host == row.gb18030) return row.standard;
   }
   return 0;
@@ -125,7 +125,7 @@ std::string_view SpecialHostBytes(char32_t c) {
   if (c == kEuro) return "\x80";
   if (c < 0x9FB4) return {};
   for (const SwappedCode& row : kSwapped) {
-    if (c == row.privateUse) return row.cp936;
+    if (c == row.private_use) return row.cp936;
     if (c == row.standard) return row.gb18030;
   }
   return {};

@@ -70,12 +70,12 @@ void WriteProject(CGXRMwriter& writer) {
   writer.AppendCalRule(Rule(writer, "板与梁相交", "梁扣板"));
 
   writer.CreateProjUseSecInfo(Record({{"说明", "自定义截面"}}));
-  CGXRMnode lShape = Record({{format::kAttSecId, "1"},
-                             {format::kAttSecName, "L形柱"},
-                             {format::kAttPoint, "0,0;600,0;600,200;200,200;200,600;0,600"},
-                             {format::kAttBulge, "0;0;0;0;0;0"},
-                             {format::kAttInsertPt, "100,100"}});
-  writer.AddSec(U("L形柱"), lShape);
+  CGXRMnode l_shape = Record({{format::kAttSecId, "1"},
+                              {format::kAttSecName, "L形柱"},
+                              {format::kAttPoint, "0,0;600,0;600,200;200,200;200,600;0,600"},
+                              {format::kAttBulge, "0;0;0;0;0;0"},
+                              {format::kAttInsertPt, "100,100"}});
+  writer.AddSec(U("L形柱"), l_shape);
   CGXRMnode arched = Record({{format::kAttSecId, "2"},
                              {format::kAttSecName, "弧形梁"},
                              {format::kAttPoint, "0,0;300,0;300,700;0,700"},
@@ -125,18 +125,18 @@ void WriteTypes(CGXRMwriter& writer, const CString& floor, Counts& counts) {
 }
 
 // One instance with its attribute, geometric and section records.
-CGXRMobj Instance(const std::string& name, Type type, const std::string& id, const std::string& typeName,
+CGXRMobj Instance(const std::string& name, Type type, const std::string& id, const std::string& type_name,
                   CGXRMnode geometry, const std::string& section) {
   CGXRMobj obj(U(name), U(id), type);
-  obj.AddAttNode(Record({{"类型名称", typeName}}));
+  obj.AddAttNode(Record({{"类型名称", type_name}}));
   obj.AddGeoAttNode(std::move(geometry));
   obj.AddSection(Record({{"截面", section}}));
   return obj;
 }
 
-CGXRMobj Linear(const std::string& name, Type type, const std::string& id, const std::string& typeName,
+CGXRMobj Linear(const std::string& name, Type type, const std::string& id, const std::string& type_name,
                 const std::string& from, const std::string& to, const std::string& section) {
-  return Instance(name, type, id, typeName, Record({{"StartPt", from}, {"EndPt", to}}), section);
+  return Instance(name, type, id, type_name, Record({{"StartPt", from}, {"EndPt", to}}), section);
 }
 
 void WriteFrame(CGXRMwriter& writer, const CString& floor, Counts& counts) {

@@ -47,9 +47,9 @@ std::array<py::list, N> ChildDicts(ElementView parent, const std::array<const ch
 }
 
 // Rules of a type definition: the child elements of its first rule holder.
-py::list TypeRules(const dom::Node& typeClass) {
+py::list TypeRules(const dom::Node& type_class) {
   py::list rules;
-  dom::Node holder = typeClass.selectSingleNode(format::kTypeClassCalRule);
+  dom::Node holder = type_class.selectSingleNode(format::kTypeClassCalRule);
   if (!holder) return rules;
   for (dom::Node rule = holder.firstChild(); rule; rule = rule.nextSibling()) {
     if (rule.nodeType() == dom::NODE_ELEMENT) rules.append(RuleEvents(rule));
@@ -116,15 +116,15 @@ void ForEachInstance(ElementView container, Visit&& visit) {
 // the next collection, which walks the growing batch again and again.
 class CollectorPause {
  public:
-  CollectorPause() : wasEnabled_(PyGC_Disable() == 1) {}
+  CollectorPause() : was_enabled_(PyGC_Disable() == 1) {}
   ~CollectorPause() {
-    if (wasEnabled_) PyGC_Enable();
+    if (was_enabled_) PyGC_Enable();
   }
   CollectorPause(const CollectorPause&) = delete;
   CollectorPause& operator=(const CollectorPause&) = delete;
 
  private:
-  bool wasEnabled_;
+  bool was_enabled_;
 };
 
 // Catalogue types by their name as the document spells it (UTF-8).
@@ -183,11 +183,11 @@ class ModelCore {
     return floors;
   }
 
-  py::list Instances(py::handle floor, int type, py::handle typeObj, py::handle cls) {
+  py::list Instances(py::handle floor, int type, py::handle type_obj, py::handle cls) {
     py::list instances;
     const ElementView container = ElementView::Of(Container(floor, type, false));
     CollectorPause pause;
-    ForEachInstance(container, [&](ElementView e) { Append(instances, MakeInstance(cls, typeObj, e)); });
+    ForEachInstance(container, [&](ElementView e) { Append(instances, MakeInstance(cls, type_obj, e)); });
     return instances;
   }
 
@@ -202,18 +202,18 @@ class ModelCore {
   }
 
   // Every instance as (floor name or None, instance): global list, then floors.
-  py::list AllInstances(py::list typeObjs, py::handle cls) {
+  py::list AllInstances(py::list type_objs, py::handle cls) {
     py::list all;
     dom::Element root = Root();
     if (!root) return all;
     const ElementView node = ElementView::Of(root);
     CollectorPause pause;
     if (ElementView global = node.FirstChild(format::kGlobalObjList)) {
-      AppendListInstances(global, py::none(), typeObjs, cls, all);
+      AppendListInstances(global, py::none(), type_objs, cls, all);
     }
     for (ElementView e : node.ChildElements()) {
       if (!e.Is(format::kFloor)) continue;
-      AppendListInstances(e, AttributeStr(e, format::kAttFloorName), typeObjs, cls, all);
+      AppendListInstances(e, AttributeStr(e, format::kAttFloorName), type_objs, cls, all);
     }
     return all;
   }
@@ -276,33 +276,33 @@ class ModelCore {
       return node;
     }
     const CString name = Gbk(floor, "floor name");
-    IXMLDOMElementPtr floorNode;
-    if (!reader_.GetFloorNode(name, floorNode)) throw py::key_error(Utf8(floor, "floor name"));
+    IXMLDOMElementPtr floor_node;
+    if (!reader_.GetFloorNode(name, floor_node)) throw py::key_error(Utf8(floor, "floor name"));
     definitions ? reader_.GetObjTypeInfoNode(name, t, node) : reader_.GetObjInstanceNode(name, t, node);
     return node;
   }
 
   // The instances of one object list, in file order, with their catalogue type.
-  static void AppendListInstances(ElementView list, const py::object& floor, const py::list& typeObjs,
+  static void AppendListInstances(ElementView list, const py::object& floor, const py::list& type_objs,
                                   const py::handle& cls, const py::list& out) {
     const auto& types = TypesByName();
     for (ElementView kind : list.ChildElements()) {
-      for (ElementView typeElem : kind.ChildElements()) {
-        if (!typeElem.Is(format::kType)) continue;
-        const char* typeName = typeElem.Attribute(format::kAttTypeName);
-        auto found = types.find(typeName ? typeName : "");
+      for (ElementView type_elem : kind.ChildElements()) {
+        if (!type_elem.Is(format::kType)) continue;
+        const char* type_name = type_elem.Attribute(format::kAttTypeName);
+        auto found = types.find(type_name ? type_name : "");
         if (found == types.end()) continue;
-        py::handle typeObj = typeObjs[found->second];
-        AppendContainerInstances(typeElem.FirstChild(format::kObjInstance), floor, typeObj, cls, out);
+        py::handle type_obj = type_objs[found->second];
+        AppendContainerInstances(type_elem.FirstChild(format::kObjInstance), floor, type_obj, cls, out);
       }
     }
   }
 
   static void AppendContainerInstances(ElementView container, const py::object& floor,
-                                       const py::handle& typeObj, const py::handle& cls,
+                                       const py::handle& type_obj, const py::handle& cls,
                                        const py::list& out) {
     ForEachInstance(container, [&](ElementView e) {
-      py::object instance = MakeInstance(cls, typeObj, e);
+      py::object instance = MakeInstance(cls, type_obj, e);
       PyObject* pair = PyTuple_Pack(2, floor.ptr(), instance.ptr());
       if (pair == nullptr) throw py::error_already_set();
       Append(out, py::reinterpret_steal<py::object>(pair));

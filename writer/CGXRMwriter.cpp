@@ -65,11 +65,11 @@ struct ListGroup {
 
 // A "TypeClass" or "Instance" with its id and name, then its list groups in order.
 IXMLDOMElementPtr AppendComponent(CGXRMfileParser& parser, const IXMLDOMElementPtr& container,
-                                  const char* element, const char* idAtt, const char* nameAtt,
+                                  const char* element, const char* id_att, const char* name_att,
                                   const CGXRMobj& record, std::initializer_list<ListGroup> groups) {
   CGXRMnode head;
-  head.AddAtt(idAtt, record.GetId());
-  head.AddAtt(nameAtt, record.GetName());
+  head.AddAtt(id_att, record.GetId());
+  head.AddAtt(name_att, record.GetName());
   IXMLDOMElementPtr component = parser.AddChild(element, head, container);
   for (const ListGroup& group : groups) parser.AddChild(group.element, group.records, component);
   return component;
@@ -94,9 +94,9 @@ bool AppendInstance(CGXRMfileParser& parser, const IXMLDOMElementPtr& container,
 }
 
 // The type's rules, themselves, under a new "TypeClassCalRule"; none, no element.
-void AppendTypeRules(CGXRMfileParser& parser, const IXMLDOMElementPtr& typeClass, const CGXRMobjType& type) {
+void AppendTypeRules(CGXRMfileParser& parser, const IXMLDOMElementPtr& type_class, const CGXRMobjType& type) {
   if (type.CalRules().empty()) return;
-  IXMLDOMElementPtr holder = parser.AddChild(format::kTypeClassCalRule, CGXRMnode(), typeClass);
+  IXMLDOMElementPtr holder = parser.AddChild(format::kTypeClassCalRule, CGXRMnode(), type_class);
   for (const IXMLDOMElementPtr& rule : type.CalRules())
     holder.appendChild(gxrm::Require(rule, "a rule of the type"));
 }
@@ -144,10 +144,10 @@ bool CGXRMwriter::AddFloor(const CString& floorName, const CGXRMnode& floorRecor
   // Without a floor-information element AddChild raises kErrPointer once the
   // record is found good, before anything is attached.
   AddChild(format::kFloorInfo, floorRecord, gxrm::FirstChildNamed(root, format::kProjFloorInfo));
-  CGXRMnode floorAtts;
-  floorAtts.AddAtt(format::kAttFloorName, floorName);
-  floorAtts.AddAtt(format::kAttBasePoint, CString());
-  return CreateFloorObjList(AddChild(format::kFloor, floorAtts, root));
+  CGXRMnode floor_atts;
+  floor_atts.AddAtt(format::kAttFloorName, floorName);
+  floor_atts.AddAtt(format::kAttBasePoint, CString());
+  return CreateFloorObjList(AddChild(format::kFloor, floor_atts, root));
 }
 
 bool CGXRMwriter::SetFloorParam(const CString& floorName, const CString& attName, const CString& value) {
@@ -192,9 +192,9 @@ bool CGXRMwriter::AddObj(const CString& floorName, CGXRMobj obj) {
 
 bool CGXRMwriter::ClearCalRule() {
   IXMLDOMElementPtr root = gxrm::RequireRoot(*this);
-  IXMLDOMElementPtr calRule = gxrm::FirstChildNamed(root, format::kCalRule);
-  if (!calRule) return false;
-  root.removeChild(calRule);
+  IXMLDOMElementPtr cal_rule = gxrm::FirstChildNamed(root, format::kCalRule);
+  if (!cal_rule) return false;
+  root.removeChild(cal_rule);
   return true;
 }
 
@@ -217,8 +217,8 @@ bool CGXRMwriter::CreateFloorObjList(IXMLDOMElementPtr floor) {
 
 bool CGXRMwriter::CreateFloorObjTypeList(GXRM_obj_base::Kind kind, IXMLDOMElementPtr kindElem) {
   const CGXRMnode none;
-  for (const CGXRMnode& typeRecord : TypeRecordsOf(kind)) {
-    IXMLDOMElementPtr type = AddChild(format::kType, typeRecord, kindElem);
+  for (const CGXRMnode& type_record : TypeRecordsOf(kind)) {
+    IXMLDOMElementPtr type = AddChild(format::kType, type_record, kindElem);
     AddChild(format::kObjTypeInfo, none, type);
     AddChild(format::kObjInstance, none, type);
   }
@@ -227,7 +227,7 @@ bool CGXRMwriter::CreateFloorObjTypeList(GXRM_obj_base::Kind kind, IXMLDOMElemen
 
 IXMLDOMElementPtr CGXRMwriter::CheckCalRuleNode() {
   IXMLDOMElementPtr root = gxrm::RequireRoot(*this);
-  IXMLDOMElementPtr calRule = gxrm::FirstChildNamed(root, format::kCalRule);
-  if (calRule) return calRule;
+  IXMLDOMElementPtr cal_rule = gxrm::FirstChildNamed(root, format::kCalRule);
+  if (cal_rule) return cal_rule;
   return AddChild(format::kCalRule, CGXRMnode(), root);
 }

@@ -269,31 +269,32 @@ TEST(CGXRMreaderRoundTrip, WrittenModelReadsBackInEveryField) {
   }
   w.SaveGXRMinstance(TempPath("roundtrip.gxrm"));
   CGXRMreader reader;
-  CGXRMnode setting, readInfo;
+  CGXRMnode setting, read_info;
   CString height;
   ASSERT_TRUE(reader.LoadGXRMfile(TempPath("roundtrip.gxrm")));
   ASSERT_TRUE(reader.GetRoot(header));
   ASSERT_TRUE(reader.GetProjSetting(setting));
-  ASSERT_TRUE(reader.GetFloor(floor, readInfo));
+  ASSERT_TRUE(reader.GetFloor(floor, read_info));
   ASSERT_TRUE(reader.GetFloorParam(floor, Gbk("高度"), height));
   EXPECT_EQ(header.GetAttMap(), Tricky(6).GetAttMap());
   EXPECT_EQ(setting.GetAttMap(), Tricky(5).GetAttMap());
-  EXPECT_EQ(readInfo.GetAttMap(), info.GetAttMap());
+  EXPECT_EQ(read_info.GetAttMap(), info.GetAttMap());
   EXPECT_EQ(height, Gbk(kTricky[2]));
   for (size_t i = 0; i < types.size(); ++i) {
     const Type t = types[i].GetType();
-    std::vector<CGXRMobjType> readTypes;
-    std::vector<CGXRMobj> readObjs;
-    ASSERT_TRUE(reader.GetObjTypeList(floor, t, readTypes)) << t;
-    ASSERT_TRUE(reader.GetObjList(floor, t, readObjs)) << t;
-    ASSERT_TRUE(reader.GetObjTypeList(t, readTypes)) << t;
-    ASSERT_TRUE(reader.GetObjList(t, readObjs)) << t;
-    ASSERT_EQ(readTypes.size(), 2u) << t;
-    ASSERT_EQ(readObjs.size(), 2u) << t;
+    std::vector<CGXRMobjType> read_types;
+    std::vector<CGXRMobj> read_objs;
+    ASSERT_TRUE(reader.GetObjTypeList(floor, t, read_types)) << t;
+    ASSERT_TRUE(reader.GetObjList(floor, t, read_objs)) << t;
+    ASSERT_TRUE(reader.GetObjTypeList(t, read_types)) << t;
+    ASSERT_TRUE(reader.GetObjList(t, read_objs)) << t;
+    ASSERT_EQ(read_types.size(), 2u) << t;
+    ASSERT_EQ(read_objs.size(), 2u) << t;
     for (int list = 0; list < 2; ++list) {  // the floor's, then the global one
-      EXPECT_EQ(Fields(readTypes[list], readTypes[list].SpAttList()), Fields(types[i], types[i].SpAttList()))
+      EXPECT_EQ(Fields(read_types[list], read_types[list].SpAttList()),
+                Fields(types[i], types[i].SpAttList()))
           << t;
-      EXPECT_EQ(Fields(readObjs[list]), Fields(objs[i])) << t << " in list " << list;
+      EXPECT_EQ(Fields(read_objs[list]), Fields(objs[i])) << t << " in list " << list;
     }
   }
   const std::vector<IXMLDOMElementPtr> rules = reader.GetCalRule();

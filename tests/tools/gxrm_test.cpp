@@ -229,18 +229,18 @@ TEST_F(Gxrm, CheckReportsEveryProblemWithItsLocation) {
   const std::string kinds = "WALL, BEAM, SLAB, COLUMN, FOUNDATION, WINDOOR, DECORATE, SLICE";
   const std::string some = "missing kind elements: " + kinds, all = "missing kind elements: AXIS, " + kinds;
   const std::string skipped = "not an element where only elements are read: ";
-  const std::string rulesLost = skipped + "the rules after it are not returned";
+  const std::string rules_lost = skipped + "the rules after it are not returned";
   const std::string twice = "floor name \"1F\" used twice: this one is unreachable";
   const std::string f2 = h + "/Floor[2][@floorname=\"1F\"]: ", f3 = h + "/Floor[3][@floorname=\"2F\"]: ";
   const Args expected = {
-      h + "/CalRule/comment(): " + rulesLost,
+      h + "/CalRule/comment(): " + rules_lost,
       h + "/UserSecInfo/text(): " + skipped + "reading the cross-sections fails here",
       h + "/ProjFloorInfo/FloorInfo[2]: no \"FInfo002\": reading the floor names fails here",
       h + "/ProjFloorInfo/FloorInfo[3][@FInfo002=\"1F\"]: " + twice,
       h + "/ProjFloorInfo/FloorInfo[4][@FInfo002=\"3F\"]: no \"Floor\" for floor \"3F\"",
       h + "/GlobalObjList: " + some,
       axis + "/ObjTypeInfo/TypeClass: no \"classname\": reading this list fails here",
-      axis + "/ObjTypeInfo/TypeClass/TypeClassCalRule/processing-instruction(): " + rulesLost,
+      axis + "/ObjTypeInfo/TypeClass/TypeClassCalRule/processing-instruction(): " + rules_lost,
       axis + "/ObjInstance/Instance[2]: no \"objname\": reading this list fails here",
       f1 + "/AXIS/Type[2][@typename=\"风管\"]: unknown type \"风管\" for this kind",
       f1 + "/AXIS/Type[3]: no \"typename\": every look-up in this kind fails here",

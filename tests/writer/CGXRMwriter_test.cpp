@@ -135,8 +135,8 @@ TEST(CGXRMwriter, FloorsFollowTheGlobalListAndEachListHoldsTheWholeCatalogue) {
 
 TEST(CGXRMwriter, RefusedOperationsRaiseAndChangeNothing) {
   CGXRMwriter w, bare = Started(), writer = WithFloor1F();
-  CGXRMnode r, badName = Record({{"ok", "1"}, {"bad name", "2"}}), badText;
-  badText.AddAtt("v", "\xFF\xFF");
+  CGXRMnode r, bad_name = Record({{"ok", "1"}, {"bad name", "2"}}), bad_text;
+  bad_text.AddAtt("v", "\xFF\xFF");
   const CGXRMobjType type("t", DOOR);
   const CGXRMobj obj("o", DOOR);
   // Without a document every operation raises.
@@ -158,10 +158,10 @@ TEST(CGXRMwriter, RefusedOperationsRaiseAndChangeNothing) {
   EXPECT_EQ(Saved(bare), InRoot(""));
   writer.CreateProjUseSecInfo(r);
   const std::string before = Saved(writer);
-  EXPECT_EQ(CodeOf([&] { writer.CreateProjSetting(badName); }), gxrm::kErrInvalidArg);
-  EXPECT_EQ(CodeOf([&] { writer.AddSec("s", badName); }), gxrm::kErrInvalidArg);
-  EXPECT_EQ(CodeOf([&] { writer.AddFloor("2F", badName); }), gxrm::kErrInvalidArg);
-  EXPECT_EQ(CodeOf([&] { writer.CreateCalRule(badText); }), gxrm::kErrNoUnicodeMap);
+  EXPECT_EQ(CodeOf([&] { writer.CreateProjSetting(bad_name); }), gxrm::kErrInvalidArg);
+  EXPECT_EQ(CodeOf([&] { writer.AddSec("s", bad_name); }), gxrm::kErrInvalidArg);
+  EXPECT_EQ(CodeOf([&] { writer.AddFloor("2F", bad_name); }), gxrm::kErrInvalidArg);
+  EXPECT_EQ(CodeOf([&] { writer.CreateCalRule(bad_text); }), gxrm::kErrNoUnicodeMap);
   EXPECT_EQ(CodeOf([&] { writer.SetFloorParam("1F", "1x", "v"); }), gxrm::kErrInvalidArg);
   EXPECT_EQ(CodeOf([&] { writer.SetFloorParam("1F", "v", "\x01"); }), gxrm::kErrInvalidArg);
   EXPECT_EQ(Saved(writer), before);
@@ -183,7 +183,7 @@ IXMLDOMElementPtr OwnRule(CGXRMwriter& writer, const char* n) {
 }
 
 TEST(CGXRMwriterObjects, TypesAndInstancesHoldIdNameThenTheirListsInFixedOrder) {
-  CGXRMwriter writer = WithFloor1F(), noLists = Started();
+  CGXRMwriter writer = WithFloor1F(), no_lists = Started();
   const IXMLDOMElementPtr foreign = Rule("1");
   CGXRMobjType type("Q1", SHEAR_WALL, "7"),
       broken("Q", SHEAR_WALL, "1");  // lists filled against written order
@@ -215,9 +215,9 @@ TEST(CGXRMwriterObjects, TypesAndInstancesHoldIdNameThenTheirListsInFixedOrder) 
   EXPECT_FALSE(writer.AddObjType("2F", type));
   EXPECT_FALSE(writer.AddObj(CGXRMobj("o", TYPE_NONE)));
   EXPECT_FALSE(writer.AddObjType("1F", CGXRMobjType("t", Type(-1))));
-  noLists.CreateProjSetting(CGXRMnode());
-  EXPECT_EQ(CodeOf([&] { noLists.AddObj(column); }), kPointer);
-  EXPECT_EQ(CodeOf([&] { noLists.AddObjType(type); }), kPointer);
+  no_lists.CreateProjSetting(CGXRMnode());
+  EXPECT_EQ(CodeOf([&] { no_lists.AddObj(column); }), kPointer);
+  EXPECT_EQ(CodeOf([&] { no_lists.AddObjType(type); }), kPointer);
   EXPECT_EQ(CodeOf([&] { writer.AddObjType("1F", broken); }), kPointer);
   EXPECT_EQ(CodeOf([&] { writer.AddObj(door); }), gxrm::kErrInvalidArg);
   const std::string wall =
@@ -233,10 +233,10 @@ TEST(CGXRMwriterObjects, TypesAndInstancesHoldIdNameThenTheirListsInFixedOrder) 
   const std::string partial =
       "<TypeClass classId=\"1\" classname=\"Q\">\n<TypeClassCalRule>\n<R "
       "n=\"3\"/></TypeClassCalRule></TypeClass>";
-  const std::string doorText =
+  const std::string door_text =
       "<Instance objId=\"9\" objname=\"M1\">\n<objAtt a=\"1\">\n</objAtt></Instance>";
   EXPECT_EQ(Saved(writer),
-            OneFloor(Lists({{"剪力墙", {wall + "</TypeClass>" + empty, ""}}, {"门", {"", doorText}}}),
+            OneFloor(Lists({{"剪力墙", {wall + "</TypeClass>" + empty, ""}}, {"门", {"", door_text}}}),
                      Lists({{"剪力墙", {wall + rules + partial, ""}}, {"砼柱", {"", instance + instance}}})));
 }
 

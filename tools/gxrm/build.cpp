@@ -30,7 +30,7 @@ using model::OptionalArray;
 struct BuildOptions {
   std::string json;
   std::string file;
-  bool anyVersion = false;
+  bool any_version = false;
 };
 
 [[noreturn]] void Refuse(const std::string& where, const std::string& why) {
@@ -54,7 +54,7 @@ class ModelBuilder {
  public:
   explicit ModelBuilder(CGXRMwriter& writer) : writer_(writer) {}
 
-  void Build(const Json& model, bool anyVersion);
+  void Build(const Json& model, bool any_version);
 
  private:
   void Section(const Json& item, const std::string& where);
@@ -64,24 +64,24 @@ class ModelBuilder {
   void GlobalObjList(const Json& item, const std::string& where);
   void Floor(const Json& item, const std::string& where);
   void Objects(const Json& objects, const CString* floor, const std::string& where);
-  CGXRMobjType TypeRecord(const Json& json, GXRM_objType_base::Type type, bool withRules,
+  CGXRMobjType TypeRecord(const Json& json, GXRM_objType_base::Type type, bool with_rules,
                           const std::string& where);
   CGXRMobj InstanceRecord(const Json& json, GXRM_objType_base::Type type, const std::string& where);
   IXMLDOMElementPtr Rule(const Json& json, const std::string& where);
 
   CGXRMwriter& writer_;
-  dom::Document doc_;                 // the writer's document, where rules are made
-  bool calRuleSeen_ = false;          // rules reach only the first "CalRule"
-  bool userSecSeen_ = false;          // cross-sections reach only the first container
-  bool floorInfoSeen_ = false;        // floors go under the first floor information
-  bool globalSeen_ = false;           // global records reach only the first global list
-  bool expectGlobal_ = false;         // the writer makes the global list right after
-  std::vector<CGXRMnode> floorInfo_;  // floor records, one per "Floor" in order
-  std::size_t nextFloor_ = 0;
-  std::set<CString> floorNames_;
+  dom::Document doc_;                  // the writer's document, where rules are made
+  bool cal_rule_seen_ = false;         // rules reach only the first "CalRule"
+  bool user_sec_seen_ = false;         // cross-sections reach only the first container
+  bool floor_info_seen_ = false;       // floors go under the first floor information
+  bool global_seen_ = false;           // global records reach only the first global list
+  bool expect_global_ = false;         // the writer makes the global list right after
+  std::vector<CGXRMnode> floor_info_;  // floor records, one per "Floor" in order
+  std::size_t next_floor_ = 0;
+  std::set<CString> floor_names_;
 };
 
-void ModelBuilder::Build(const Json& model, bool anyVersion) {
+void ModelBuilder::Build(const Json& model, bool any_version) {
   const std::string top = "$";
   OnlyMembers(model, {key::kFormat, key::kRoot, key::kHeader, key::kSections}, top);
   if (AsString(Member(model, key::kFormat, top), Sub(top, key::kFormat)) != model::kFormatName) {
@@ -92,7 +92,7 @@ void ModelBuilder::Build(const Json& model, bool anyVersion) {
   IXMLDOMElementPtr root;
   writer_.GetRootElem(root);
   const std::string& wanted = AsString(Member(model, key::kRoot, top), Sub(top, key::kRoot));
-  if (wanted != root.nodeName() && !anyVersion) {
+  if (wanted != root.nodeName() && !any_version) {
     Refuse(Sub(top, key::kRoot), Quoted(wanted) + " but this library writes " + Quoted(root.nodeName()) +
                                      " (GXRMversion in GXRMconfig.ini beside libGXRMparser.so);"
                                      " --any-version writes it anyway");
@@ -104,16 +104,16 @@ void ModelBuilder::Build(const Json& model, bool anyVersion) {
     progress.Update(i + 1);
     Section(sections[i], Sub(Sub(top, key::kSections), i));
   }
-  if (expectGlobal_)
+  if (expect_global_)
     Refuse(Sub(top, key::kSections), Quoted(fmt::kProjFloorInfo) + " without its global list");
-  if (nextFloor_ != floorInfo_.size()) {
+  if (next_floor_ != floor_info_.size()) {
     Refuse(Sub(top, key::kSections), "more floor records than " + Quoted(fmt::kFloor) + " sections");
   }
 }
 
 void ModelBuilder::Section(const Json& item, const std::string& where) {
   const std::string& element = AsString(Member(item, key::kElement, where), Sub(where, key::kElement));
-  if (expectGlobal_ != (element == fmt::kGlobalObjList)) {
+  if (expect_global_ != (element == fmt::kGlobalObjList)) {
     Refuse(where, Quoted(fmt::kGlobalObjList) + " stands right after " + Quoted(fmt::kProjFloorInfo) +
                       " and only there");
   }
@@ -143,9 +143,9 @@ void ModelBuilder::CalRule(const Json& item, const std::string& where) {
   OnlyMembers(item, {key::kElement, key::kAttributes, key::kRules}, where);
   writer_.CreateCalRule(Attributes(item, where));
   const Json& rules = OptionalArray(item, key::kRules, where);
-  if (!rules.empty() && calRuleSeen_)
+  if (!rules.empty() && cal_rule_seen_)
     Refuse(where, "the writer adds rules to the first " + Quoted(fmt::kCalRule) + " only");
-  calRuleSeen_ = true;
+  cal_rule_seen_ = true;
   for (std::size_t i = 0; i < rules.size(); ++i)
     writer_.AppendCalRule(Rule(rules[i], Sub(Sub(where, key::kRules), i)));
 }
@@ -155,10 +155,10 @@ void ModelBuilder::UserSecInfo(const Json& item, const std::string& where) {
   writer_.CreateProjUseSecInfo(Attributes(item, where));
   std::vector<CGXRMnode> sections;
   AppendRecords(sections, item, key::kCrossSections, where);
-  if (!sections.empty() && userSecSeen_) {
+  if (!sections.empty() && user_sec_seen_) {
     Refuse(where, "the writer adds cross-sections to the first " + Quoted(fmt::kUserSecInfo) + " only");
   }
-  userSecSeen_ = true;
+  user_sec_seen_ = true;
   for (CGXRMnode& section : sections) writer_.AddSec(CString(), section);
 }
 
@@ -167,20 +167,20 @@ void ModelBuilder::ProjFloorInfo(const Json& item, const std::string& where) {
   writer_.CreateProjFloorInfo(Attributes(item, where));
   std::vector<CGXRMnode> floors;
   AppendRecords(floors, item, key::kFloorInfo, where);
-  if (floorInfoSeen_ && !floors.empty()) {
+  if (floor_info_seen_ && !floors.empty()) {
     Refuse(where, "the writer adds floors to the first " + Quoted(fmt::kProjFloorInfo) + " only");
   }
-  if (!floorInfoSeen_) floorInfo_ = std::move(floors);
-  floorInfoSeen_ = true;
-  expectGlobal_ = true;
+  if (!floor_info_seen_) floor_info_ = std::move(floors);
+  floor_info_seen_ = true;
+  expect_global_ = true;
 }
 
 void ModelBuilder::GlobalObjList(const Json& item, const std::string& where) {
   OnlyMembers(item, {key::kElement, key::kObjects}, where);
-  expectGlobal_ = false;
+  expect_global_ = false;
   const Json& objects = model::AsObject(Member(item, key::kObjects, where), Sub(where, key::kObjects));
-  if (!objects.empty() && globalSeen_) Refuse(where, "the writer adds to the first global list only");
-  globalSeen_ = true;
+  if (!objects.empty() && global_seen_) Refuse(where, "the writer adds to the first global list only");
+  global_seen_ = true;
   Objects(objects, nullptr, Sub(where, key::kObjects));
 }
 
@@ -194,15 +194,15 @@ void ModelBuilder::Floor(const Json& item, const std::string& where) {
     Refuse(Sub(where, key::kAttributes),
            "must begin with " + Quoted(fmt::kAttFloorName) + " and " + Quoted(fmt::kAttBasePoint));
   }
-  if (!floorInfoSeen_ || nextFloor_ >= floorInfo_.size()) {
+  if (!floor_info_seen_ || next_floor_ >= floor_info_.size()) {
     Refuse(where, "no floor record left for it in the first " + Quoted(fmt::kProjFloorInfo));
   }
   CGXRMnode params = Attributes(item, where);
   const CString name = params.Atts()[0].second;
-  writer_.AddFloor(name, floorInfo_[nextFloor_++]);
+  writer_.AddFloor(name, floor_info_[next_floor_++]);
   const Json& objects = model::AsObject(Member(item, key::kObjects, where), Sub(where, key::kObjects));
   const bool plain = params.GetAttNum() == 2 && params.Atts()[1].second.empty() && objects.empty();
-  if (!floorNames_.insert(name).second && !plain) {
+  if (!floor_names_.insert(name).second && !plain) {
     Refuse(where, "an earlier floor has the same name: the writer cannot reach this one");
   }
   for (std::size_t i = 1; i < params.Atts().size(); ++i) {
@@ -213,9 +213,9 @@ void ModelBuilder::Floor(const Json& item, const std::string& where) {
 }
 
 void ModelBuilder::Objects(const Json& objects, const CString* floor, const std::string& where) {
-  for (const auto& [typeName, lists] : objects.items()) {
-    const std::string at = Sub(where, typeName);
-    const auto type = CGXRMobjTypeBase::GetObjTypeByName(Gbk(typeName));
+  for (const auto& [type_name, lists] : objects.items()) {
+    const std::string at = Sub(where, type_name);
+    const auto type = CGXRMobjTypeBase::GetObjTypeByName(Gbk(type_name));
     if (type == GXRM_objType_base::TYPE_NONE) Refuse(at, "unknown component type");
     OnlyMembers(lists, {key::kTypes, key::kInstances}, at);
     const Json& types = OptionalArray(lists, key::kTypes, at);
@@ -233,7 +233,7 @@ void ModelBuilder::Objects(const Json& objects, const CString* floor, const std:
   }
 }
 
-CGXRMobjType ModelBuilder::TypeRecord(const Json& json, GXRM_objType_base::Type type, bool withRules,
+CGXRMobjType ModelBuilder::TypeRecord(const Json& json, GXRM_objType_base::Type type, bool with_rules,
                                       const std::string& where) {
   OnlyMembers(json, {key::kId, key::kName, key::kAtt, key::kGeoAtt, key::kSection, key::kSpAtt, key::kRules},
               where);
@@ -244,7 +244,8 @@ CGXRMobjType ModelBuilder::TypeRecord(const Json& json, GXRM_objType_base::Type 
   AppendRecords(record.MutableSectionList(), json, key::kSection, where);
   AppendRecords(record.MutableSpAttList(), json, key::kSpAtt, where);
   const Json& rules = OptionalArray(json, key::kRules, where);
-  if (!rules.empty() && !withRules) Refuse(where, "the writer writes no rules for a type of the global list");
+  if (!rules.empty() && !with_rules)
+    Refuse(where, "the writer writes no rules for a type of the global list");
   for (std::size_t i = 0; i < rules.size(); ++i)
     record.AppendCalRule(Rule(rules[i], Sub(Sub(where, key::kRules), i)));
   return record;
@@ -282,7 +283,7 @@ int RunBuild(const BuildOptions& options) {
   const Json model = ReadJson(options.json);
   CGXRMwriter writer;
   try {
-    ModelBuilder(writer).Build(model, options.anyVersion);
+    ModelBuilder(writer).Build(model, options.any_version);
   } catch (const ToolError& e) {
     throw ToolError(options.json + ": " + e.what());
   } catch (const gxrm::DomError& e) {
@@ -300,7 +301,7 @@ void AddBuildCommand(CLI::App& app, int& status) {
       AddCommand(app, status, "build", "Write a GXRM file from the JSON of `gxrm dump`", options, RunBuild);
   command->add_option("JSON", options->json, "JSON model (docs/json-format.md)")->required();
   command->add_option("FILE", options->file, "GXRM file to write")->required();
-  command->add_flag("--any-version", options->anyVersion,
+  command->add_flag("--any-version", options->any_version,
                     "Write with this library's version even when the JSON names another");
 }
 

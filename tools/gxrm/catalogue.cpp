@@ -32,7 +32,8 @@ void PrintCatalogue(std::ostream& out) {
   out << "\ntypes (" << CatalogueTypes().size() << "), speciality 0 = common to 1 and 2:\n";
   rows = {{"type", "name", "kind", "speciality"}};
   for (const CatalogueType& type : CatalogueTypes()) {
-    rows.push_back({std::to_string(type.type), type.name, type.kindElement, std::to_string(type.speciality)});
+    rows.push_back(
+        {std::to_string(type.type), type.name, type.kind_element, std::to_string(type.speciality)});
   }
   PrintTable(out, rows, "  ");
   out << "\nspecialities: 1, 2, 3 (gxrm catalogue --map SRC DST TYPE)\n";

@@ -86,36 +86,36 @@ class Checker {
     problems_.emplace_back(Location(at), std::move(message));
   }
   void CollectFloorNames();
-  void CheckFloorInfo(const dom::Node& projFloorInfo);
+  void CheckFloorInfo(const dom::Node& proj_floor_info);
   void CheckFloor(const dom::Element& floor);
-  void CheckFloorName(const dom::Node& element, const char* key, const char* withoutKey,
+  void CheckFloorName(const dom::Node& element, const char* key, const char* without_key,
                       std::set<std::string>& seen, const std::set<std::string>& partners,
                       const char* partner);
   void CheckObjectList(const dom::Node& list);
-  void CheckKind(const dom::Node& kind, const std::string& kindName);
+  void CheckKind(const dom::Node& kind, const std::string& kind_name);
   void CheckType(const dom::Element& type);
   void CheckNamed(const dom::Node& container, const char* element, const char* key);
   void CheckElementsOnly(const dom::Node& parent, const char* consequence);
 
   dom::Element root_;
-  std::set<std::string> floorNames_;  // names of "Floor" elements
-  std::set<std::string> infoNames_;   // names of the floor records
-  std::set<std::string> seenFloors_;  // floor names met so far by the walk
+  std::set<std::string> floor_names_;  // names of "Floor" elements
+  std::set<std::string> info_names_;   // names of the floor records
+  std::set<std::string> seen_floors_;  // floor names met so far by the walk
   std::vector<std::pair<std::string, std::string>> problems_;
 };
 
 std::vector<std::pair<std::string, std::string>> Checker::Run() {
   CollectFloorNames();
-  const dom::Node calRule = root_.selectSingleNode(fmt::kCalRule);
-  const dom::Node userSec = root_.selectSingleNode(fmt::kUserSecInfo);
-  const dom::Node floorInfo = root_.selectSingleNode(fmt::kProjFloorInfo);
+  const dom::Node cal_rule = root_.selectSingleNode(fmt::kCalRule);
+  const dom::Node user_sec = root_.selectSingleNode(fmt::kUserSecInfo);
+  const dom::Node floor_info = root_.selectSingleNode(fmt::kProjFloorInfo);
   const dom::Node global = root_.selectSingleNode(fmt::kGlobalObjList);
-  if (!floorInfo) Report(root_, "no " + Quoted(fmt::kProjFloorInfo) + ": the floors cannot be listed");
+  if (!floor_info) Report(root_, "no " + Quoted(fmt::kProjFloorInfo) + ": the floors cannot be listed");
   if (!global) Report(root_, "no " + Quoted(fmt::kGlobalObjList) + ": the global lists cannot be read");
   for (dom::Node child : root_.childNodes()) {
-    if (child == calRule) CheckElementsOnly(child, "the rules after it are not returned");
-    if (child == userSec) CheckElementsOnly(child, "reading the cross-sections fails here");
-    if (child == floorInfo) CheckFloorInfo(child);
+    if (child == cal_rule) CheckElementsOnly(child, "the rules after it are not returned");
+    if (child == user_sec) CheckElementsOnly(child, "reading the cross-sections fails here");
+    if (child == floor_info) CheckFloorInfo(child);
     if (child == global) CheckObjectList(child);
     if (child.nodeType() == dom::NODE_ELEMENT && child.nodeName() == fmt::kFloor) CheckFloor(child);
   }
@@ -125,38 +125,38 @@ std::vector<std::pair<std::string, std::string>> Checker::Run() {
 void Checker::CollectFloorNames() {
   for (dom::Node floor : root_.selectNodes(fmt::kFloor)) {
     dom::Node name = dom::Element(floor).getAttributeNode(fmt::kAttFloorName);
-    if (name) floorNames_.insert(name.text());
+    if (name) floor_names_.insert(name.text());
   }
-  const dom::Node floorInfo = root_.selectSingleNode(fmt::kProjFloorInfo);
-  if (!floorInfo) return;
-  for (dom::Node record : floorInfo.selectNodes(fmt::kFloorInfo)) {
+  const dom::Node floor_info = root_.selectSingleNode(fmt::kProjFloorInfo);
+  if (!floor_info) return;
+  for (dom::Node record : floor_info.selectNodes(fmt::kFloorInfo)) {
     dom::Node name = dom::Element(record).getAttributeNode(fmt::kAttFloorKey);
-    if (name) infoNames_.insert(name.text());
+    if (name) info_names_.insert(name.text());
   }
 }
 
-void Checker::CheckFloorInfo(const dom::Node& projFloorInfo) {
+void Checker::CheckFloorInfo(const dom::Node& proj_floor_info) {
   std::set<std::string> seen;
-  for (dom::Node record : projFloorInfo.selectNodes(fmt::kFloorInfo)) {
-    CheckFloorName(record, fmt::kAttFloorKey, "reading the floor names fails here", seen, floorNames_,
+  for (dom::Node record : proj_floor_info.selectNodes(fmt::kFloorInfo)) {
+    CheckFloorName(record, fmt::kAttFloorKey, "reading the floor names fails here", seen, floor_names_,
                    fmt::kFloor);
   }
 }
 
 void Checker::CheckFloor(const dom::Element& floor) {
-  CheckFloorName(floor, fmt::kAttFloorName, "every look-up of a floor by name fails here", seenFloors_,
-                 infoNames_, fmt::kFloorInfo);
+  CheckFloorName(floor, fmt::kAttFloorName, "every look-up of a floor by name fails here", seen_floors_,
+                 info_names_, fmt::kFloorInfo);
   CheckObjectList(floor);
 }
 
 // A floor is described twice, by a record and by an object list; each side
 // needs its name, once, and a partner of the same name on the other side.
-void Checker::CheckFloorName(const dom::Node& element, const char* key, const char* withoutKey,
+void Checker::CheckFloorName(const dom::Node& element, const char* key, const char* without_key,
                              std::set<std::string>& seen, const std::set<std::string>& partners,
                              const char* partner) {
   const dom::Node name = dom::Element(element).getAttributeNode(key);
   if (!name) {
-    Report(element, "no " + Quoted(key) + ": " + withoutKey);
+    Report(element, "no " + Quoted(key) + ": " + without_key);
   } else if (!seen.insert(name.text()).second) {
     Report(element, "floor name " + Quoted(name.text()) + " used twice: this one is unreachable");
   } else if (partners.count(name.text()) == 0) {
@@ -186,10 +186,10 @@ void Checker::CheckObjectList(const dom::Node& list) {
   if (!missing.empty()) Report(list, "missing kind elements: " + Joined(missing));
 }
 
-void Checker::CheckKind(const dom::Node& kind, const std::string& kindName) {
+void Checker::CheckKind(const dom::Node& kind, const std::string& kind_name) {
   std::set<std::string> expected;
   for (const CatalogueType& type : CatalogueTypes()) {
-    if (type.kindElement == kindName) expected.insert(type.name);
+    if (type.kind_element == kind_name) expected.insert(type.name);
   }
   std::set<std::string> seen;
   for (dom::Node node : kind.selectNodes(fmt::kType)) {
@@ -205,7 +205,7 @@ void Checker::CheckKind(const dom::Node& kind, const std::string& kindName) {
   }
   std::vector<std::string> missing;
   for (const CatalogueType& type : CatalogueTypes()) {
-    if (type.kindElement == kindName && seen.count(type.name) == 0) missing.push_back(type.name);
+    if (type.kind_element == kind_name && seen.count(type.name) == 0) missing.push_back(type.name);
   }
   if (!missing.empty()) Report(kind, "missing " + Quoted(fmt::kType) + " elements: " + Joined(missing));
 }

@@ -14,12 +14,12 @@ namespace {
 using diff::Change;
 
 struct DiffOptions {
-  std::string oldFile;
-  std::string newFile;
+  std::string old_file;
+  std::string new_file;
   bool json = false;
   std::string floor;
   std::string type;
-  CLI::Option* floorOption = nullptr;
+  CLI::Option* floor_option = nullptr;
 };
 
 std::string Quoted(const diff::Text& value) {
@@ -39,8 +39,8 @@ void PrintChange(const Change& c, std::ostream& out) {
   if (c.id) out << " (id " << *c.id << ')';
   out << '\n';
   for (const diff::AttributeChange& a : c.attributes) {
-    out << "    " << a.element << '[' << a.index << "] " << a.name << ": " << Quoted(a.oldValue) << " -> "
-        << Quoted(a.newValue) << '\n';
+    out << "    " << a.element << '[' << a.index << "] " << a.name << ": " << Quoted(a.old_value) << " -> "
+        << Quoted(a.new_value) << '\n';
   }
 }
 
@@ -58,17 +58,17 @@ void PrintText(const std::vector<Change>& changes, std::ostream& out) {
 int RunDiff(const DiffOptions& options) {
   diff::Filter filter;
   if (!options.type.empty())
-    filter.typeName = Utf8(CGXRMobjTypeBase::GetObjTypeName(ParseType(options.type)));
-  if (options.floorOption->count() > 0) filter.floor = options.floor;
-  CGXRMreader oldReader, newReader;
-  diff::LoadBoth(oldReader, options.oldFile, newReader, options.newFile);
-  IXMLDOMElementPtr oldRoot, newRoot;
-  oldReader.GetRootElem(oldRoot);
-  newReader.GetRootElem(newRoot);
-  if (filter.floor && !diff::HasFloor(oldRoot, *filter.floor) && !diff::HasFloor(newRoot, *filter.floor))
-    throw ToolError(options.newFile + ": no floor named '" + *filter.floor + "' in either file");
+    filter.type_name = Utf8(CGXRMobjTypeBase::GetObjTypeName(ParseType(options.type)));
+  if (options.floor_option->count() > 0) filter.floor = options.floor;
+  CGXRMreader old_reader, new_reader;
+  diff::LoadBoth(old_reader, options.old_file, new_reader, options.new_file);
+  IXMLDOMElementPtr old_root, new_root;
+  old_reader.GetRootElem(old_root);
+  new_reader.GetRootElem(new_root);
+  if (filter.floor && !diff::HasFloor(old_root, *filter.floor) && !diff::HasFloor(new_root, *filter.floor))
+    throw ToolError(options.new_file + ": no floor named '" + *filter.floor + "' in either file");
   const std::vector<Change> changes =
-      OnFile(options.newFile, [&] { return diff::Compare(oldRoot, newRoot, filter); });
+      OnFile(options.new_file, [&] { return diff::Compare(old_root, new_root, filter); });
   std::ostringstream out;
   if (options.json)
     out << diff::ToJson(changes).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
@@ -85,10 +85,10 @@ void AddDiffCommand(CLI::App& app, int& status) {
   CLI::App* command = AddCommand(app, status, "diff",
                                  "Show what changed between two models (exit 0 same, 1 different, 2 trouble)",
                                  options, RunDiff);
-  command->add_option("OLD", options->oldFile, "The earlier GXRM file")->required();
-  command->add_option("NEW", options->newFile, "The later GXRM file")->required();
+  command->add_option("OLD", options->old_file, "The earlier GXRM file")->required();
+  command->add_option("NEW", options->new_file, "The later GXRM file")->required();
   command->add_flag("--json", options->json, "Print the changes as JSON (see docs/diff-format.md)");
-  options->floorOption =
+  options->floor_option =
       command->add_option("--floor", options->floor, "Only this floor and its object list");
   command->add_option("--type", options->type, "Only this component type (Chinese name or number)");
 }

@@ -95,11 +95,11 @@ struct Keyed {
   std::string name;
 };
 
-std::vector<Keyed> Keys(const Elements& elements, const char* idAttribute, const char* nameAttribute) {
+std::vector<Keyed> Keys(const Elements& elements, const char* id_attribute, const char* name_attribute) {
   std::vector<Keyed> keyed;
   keyed.reserve(elements.size());
   for (const dom::Element& e : elements)
-    keyed.push_back({e, e.getAttribute(idAttribute), e.getAttribute(nameAttribute)});
+    keyed.push_back({e, e.getAttribute(id_attribute), e.getAttribute(name_attribute)});
   return keyed;
 }
 
@@ -116,27 +116,28 @@ constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 // Ids that are present and unique on both sides match first; what is left
 // matches by name, the n-th of a name in `a` with the n-th in `b`.
 std::vector<std::size_t> Match(const std::vector<Keyed>& a, const std::vector<Keyed>& b) {
-  const Counts countA = CountIds(a), countB = CountIds(b);
+  const Counts count_a = CountIds(a), count_b = CountIds(b);
   auto unique = [&](const std::string& id) {
-    auto inA = countA.find(id), inB = countB.find(id);
-    return !id.empty() && inA != countA.end() && inB != countB.end() && inA->second == 1 && inB->second == 1;
+    auto in_a = count_a.find(id), in_b = count_b.find(id);
+    return !id.empty() && in_a != count_a.end() && in_b != count_b.end() && in_a->second == 1 &&
+           in_b->second == 1;
   };
-  std::unordered_map<std::string_view, std::size_t> byId;
+  std::unordered_map<std::string_view, std::size_t> by_id;
   for (std::size_t i = 0; i < a.size(); ++i)
-    if (unique(a[i].id)) byId.emplace(a[i].id, i);
+    if (unique(a[i].id)) by_id.emplace(a[i].id, i);
   std::vector<std::size_t> partner(b.size(), kNone);
   std::vector<bool> taken(a.size(), false);
   for (std::size_t j = 0; j < b.size(); ++j) {
-    auto found = unique(b[j].id) ? byId.find(b[j].id) : byId.end();
-    if (found != byId.end()) partner[j] = found->second, taken[found->second] = true;
+    auto found = unique(b[j].id) ? by_id.find(b[j].id) : by_id.end();
+    if (found != by_id.end()) partner[j] = found->second, taken[found->second] = true;
   }
-  std::unordered_map<std::string_view, std::deque<std::size_t>> byName;
+  std::unordered_map<std::string_view, std::deque<std::size_t>> by_name;
   for (std::size_t i = 0; i < a.size(); ++i)
-    if (!taken[i]) byName[a[i].name].push_back(i);
+    if (!taken[i]) by_name[a[i].name].push_back(i);
   for (std::size_t j = 0; j < b.size(); ++j) {
     if (partner[j] != kNone) continue;
-    auto found = byName.find(b[j].name);
-    if (found == byName.end() || found->second.empty()) continue;
+    auto found = by_name.find(b[j].name);
+    if (found == by_name.end() || found->second.empty()) continue;
     partner[j] = found->second.front();
     found->second.pop_front();
   }
@@ -202,7 +203,7 @@ std::vector<Keyed> Instances(const dom::Element& type) {
 
 void CompareObjectLists(const dom::Element& a, const dom::Element& b, const Filter& filter, Sink sink) {
   for (const CatalogueType& entry : CatalogueTypes()) {
-    if (filter.typeName && *filter.typeName != entry.name) continue;
+    if (filter.type_name && *filter.type_name != entry.name) continue;
     const dom::Element ta = walk::TypeElement(a, entry), tb = walk::TypeElement(b, entry);
     sink.type = entry.name;
     CompareKeyed(Definitions(ta), Definitions(tb), kind::kType, CompareTypeClass, sink);
@@ -296,17 +297,17 @@ Places PlacesOf(const std::vector<Floor>& floors) {
 // relative order: a longest run of increasing old places, preferring floors
 // that keep their place too, so one moved floor is one change and a swap two.
 // Each floor looks back at most kWindow floors, which bounds the time.
-std::vector<bool> InOrder(const std::vector<std::size_t>& oldPlace,
-                          const std::vector<std::size_t>& newPlace) {
+std::vector<bool> InOrder(const std::vector<std::size_t>& old_place,
+                          const std::vector<std::size_t>& new_place) {
   constexpr std::size_t kWindow = 1024;
-  const std::size_t n = oldPlace.size();
+  const std::size_t n = old_place.size();
   std::vector<std::size_t> best(n), previous(n, kNone);
   std::size_t last = kNone;
   for (std::size_t i = 0; i < n; ++i) {
-    const std::size_t own = 2 * n + (oldPlace[i] == newPlace[i]);  // one more floor outweighs every place
+    const std::size_t own = 2 * n + (old_place[i] == new_place[i]);  // one more floor outweighs every place
     best[i] = own;
     for (std::size_t j = i < kWindow ? 0 : i - kWindow; j < i; ++j) {
-      if (oldPlace[j] < oldPlace[i] && best[j] + own > best[i]) best[i] = best[j] + own, previous[i] = j;
+      if (old_place[j] < old_place[i] && best[j] + own > best[i]) best[i] = best[j] + own, previous[i] = j;
     }
     if (last == kNone || best[i] > best[last]) last = i;
   }
@@ -324,12 +325,12 @@ void CompareFloors(const dom::Element& a, const dom::Element& b, const Filter& f
     sink.floor = floor.name;
     sink.Add(What::kRemoved, kind::kFloor, floor.name, std::nullopt);
   }
-  std::vector<std::size_t> oldPlace, newPlace;  // of the floors both have, in new order
+  std::vector<std::size_t> old_place, new_place;  // of the floors both have, in new order
   for (std::size_t j = 0; j < fb.size(); ++j) {
     auto found = pa.find(fb[j].name);
-    if (found != pa.end()) oldPlace.push_back(found->second), newPlace.push_back(j);
+    if (found != pa.end()) old_place.push_back(found->second), new_place.push_back(j);
   }
-  const std::vector<bool> kept = InOrder(oldPlace, newPlace);
+  const std::vector<bool> kept = InOrder(old_place, new_place);
   for (std::size_t j = 0, c = 0; j < fb.size(); ++j) {
     const Floor& floor = fb[j];
     auto found = pa.find(floor.name);
@@ -348,7 +349,7 @@ void CompareFloors(const dom::Element& a, const dom::Element& b, const Filter& f
       changes.push_back({fmt::kFloor, 0, kPositionMark, std::to_string(found->second), std::to_string(j)});
     CompareElements(old.info, floor.info, fmt::kFloorInfo, changes);
     CompareElements(old.list, floor.list, fmt::kFloor, changes);
-    if (!changes.empty() && !filter.typeName)
+    if (!changes.empty() && !filter.type_name)
       sink.Add(What::kChanged, kind::kFloor, floor.name, std::nullopt, std::move(changes));
     CompareObjectLists(old.list, floor.list, filter, sink);
   }
@@ -387,8 +388,8 @@ model::Json ChangeToJson(const Change& c) {
     attributes.push_back({{"element", a.element},
                           {"index", a.index},
                           {"name", a.name},
-                          {"old", Nullable(a.oldValue)},
-                          {"new", Nullable(a.newValue)}});
+                          {"old", Nullable(a.old_value)},
+                          {"new", Nullable(a.new_value)}});
   }
   return json;
 }
@@ -403,11 +404,11 @@ model::Json ToJson(const std::vector<Change>& changes) {
           {"changes", std::move(list)}};
 }
 
-void LoadBoth(CGXRMreader& oldReader, const std::string& oldPath, CGXRMreader& newReader,
-              const std::string& newPath) {
-  auto loading = std::async(std::launch::async, [&] { Load(newReader, newPath); });
+void LoadBoth(CGXRMreader& old_reader, const std::string& old_path, CGXRMreader& new_reader,
+              const std::string& new_path) {
+  auto loading = std::async(std::launch::async, [&] { Load(new_reader, new_path); });
   try {
-    Load(oldReader, oldPath);
+    Load(old_reader, old_path);
   } catch (...) {
     loading.wait();
     throw;
@@ -420,21 +421,22 @@ bool HasFloor(const dom::Element& root, const std::string& name) {
   return std::any_of(floors.begin(), floors.end(), [&](const Floor& f) { return f.name == name; });
 }
 
-std::vector<Change> Compare(const dom::Element& oldRoot, const dom::Element& newRoot, const Filter& filter) {
+std::vector<Change> Compare(const dom::Element& old_root, const dom::Element& new_root,
+                            const Filter& filter) {
   std::vector<Change> changes;
   const Sink sink{changes, std::nullopt, std::nullopt};
-  const bool whole = !filter.floor && !filter.typeName;
+  const bool whole = !filter.floor && !filter.type_name;
   if (whole) {
-    CompareHeader(oldRoot, newRoot, sink);
-    CompareSections(oldRoot, newRoot, sink);
-    CompareCrossSections(oldRoot, newRoot, sink);
-    CompareRules(oldRoot, newRoot, sink);
+    CompareHeader(old_root, new_root, sink);
+    CompareSections(old_root, new_root, sink);
+    CompareCrossSections(old_root, new_root, sink);
+    CompareRules(old_root, new_root, sink);
   }
   if (!filter.floor) {
-    CompareObjectLists(walk::Section(oldRoot, fmt::kGlobalObjList),
-                       walk::Section(newRoot, fmt::kGlobalObjList), filter, sink);
+    CompareObjectLists(walk::Section(old_root, fmt::kGlobalObjList),
+                       walk::Section(new_root, fmt::kGlobalObjList), filter, sink);
   }
-  CompareFloors(oldRoot, newRoot, filter, sink);
+  CompareFloors(old_root, new_root, filter, sink);
   return changes;
 }
 

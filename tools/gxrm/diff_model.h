@@ -38,8 +38,8 @@ struct AttributeChange {
   std::string element;
   std::size_t index = 0;
   std::string name;
-  Text oldValue;
-  Text newValue;
+  Text old_value;
+  Text new_value;
 };
 
 struct Change {
@@ -60,19 +60,19 @@ Summary Summarise(const std::vector<Change>& changes);
 // What to compare: everything, or one floor's object list, or one type.
 struct Filter {
   Text floor;
-  Text typeName;  // UTF-8
+  Text type_name;  // UTF-8
 };
 
-// The changes from the model under `oldRoot` to that under `newRoot`.
-std::vector<Change> Compare(const gxrm::dom::Element& oldRoot, const gxrm::dom::Element& newRoot,
+// The changes from the model under `old_root` to that under `new_root`.
+std::vector<Change> Compare(const gxrm::dom::Element& old_root, const gxrm::dom::Element& new_root,
                             const Filter& filter = {});
 
 // The changes as JSON: {"same", "summary", "changes"} (docs/diff-format.md).
 model::Json ToJson(const std::vector<Change>& changes);
 
 // Loads two files at once, each into its reader; the first failure is raised.
-void LoadBoth(CGXRMreader& oldReader, const std::string& oldPath, CGXRMreader& newReader,
-              const std::string& newPath);
+void LoadBoth(CGXRMreader& old_reader, const std::string& old_path, CGXRMreader& new_reader,
+              const std::string& new_path);
 
 // Whether a floor of that name has an object list in the model.
 bool HasFloor(const gxrm::dom::Element& root, const std::string& name);

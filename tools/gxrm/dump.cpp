@@ -25,14 +25,14 @@ struct DumpOptions {
   std::string file;
   std::string floor;
   std::string type;
-  CLI::Option* floorOption = nullptr;
+  CLI::Option* floor_option = nullptr;
 };
 
 // What to keep: one floor's object list, one type's records.
 struct Filter {
-  bool oneFloor = false;
+  bool one_floor = false;
   std::string floor;
-  std::string typeName;  // UTF-8; empty for all types
+  std::string type_name;  // UTF-8; empty for all types
 };
 
 void PutList(Json& json, const char* name, Json list) {
@@ -69,10 +69,10 @@ struct ChildList {
   const char* element;  // child element of the record
 };
 
-Json RecordToJson(const dom::Element& element, const char* idAttribute, const char* nameAttribute,
+Json RecordToJson(const dom::Element& element, const char* id_attribute, const char* name_attribute,
                   std::initializer_list<ChildList> lists) {
-  Json json = {{key::kId, element.getAttribute(idAttribute)},
-               {key::kName, element.getAttribute(nameAttribute)}};
+  Json json = {{key::kId, element.getAttribute(id_attribute)},
+               {key::kName, element.getAttribute(name_attribute)}};
   for (const ChildList& list : lists) PutList(json, list.key, ChildAttributes(element, list.element));
   return json;
 }
@@ -100,10 +100,10 @@ Json Records(const dom::Node& container, const char* name, Json (*toJson)(const 
   return records;
 }
 
-dom::Element FindType(const dom::Node& kindElement, const std::string& typeName) {
-  for (dom::Node node : kindElement.selectNodes(fmt::kType)) {
+dom::Element FindType(const dom::Node& kind_element, const std::string& type_name) {
+  for (dom::Node node : kind_element.selectNodes(fmt::kType)) {
     dom::Element type(node);
-    if (type.getAttribute(fmt::kAttTypeName) == typeName) return type;
+    if (type.getAttribute(fmt::kAttTypeName) == type_name) return type;
   }
   return {};
 }
@@ -112,10 +112,10 @@ dom::Element FindType(const dom::Node& kindElement, const std::string& typeName)
 Json ObjectsToJson(const dom::Node& list, const Filter& filter) {
   Json objects = Json::object();
   for (const CatalogueType& entry : CatalogueTypes()) {
-    if (!filter.typeName.empty() && entry.name != filter.typeName) continue;
-    dom::Node kindElement = list.selectSingleNode(entry.kindElement);
-    if (!kindElement) continue;
-    dom::Element type = FindType(kindElement, entry.name);
+    if (!filter.type_name.empty() && entry.name != filter.type_name) continue;
+    dom::Node kind_element = list.selectSingleNode(entry.kind_element);
+    if (!kind_element) continue;
+    dom::Element type = FindType(kind_element, entry.name);
     if (!type) continue;
     Json lists = Json::object();
     PutList(lists, key::kTypes,
@@ -132,7 +132,7 @@ Json SectionToJson(const dom::Element& element, const Filter& filter) {
   const std::string name = element.nodeName();
   Json item = {{key::kElement, name}};
   if (name == fmt::kGlobalObjList) {
-    item[key::kObjects] = filter.oneFloor ? Json::object() : ObjectsToJson(element, filter);
+    item[key::kObjects] = filter.one_floor ? Json::object() : ObjectsToJson(element, filter);
     return item;
   }
   item[key::kAttributes] = model::AttributesToJson(element);
@@ -151,11 +151,11 @@ Json SectionToJson(const dom::Element& element, const Filter& filter) {
 }
 
 bool Skipped(const dom::Element& element, const Filter& filter) {
-  return filter.oneFloor && element.nodeName() == fmt::kFloor &&
+  return filter.one_floor && element.nodeName() == fmt::kFloor &&
          element.getAttribute(fmt::kAttFloorName) != filter.floor;
 }
 
-Json DumpModel(CGXRMreader& reader, const Filter& filter, bool& floorFound) {
+Json DumpModel(CGXRMreader& reader, const Filter& filter, bool& floor_found) {
   IXMLDOMElementPtr root;
   reader.GetRootElem(root);
   Json model = {{key::kFormat, model::kFormatName},
@@ -169,7 +169,7 @@ Json DumpModel(CGXRMreader& reader, const Filter& filter, bool& floorFound) {
     progress.Update(++done);
     dom::Element element(child);
     if (!element || Skipped(element, filter)) continue;
-    floorFound = floorFound || element.nodeName() == fmt::kFloor;
+    floor_found = floor_found || element.nodeName() == fmt::kFloor;
     Json item = SectionToJson(element, filter);
     if (!item.is_null()) model[key::kSections].push_back(std::move(item));
   }
@@ -178,15 +178,15 @@ Json DumpModel(CGXRMreader& reader, const Filter& filter, bool& floorFound) {
 
 int RunDump(const DumpOptions& options) {
   Filter filter;
-  filter.oneFloor = options.floorOption->count() > 0;
+  filter.one_floor = options.floor_option->count() > 0;
   filter.floor = options.floor;
   if (!options.type.empty())
-    filter.typeName = Utf8(CGXRMobjTypeBase::GetObjTypeName(ParseType(options.type)));
+    filter.type_name = Utf8(CGXRMobjTypeBase::GetObjTypeName(ParseType(options.type)));
   CGXRMreader reader;
   Load(reader, options.file);
-  bool floorFound = false;
-  const Json model = OnFile(options.file, [&] { return DumpModel(reader, filter, floorFound); });
-  if (filter.oneFloor && !floorFound)
+  bool floor_found = false;
+  const Json model = OnFile(options.file, [&] { return DumpModel(reader, filter, floor_found); });
+  if (filter.one_floor && !floor_found)
     throw ToolError(options.file + ": no floor named '" + options.floor + "'");
   model::WriteJson(std::cout, model);
   std::cout << '\n';
@@ -200,7 +200,7 @@ void AddDumpCommand(CLI::App& app, int& status) {
   CLI::App* command =
       AddCommand(app, status, "dump", "Print the model as JSON (see docs/json-format.md)", options, RunDump);
   command->add_option("FILE", options->file, "GXRM file")->required();
-  options->floorOption = command->add_option("--floor", options->floor, "Only this floor's object list");
+  options->floor_option = command->add_option("--floor", options->floor, "Only this floor's object list");
   command->add_option("--type", options->type, "Only this component type (Chinese name or number)");
 }
 

@@ -65,17 +65,17 @@ Row CountRow(CGXRMreader& reader, const std::string& label, const CString* floor
   std::vector<std::size_t> types(CGXRMobjBase::GetObjCount(), 0);
   std::vector<std::size_t> instances(types.size(), 0);
   for (const CatalogueType& entry : CatalogueTypes()) {
-    std::vector<CGXRMobjType> typeList;
-    std::vector<CGXRMobj> objList;
+    std::vector<CGXRMobjType> type_list;
+    std::vector<CGXRMobj> obj_list;
     if (floor != nullptr) {
-      reader.GetObjTypeList(*floor, entry.type, typeList);
-      reader.GetObjList(*floor, entry.type, objList);
+      reader.GetObjTypeList(*floor, entry.type, type_list);
+      reader.GetObjList(*floor, entry.type, obj_list);
     } else {
-      reader.GetObjTypeList(entry.type, typeList);
-      reader.GetObjList(entry.type, objList);
+      reader.GetObjTypeList(entry.type, type_list);
+      reader.GetObjList(entry.type, obj_list);
     }
-    types[entry.kind] += typeList.size();
-    instances[entry.kind] += objList.size();
+    types[entry.kind] += type_list.size();
+    instances[entry.kind] += obj_list.size();
   }
   Row row{label};
   for (std::size_t k = 0; k < types.size(); ++k) {

@@ -24,9 +24,9 @@ std::vector<dom::Element> Children(const dom::Node& parent, const char* name) {
 
 dom::Element TypeElement(const dom::Node& list, const CatalogueType& type) {
   if (!list) return {};
-  dom::Node kindElement = list.selectSingleNode(type.kindElement);
-  if (!kindElement) return {};
-  for (const dom::Element& candidate : Children(kindElement, fmt::kType)) {
+  dom::Node kind_element = list.selectSingleNode(type.kind_element);
+  if (!kind_element) return {};
+  for (const dom::Element& candidate : Children(kind_element, fmt::kType)) {
     if (candidate.getAttribute(fmt::kAttTypeName) == type.name) return candidate;
   }
   return {};

@@ -29,9 +29,9 @@ int RunRename(const RenameOptions& options) {
   const CString oldName = Gbk(options.oldName);
   std::size_t count = 0;
   OnFile(options.file, [&] {
-    IXMLDOMElementPtr floorNode;
+    IXMLDOMElementPtr floor_node;
     std::vector<CGXRMobj> instances;
-    if (!reader.GetFloorNode(floor, floorNode))
+    if (!reader.GetFloorNode(floor, floor_node))
       throw ToolError(options.file + ": no floor named '" + options.floor + "'");
     if (!reader.GetObjList(floor, type, instances)) {
       throw ToolError(options.file + ": floor '" + options.floor + "' has no instance list for '" +

@@ -95,15 +95,15 @@ class InstanceTable {
   std::vector<std::vector<int>> data_;
 };
 
-Json TypeClassJson(const dom::Element& typeClass) {
+Json TypeClassJson(const dom::Element& type_class) {
   Json lists = Json::array();
   for (const char* list : walk::kTypeLists) {
-    for (const dom::Element& element : walk::Children(typeClass, list))
+    for (const dom::Element& element : walk::Children(type_class, list))
       lists.push_back({list, PairsJson(walk::Attributes(element))});
   }
-  const dom::Node rules = typeClass.selectSingleNode(fmt::kTypeClassCalRule);
-  return {{"id", typeClass.getAttribute(fmt::kAttClassId)},
-          {"name", typeClass.getAttribute(fmt::kAttClassName)},
+  const dom::Node rules = type_class.selectSingleNode(fmt::kTypeClassCalRule);
+  return {{"id", type_class.getAttribute(fmt::kAttClassId)},
+          {"name", type_class.getAttribute(fmt::kAttClassName)},
           {"lists", std::move(lists)},
           {"rules", walk::Children(rules, nullptr).size()}};
 }
@@ -180,9 +180,9 @@ Json ModelJson(const dom::Element& root, const std::string& file) {
       sections.push_back({{"element", name}, {"attributes", PairsJson(walk::Attributes(section))}});
   }
   Json kinds = Json::array();
-  std::map<GXRM_obj_base::Kind, CString> kindNames;
-  CGXRMobjBase::GetALLObjInfo(kindNames);
-  for (const auto& entry : kindNames) kinds.push_back(Utf8(entry.second));
+  std::map<GXRM_obj_base::Kind, CString> kind_names;
+  CGXRMobjBase::GetALLObjInfo(kind_names);
+  for (const auto& entry : kind_names) kinds.push_back(Utf8(entry.second));
   Strings strings;
   Json lists = Json::array();
   const dom::Element global = walk::Section(root, fmt::kGlobalObjList);
@@ -244,8 +244,8 @@ struct ReportOptions {
 std::string DefaultOutput(const std::string& model) {
   const std::size_t slash = model.find_last_of('/');
   const std::size_t dot = model.find_last_of('.');
-  const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
-  return (hasExtension ? model.substr(0, dot) : model) + ".html";
+  const bool has_extension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+  return (has_extension ? model.substr(0, dot) : model) + ".html";
 }
 
 // Writes beside the target and renames, so a failed run leaves no half page.
@@ -266,18 +266,18 @@ void WriteFile(const std::string& path, const std::string& text) {
 }
 
 int RunReport(const ReportOptions& options) {
-  CGXRMreader reader, oldReader;
+  CGXRMreader reader, old_reader;
   if (options.old.empty())
     Load(reader, options.model);
   else
-    diff::LoadBoth(oldReader, options.old, reader, options.model);
+    diff::LoadBoth(old_reader, options.old, reader, options.model);
   IXMLDOMElementPtr root;
   reader.GetRootElem(root);
   Json data = OnFile(options.model, [&] { return ModelJson(root, options.model); });
   if (!options.old.empty()) {
-    IXMLDOMElementPtr oldRoot;
-    oldReader.GetRootElem(oldRoot);
-    data["diff"] = OnFile(options.model, [&] { return diff::ToJson(diff::Compare(oldRoot, root)); });
+    IXMLDOMElementPtr old_root;
+    old_reader.GetRootElem(old_root);
+    data["diff"] = OnFile(options.model, [&] { return diff::ToJson(diff::Compare(old_root, root)); });
     data["diff"]["old"] = options.old;
   }
   const std::string output = options.output.empty() ? DefaultOutput(options.model) : options.output;

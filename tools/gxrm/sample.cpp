@@ -89,14 +89,14 @@ class BuildingSample {
   std::string Add(const CString* floor, Type type, const char* name, const Pairs& att, const Pairs& geo,
                   const Pairs& section = {});
   dom::Element Rule(const char* name, const Pairs& attributes, const std::string& text = "");
-  std::string NextId() { return Num(nextId_++); }
+  std::string NextId() { return Num(next_id_++); }
 
   CGXRMwriter& writer_;
   dom::Document doc_;
   int floors_;
   std::vector<int> xs_;  // grid line coordinates, mm
   std::vector<int> ys_;
-  int nextId_ = 1001;
+  int next_id_ = 1001;
   int bottom_ = 0;  // elevations of the storey being written, mm
   int top_ = 0;
 };

@@ -54,9 +54,9 @@ GXRM_objType_base::Type ParseType(const std::string& text);
 struct CatalogueType {
   GXRM_obj_base::Kind kind;
   GXRM_objType_base::Type type;
-  std::string kindElement;  // the kind element's name
-  std::string name;         // the Chinese type name, UTF-8
-  int speciality;           // 0: common to specialities 1 and 2
+  std::string kind_element;  // the kind element's name
+  std::string name;          // the Chinese type name, UTF-8
+  int speciality;            // 0: common to specialities 1 and 2
 };
 // All 48 types in the order of an object list: kinds by value, then catalogue order.
 const std::vector<CatalogueType>& CatalogueTypes();
