@@ -70,7 +70,7 @@ class DirectWriter {
 
  private:
   struct Containers {
-    std::vector<pugi::xml_node> typeInfo, instance;  // by type value
+    std::vector<pugi::xml_node> type_info_lists, instance;  // by type value
   };
 
   pugi::xml_node Append(pugi::xml_node parent, const char* name, const CGXRMnode* record = nullptr) {
@@ -105,14 +105,14 @@ class DirectWriter {
   Containers Skeleton(pugi::xml_node list) {
     static const auto kinds = KindsUtf8();
     Containers c;
-    c.typeInfo.resize(CGXRMobjTypeBase::GetObjTypeCount());
+    c.type_info_lists.resize(CGXRMobjTypeBase::GetObjTypeCount());
     c.instance.resize(CGXRMobjTypeBase::GetObjTypeCount());
     for (const auto& [kind_name, types] : kinds) {
       pugi::xml_node kind = Append(list, kind_name.c_str());
       for (const auto& [type, type_name] : types) {
         pugi::xml_node t = Append(kind, format::kType);
         t.append_attribute(format::kAttTypeName).set_value(type_name.c_str());
-        c.typeInfo[type] = Append(t, format::kObjTypeInfo);
+        c.type_info_lists[type] = Append(t, format::kObjTypeInfo);
         c.instance[type] = Append(t, format::kObjInstance);
       }
     }
@@ -125,7 +125,7 @@ class DirectWriter {
     static constexpr ComponentNames kInstance{format::kInstance, format::kAttObjId,  format::kAttObjName,
                                               format::kObjAtt,   format::kObjGeoAtt, format::kObjSection};
     for (const CGXRMobjType& type : model_.types) {
-      pugi::xml_node tc = AppendComponent(list.typeInfo[type.GetType()], kTypeClass, type);
+      pugi::xml_node tc = AppendComponent(list.type_info_lists[type.GetType()], kTypeClass, type);
       AppendAll(tc, format::kTypeClassSpecialtyAtt, type.SpAttList());
     }
     for (const CGXRMobj& obj : model_.instances)

@@ -93,10 +93,10 @@ Json InstanceToJson(const dom::Element& element) {
       {{key::kAtt, fmt::kObjAtt}, {key::kGeoAtt, fmt::kObjGeoAtt}, {key::kSection, fmt::kObjSection}});
 }
 
-Json Records(const dom::Node& container, const char* name, Json (*toJson)(const dom::Element&)) {
+Json Records(const dom::Node& container, const char* name, Json (*record_to_json)(const dom::Element&)) {
   Json records = Json::array();
   if (!container) return records;
-  for (dom::Node record : container.selectNodes(name)) records.push_back(toJson(record));
+  for (dom::Node record : container.selectNodes(name)) records.push_back(record_to_json(record));
   return records;
 }
 
