@@ -84,12 +84,27 @@ TEST(Navigation, RaisesPointerErrorWhereAStepGoesOnFromNothing) {
   EXPECT_EQ(CodeOf([&] { parser.GetFloorNode("\x81", node); }), 0x80070459u);
 }
 
-// ---- The index behind floor look-ups against a plain walk ----
+// ---- Indexed and remembered look-ups against a plain walk ----
 
 enum class Outcome { kMissing, kFound, kRaised };
 using Answer = std::pair<Outcome, Node>;
 
-// The plain walk from the root, through the public DOM only.
+// Names that differ by case, by blanks, or not at all from those of other floors.
+const char* const kFloorNames[] = {"1F", "1f", "1F ", " 1F", "", "B1"};
+const Type kBeamTypes[] = {GXRM_objType_base::FRAME_BEAM, GXRM_objType_base::SECONDARY_BEAM};
+const char* const kContainers[] = {nullptr, format::kObjTypeInfo, format::kObjInstance};
+
+std::string TypeNameOf(Type type) { return gxrm::ToUtf8(CGXRMobjTypeBase::GetObjTypeName(type)); }
+
+std::vector<Node> ChildrenNamed(const Node& parent, const char* name) {
+  std::vector<Node> found;
+  if (parent) {
+    for (Node n : parent.selectNodes(name)) found.push_back(n);
+  }
+  return found;
+}
+
+// The plain walks from the root, through the public DOM only.
 Answer WalkToFloor(const gxrm::dom::Document& doc, const std::string& name) {
   Element root = doc.documentElement();
   if (!root) return {Outcome::kRaised, Node()};
@@ -101,12 +116,26 @@ Answer WalkToFloor(const gxrm::dom::Document& doc, const std::string& name) {
   return {Outcome::kMissing, Node()};
 }
 
-Answer WalkToGlobalKind(const gxrm::dom::Document& doc) {
+Answer WalkToGlobalList(const gxrm::dom::Document& doc) {
   Element root = doc.documentElement();
   Node list = root ? root.selectSingleNode(format::kGlobalObjList) : Node();
-  if (!list) return {Outcome::kRaised, Node()};
-  Node kind = list.selectSingleNode(format::kBeam);
-  return {kind ? Outcome::kFound : Outcome::kMissing, kind};
+  return {list ? Outcome::kFound : Outcome::kRaised, list};
+}
+
+// From a floor or the global list to its "BEAM" (`type` none), to a type's
+// "Type" element (`container` null) or to its container.
+Answer WalkDown(const Answer& scope, const Type* type, const char* container) {
+  if (scope.first != Outcome::kFound) return scope;
+  Node kind = scope.second.selectSingleNode(format::kBeam);
+  if (!kind || !type) return {kind ? Outcome::kFound : Outcome::kMissing, kind};
+  for (Node t : kind.selectNodes(format::kType)) {
+    Node key = Element(t).getAttributeNode(format::kAttTypeName);
+    if (!key) return {Outcome::kRaised, Node()};
+    if (key.text() != TypeNameOf(*type)) continue;
+    Node found = container ? t.selectSingleNode(container) : t;
+    return {found ? Outcome::kFound : Outcome::kMissing, found};
+  }
+  return {Outcome::kMissing, Node()};
 }
 
 template <typename Lookup>
@@ -120,90 +149,6 @@ Answer Ask(Lookup lookup) {
   }
 }
 
-// Names that differ by case, by blanks, or not at all from those of other floors.
-const char* const kFloorNames[] = {"1F", "1f", "1F ", " 1F", "", "B1"};
-
-// One random change made through handles, as a host could make it.
-void Mutate(gxrm::dom::Document& doc, std::mt19937& rng) {
-  auto pick = [&rng](long n) { return std::uniform_int_distribution<long>(0, n - 1)(rng); };
-  auto name = [&] { return kFloorNames[pick(std::size(kFloorNames))]; };
-  Element root = doc.documentElement();
-  if (!root) {
-    doc.appendChild(doc.createElement("r"));
-    return;
-  }
-  gxrm::dom::NodeList children = root.childNodes();
-  const Node some = children.length() ? children.item(pick(children.length())) : Node();
-  Element elem(some);
-  Node key = elem ? elem.getAttributeNode(format::kAttFloorName) : Node();
-  Node list = root.selectSingleNode(format::kGlobalObjList);
-  const Node nested = list ? list.selectSingleNode(format::kFloor) : Node();
-  // Adds a floor with or without a name, an object list with or without a
-  // kind, or another element.
-  auto add = [&] {
-    Element made = doc.createElement(pick(3) == 0 ? format::kGlobalObjList
-                                     : pick(2)    ? format::kFloor
-                                                  : "Other");
-    if (pick(2)) made.setAttribute(format::kAttFloorName, name());
-    if (pick(2)) made.appendChild(doc.createElement(format::kBeam));
-    root.appendChild(made);
-  };
-  // Each change with whether it can be made now.
-  const std::pair<bool, std::function<void()>> changes[] = {
-      {true, add},
-      {bool(some), [&] { root.removeChild(some); }},
-      {bool(some), [&] { root.appendChild(some); }},  // to the end
-      {bool(elem), [&] { elem.setAttribute(format::kAttFloorName, name()); }},
-      {bool(key), [&] { key.text(name()); }},
-      {list && some && some != list, [&] { list.appendChild(some); }},  // a floor into a nested element
-      {bool(nested), [&] { root.appendChild(nested); }},
-      {pick(8) == 0, [&] { doc.removeChild(root); }},  // rarely
-  };
-  const auto& [can, change] = changes[std::max(0L, pick(10) - 2)];  // three in ten add
-  if (can) change();
-}
-
-TEST(Navigation, IndexedLookupsAgreeWithAPlainWalkAfterEveryChange) {
-  for (unsigned seed = 1; seed <= 60; ++seed) {
-    TestParser parser;
-    ASSERT_TRUE(parser.LoadXml(Model()));
-    std::mt19937 rng(seed);
-    for (int step = 0; step < 150; ++step) {
-      Mutate(parser.Doc(), rng);
-      for (const char* name : kFloorNames) {
-        Answer fast = Ask([&](IXMLDOMElementPtr& n) { return parser.GetFloorNode(name, n); });
-        ASSERT_EQ(fast, WalkToFloor(parser.Doc(), name))
-            << "seed " << seed << " step " << step << " floor '" << name << "'";
-      }
-      Answer fast = Ask([&](IXMLDOMElementPtr& n) { return parser.GetObjRootNode(GXRM_obj_base::BEAM, n); });
-      ASSERT_EQ(fast, WalkToGlobalKind(parser.Doc()))
-          << "seed " << seed << " step " << step << " global list";
-    }
-  }
-}
-
-// ---- Remembered "Type" elements and containers against a plain walk ----
-
-const Type kBeamTypes[] = {GXRM_objType_base::FRAME_BEAM, GXRM_objType_base::SECONDARY_BEAM};
-const char* const kContainers[] = {nullptr, format::kObjTypeInfo, format::kObjInstance};
-
-std::string TypeNameOf(Type type) { return gxrm::ToUtf8(CGXRMobjTypeBase::GetObjTypeName(type)); }
-
-// The plain walk from a floor or the global list to a type's "Type" element
-// (`container` null) or to its container.
-Answer WalkToTypeLevel(const Node& scope, Type type, const char* container) {
-  Node kind = scope ? scope.selectSingleNode(format::kBeam) : Node();
-  if (!kind) return {Outcome::kMissing, Node()};
-  for (Node t : kind.selectNodes(format::kType)) {
-    Node key = Element(t).getAttributeNode(format::kAttTypeName);
-    if (!key) return {Outcome::kRaised, Node()};
-    if (key.text() != TypeNameOf(type)) continue;
-    Node found = container ? t.selectSingleNode(container) : t;
-    return {found ? Outcome::kFound : Outcome::kMissing, found};
-  }
-  return {Outcome::kMissing, Node()};
-}
-
 Answer AskTypeLevel(TestParser& parser, const char* floor, Type type, const char* container) {
   return Ask([&](IXMLDOMElementPtr& n) {
     if (!container) return floor ? parser.GetObjTypeNode(floor, type, n) : parser.GetObjTypeNode(type, n);
@@ -214,29 +159,32 @@ Answer AskTypeLevel(TestParser& parser, const char* floor, Type type, const char
   });
 }
 
-std::vector<Node> ChildrenNamed(const Node& parent, const char* name) {
-  std::vector<Node> found;
-  if (parent) {
-    for (Node n : parent.selectNodes(name)) found.push_back(n);
-  }
-  return found;
-}
-
-// One random change at the kind, "Type" or container level of the floor or
-// of the global list, made through handles.
-void MutateTypeLevel(gxrm::dom::Document& doc, std::mt19937& rng) {
+// One random change made through handles, as a host could make it: to the
+// root's children, or to the kinds, "Type" elements and containers of the
+// first floor or of the global list.
+void Mutate(gxrm::dom::Document& doc, std::mt19937& rng) {
   auto pick = [&rng](long n) { return std::uniform_int_distribution<long>(0, n - 1)(rng); };
   auto any = [&](const std::vector<Node>& v) { return v.empty() ? Node() : v[pick(v.size())]; };
+  auto floor_name = [&] { return kFloorNames[pick(std::size(kFloorNames))]; };
   auto type_name = [&] { return pick(4) ? TypeNameOf(kBeamTypes[pick(2)]) : std::string("other"); };
   Element root = doc.documentElement();
-  const Node scopes[] = {root.selectSingleNode(format::kFloor),
-                         root.selectSingleNode(format::kGlobalObjList)};
-  Node scope = scopes[pick(2)],
-       elsewhere = any(ChildrenNamed(scopes[0] == scope ? scopes[1] : scopes[0], format::kBeam));
-  Node kind = scope.selectSingleNode(format::kBeam);
+  if (!root) {
+    doc.appendChild(doc.createElement("r"));
+    return;
+  }
+  gxrm::dom::NodeList children = root.childNodes();
+  const Node some = children.length() ? children.item(pick(children.length())) : Node();
+  Element elem(some);
+  Node floor_key = elem ? elem.getAttributeNode(format::kAttFloorName) : Node();
+  Node list = root.selectSingleNode(format::kGlobalObjList);
+  const Node nested = list ? list.selectSingleNode(format::kFloor) : Node();
+  const Node scopes[] = {root.selectSingleNode(format::kFloor), list};
+  Node scope = scopes[pick(2)];
+  Node elsewhere = any(ChildrenNamed(scopes[0] == scope ? scopes[1] : scopes[0], format::kBeam));
+  Node kind = scope ? scope.selectSingleNode(format::kBeam) : Node();
   Node type = any(ChildrenNamed(kind, format::kType)), other = any(ChildrenNamed(kind, format::kType));
   Node container = any(ChildrenNamed(type, format::kObjTypeInfo));
-  Node key = type ? Element(type).getAttributeNode(format::kAttTypeName) : Node();
+  Node type_key = type ? Element(type).getAttributeNode(format::kAttTypeName) : Node();
   auto new_type = [&] {
     Element made = doc.createElement(format::kType);
     if (pick(5)) made.setAttribute(format::kAttTypeName, type_name());
@@ -244,49 +192,67 @@ void MutateTypeLevel(gxrm::dom::Document& doc, std::mt19937& rng) {
     if (pick(2)) made.appendChild(doc.createElement(format::kObjInstance));
     return made;
   };
+  // Adds a floor with or without a name, an object list, or another element,
+  // each with or without a kind holding a type.
+  auto add = [&] {
+    Element made = doc.createElement(pick(3) == 0 ? format::kGlobalObjList
+                                     : pick(2)    ? format::kFloor
+                                                  : "Other");
+    if (pick(2)) made.setAttribute(format::kAttFloorName, floor_name());
+    if (pick(2)) made.appendChild(doc.createElement(format::kBeam)).appendChild(new_type());
+    root.appendChild(made);
+  };
+  // Each change with whether it can be made now.
   const std::pair<bool, std::function<void()>> changes[] = {
+      {true, add},
+      {true, add},
+      {bool(some), [&] { root.removeChild(some); }},
+      {bool(some), [&] { root.appendChild(some); }},  // to the end
+      {bool(elem), [&] { elem.setAttribute(format::kAttFloorName, floor_name()); }},
+      {bool(floor_key), [&] { floor_key.text(floor_name()); }},
+      {list && some && some != list, [&] { list.appendChild(some); }},  // a floor into a nested element
+      {bool(nested), [&] { root.appendChild(nested); }},
+      {pick(8) == 0, [&] { doc.removeChild(root); }},  // rarely
       {bool(kind), [&] { kind.appendChild(new_type()); }},
       {bool(type), [&] { kind.removeChild(type); }},
       {bool(type), [&] { kind.appendChild(type); }},  // to the end
       {bool(type), [&] { Element(type).setAttribute(format::kAttTypeName, type_name()); }},
-      {bool(key), [&] { key.text(type_name()); }},
+      {bool(type_key), [&] { type_key.text(type_name()); }},
       {bool(type),
        [&] { type.appendChild(doc.createElement(pick(2) ? format::kObjInstance : format::kObjTypeInfo)); }},
       {bool(container), [&] { type.removeChild(container); }},
       {container && other, [&] { other.appendChild(container); }},
       {type && elsewhere, [&] { elsewhere.appendChild(type); }},  // to the other list
       {bool(kind), [&] { scope.removeChild(kind); }},
-      {!kind, [&] { scope.appendChild(doc.createElement(format::kBeam)).appendChild(new_type()); }},
-      {scopes[0] && pick(4) == 0,
-       [&] {  // a new first floor of the same name
-         Element floor = doc.createElement(format::kFloor);
-         floor.setAttribute(format::kAttFloorName, "1F");
-         floor.appendChild(doc.createElement(format::kBeam)).appendChild(new_type());
-         root.removeChild(scopes[0]);
-         root.appendChild(floor);
-       }},
+      {scope && !kind, [&] { scope.appendChild(doc.createElement(format::kBeam)).appendChild(new_type()); }},
   };
   const auto& [can, change] = changes[pick(std::size(changes))];
   if (can) change();
 }
 
-TEST(Navigation, RememberedTypeLevelAgreesWithAPlainWalkAfterEveryChange) {
-  for (unsigned seed = 1; seed <= 40; ++seed) {
+TEST(Navigation, LookupsAgreeWithAPlainWalkAfterEveryChange) {
+  for (unsigned seed = 1; seed <= 60; ++seed) {
     TestParser parser;
     ASSERT_TRUE(parser.LoadXml(Model()));
     std::mt19937 rng(seed);
     for (int step = 0; step < 150; ++step) {
-      MutateTypeLevel(parser.Doc(), rng);
-      Element root = parser.Doc().documentElement();
-      const std::pair<const char*, Node> scopes[] = {
-          {"1F", WalkToFloor(parser.Doc(), "1F").second},
-          {nullptr, root.selectSingleNode(format::kGlobalObjList)}};
+      Mutate(parser.Doc(), rng);
+      const std::string at = "seed " + std::to_string(seed) + " step " + std::to_string(step);
+      for (const char* name : kFloorNames) {
+        Answer fast = Ask([&](IXMLDOMElementPtr& n) { return parser.GetFloorNode(name, n); });
+        ASSERT_EQ(fast, WalkToFloor(parser.Doc(), name)) << at << " floor '" << name << "'";
+      }
+      const Answer global = WalkToGlobalList(parser.Doc());
+      Answer fast = Ask([&](IXMLDOMElementPtr& n) { return parser.GetObjRootNode(GXRM_obj_base::BEAM, n); });
+      ASSERT_EQ(fast, WalkDown(global, nullptr, nullptr)) << at << " global kind";
+      const std::pair<const char*, Answer> scopes[] = {{"1F", WalkToFloor(parser.Doc(), "1F")},
+                                                       {nullptr, global}};
       for (const auto& [floor, scope] : scopes) {
         for (Type type : kBeamTypes) {
           for (const char* container : kContainers) {
-            ASSERT_EQ(AskTypeLevel(parser, floor, type, container), WalkToTypeLevel(scope, type, container))
-                << "seed " << seed << " step " << step << (floor ? " floor" : " global") << " type " << type
-                << " " << (container ? container : "Type");
+            ASSERT_EQ(AskTypeLevel(parser, floor, type, container), WalkDown(scope, &type, container))
+                << at << (floor ? " floor" : " global") << " type " << type << " "
+                << (container ? container : "Type");
           }
         }
       }
