@@ -1,0 +1,183 @@
+// GXRMmodel.h: a loaded GXRM model to query and change in place, in UTF-8.
+//
+// The host interface (CGXRMreader, CGXRMwriter, the records) reads and writes
+// whole models in GBK and keeps ids empty when reading. A Model is for people
+// and scripts that receive a file and want to look at it and fix it: it finds
+// components by a query (docs/query.md), reads and changes their attributes,
+// names and ids, adds, removes and moves them, and saves the file with its
+// layout kept, so that an edit changes only the lines it touches.
+//
+//     gxrm::Model model = gxrm::Model::Load("building.gxrm");
+//     for (gxrm::Component& c : model.Select("type=框架柱 floor=第1层 objAtt.材质=C30"))
+//       c.Set("objAtt.材质", "C35");
+//     model.Save("building.gxrm");
+//
+// Every text is UTF-8. A Model and its Components share one document: a
+// Component stays valid while its element is in the document (also after a
+// move), and raises ModelError once it has been removed. One Model is used
+// from one thread at a time.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "../catalogue/CGXRMobjBase.h"
+#include "../catalogue/CGXRMobjTypeBase.h"
+#include "../core/GXRMapi.h"
+#include "../core/GXRMdom.h"
+
+namespace gxrm {
+
+/// Base of every error of the model interface (a removed component used, a
+/// value XML cannot carry, ...).
+class GXRM_API ModelError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+/// A query or key that cannot be understood; what() names the term or key.
+class GXRM_API QueryError : public ModelError {
+ public:
+  using ModelError::ModelError;
+};
+
+/// A well-formed document that is no GXRM model; what() names the root found.
+class GXRM_API FormatError : public ModelError {
+ public:
+  using ModelError::ModelError;
+};
+
+/// A file that cannot be read or is not well-formed XML: where and why.
+class GXRM_API LoadError : public ModelError {
+ public:
+  LoadError(std::string path, dom::ParseError error);
+  const std::string& Path() const noexcept { return path_; }
+  const dom::ParseError& Where() const noexcept { return error_; }  ///< line, column, reason
+
+ private:
+  std::string path_;
+  dom::ParseError error_;
+};
+
+/// A floor name that the model has no "Floor" for (Python: KeyError).
+class GXRM_API UnknownFloorError : public ModelError {
+ public:
+  using ModelError::ModelError;
+};
+
+/// rename_floor to a name another floor already has (Python: ValueError).
+class GXRM_API FloorExistsError : public ModelError {
+ public:
+  using ModelError::ModelError;
+};
+
+/// (name, value) pairs of one record, in file order.
+using Pairs = std::vector<std::pair<std::string, std::string>>;
+
+/// A component to add: an instance or a type definition, as the writer lays
+/// them out. `lists` pairs a list name (objAtt, objGeoAtt, objSection for an
+/// instance; TypeClassAtt, TypeClassGeoAtt, TypeClassSection,
+/// TypeClassSpecialtyAtt for a type definition) with its records, in order.
+/// `rules` (type definitions only) are XML elements as text, written under
+/// the rule holder in order.
+struct ComponentRecord {
+  GXRM_objType_base::Type type = GXRM_objType_base::TYPE_NONE;
+  bool is_type = false;
+  std::string name;
+  std::string id;
+  std::vector<std::pair<std::string, std::vector<Pairs>>> lists;
+  std::vector<std::string> rules;
+};
+
+class Model;
+struct ModelState;
+
+/// One instance or type definition in a model.
+class GXRM_API Component {
+ public:
+  /// Each of these raises ModelError once the component has been removed.
+  std::string Id() const;    ///< the id attribute, "" when absent
+  std::string Name() const;  ///< the name attribute, "" when absent
+  void SetId(const std::string& id);
+  void SetName(const std::string& name);
+  GXRM_objType_base::Type Type() const;
+  GXRM_obj_base::Kind Kind() const;
+  std::string Floor() const;  ///< the floor's name; "" for the global list
+  bool IsType() const;        ///< a type definition, not an instance
+
+  /// The value of KEY (LIST.ATTR) from the first record of LIST holding ATTR;
+  /// nullopt when none does. A key that is no LIST.ATTR of this component's
+  /// lists raises QueryError.
+  std::optional<std::string> Get(const std::string& key) const;
+  /// Sets KEY where Get finds it, else appends it to the first record of the
+  /// list, creating that record when the list is empty.
+  void Set(const std::string& key, const std::string& value);
+  /// Removes ATTR from every record of LIST; false when none had it.
+  bool Remove(const std::string& key);
+  /// Copies of the records of one list (a list name as in keys), in order.
+  std::vector<Pairs> Records(const std::string& list_name) const;
+
+  /// True when both stand for the same element.
+  bool operator==(const Component& other) const;
+  bool operator!=(const Component& other) const { return !(*this == other); }
+
+ private:
+  friend class Model;
+  Component(std::shared_ptr<ModelState> state, dom::Element element);
+  std::shared_ptr<ModelState> state_;
+  dom::Element element_;
+};
+
+/// A loaded model.
+class GXRM_API Model {
+ public:
+  /// Loads a file, keeping its layout. Raises LoadError for a file that
+  /// cannot be read or is not well-formed, FormatError for a document whose
+  /// root is no GXRM root.
+  static Model Load(const std::string& path);
+
+  /// The format version from the root's name ("1.0").
+  std::string Version() const;
+  /// Floor names in file order ("Floor" elements).
+  std::vector<std::string> Floors() const;
+
+  /// Every component the query selects, in file order (global list first,
+  /// then floors in file order). "" selects every instance. Raises QueryError
+  /// naming the offending term.
+  std::vector<Component> Select(const std::string& query = "") const;
+  /// Every instance and type definition with that id, in file order.
+  std::vector<Component> ById(const std::string& id) const;
+
+  /// Adds a component last in its list on that floor ("" for the global
+  /// list). Raises UnknownFloorError for an unknown floor, QueryError for a
+  /// type no catalogue has.
+  Component Add(const ComponentRecord& record, const std::string& floor = "");
+  /// Takes the component out of the model; later use of it raises ModelError.
+  void Remove(Component& component);
+  /// Moves the component last into its list on that floor ("" global list).
+  void Move(Component& component, const std::string& floor);
+  /// Renames a "Floor" and its floor information together. Raises
+  /// UnknownFloorError or FloorExistsError.
+  void RenameFloor(const std::string& old_name, const std::string& new_name);
+
+  /// Saves safely (whole or not at all): the loaded bytes come back unchanged
+  /// when nothing was edited and the file was written by this library.
+  /// Raises DomError with the save codes.
+  void Save(const std::string& path) const;
+  /// The document as UTF-8 XML text, as Save writes it.
+  std::string ToString() const;
+
+  /// The document underneath, for readers of sections the model does not
+  /// cover (project sections, cross-sections, rules).
+  dom::Document Document() const;
+
+ private:
+  explicit Model(std::shared_ptr<ModelState> state);
+  std::shared_ptr<ModelState> state_;
+};
+
+}  // namespace gxrm
