@@ -18,6 +18,7 @@
 // from one thread at a time.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -94,7 +95,34 @@ struct ComponentRecord {
 };
 
 class Model;
+class Component;
 struct ModelState;
+
+/// A read-only look at one component for reading whole models quickly (the
+/// Python package, the tool): no handle, no copies. Valid only during the
+/// Model::Visit callback that hands it out.
+class GXRM_API ComponentView {
+ public:
+  const char* Id() const;    ///< "" when absent
+  const char* Name() const;  ///< "" when absent
+  GXRM_objType_base::Type Type() const;
+  bool IsType() const;
+  const std::string& Floor() const;  ///< "" for the global list
+  /// Calls visit(list_name, record_index, attribute, value) for every
+  /// attribute of every record of every list, in document order.
+  void ForEachAttribute(
+      const std::function<void(const char* list, int record, const char* name, const char* value)>& visit)
+      const;
+  /// The component as a Component, to keep or edit.
+  Component Handle() const;
+
+ private:
+  friend class Model;
+  ComponentView(const ModelState& state, const void* element, const std::string& floor);
+  const ModelState& state_;
+  const void* element_;
+  const std::string& floor_;
+};
 
 /// One instance or type definition in a model.
 class GXRM_API Component {
@@ -149,6 +177,10 @@ class GXRM_API Model {
   /// then floors in file order). "" selects every instance. Raises QueryError
   /// naming the offending term.
   std::vector<Component> Select(const std::string& query = "") const;
+  /// Calls visit for every component the query selects, in the order of
+  /// Select, without making Components: the fast way to read a whole model.
+  /// The model must not change during the walk.
+  void Visit(const std::string& query, const std::function<void(const ComponentView&)>& visit) const;
   /// Every instance and type definition with that id, in file order.
   std::vector<Component> ById(const std::string& id) const;
 
