@@ -81,6 +81,20 @@ std::vector<dom::Element> ParseRules(const std::vector<std::string>& rules) {
   return parsed;
 }
 
+// Raises DomError 0x80070057 for a name or value XML cannot carry, before anything changes.
+void CheckRecord(const ComponentRecord& record) {
+  dom::detail::CheckText(record.id, "id");
+  dom::detail::CheckText(record.name, "name");
+  for (const auto& list : record.lists) {
+    for (const Pairs& pairs : list.second) {
+      for (const auto& [name, value] : pairs) {
+        dom::detail::CheckName(name, "attribute name");
+        dom::detail::CheckText(value, "attribute value");
+      }
+    }
+  }
+}
+
 }  // namespace
 
 Component Model::Add(const ComponentRecord& record, const std::string& floor) {
@@ -89,6 +103,7 @@ Component Model::Add(const ComponentRecord& record, const std::string& floor) {
   }
   const layout::ComponentShape& shape = model::ShapeOf(record.is_type);
   const auto lists = ListsInOrder(record, shape);
+  CheckRecord(record);
   const bool with_rules = record.is_type && !floor.empty() && !record.rules.empty();
   const std::vector<dom::Element> rules = with_rules ? ParseRules(record.rules) : std::vector<dom::Element>();
   pugi::xml_node list = ObjectList(state_->Root(), floor);

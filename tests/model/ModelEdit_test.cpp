@@ -74,7 +74,6 @@ TEST(ModelLayout, AddedMovedAndRemovedComponentsStandAsTheWriterWritesThem) {
   m.Remove(kl1);
   gxrm::Component q2 = m.Add({SHEAR_WALL, false, "Q2", "g2", {}, {}});
 
-  CGXRMobj kl1_obj = Obj("KL1", "3", FRAME_BEAM, {{"材质", "C30, 抗渗"}}, {{"x", "abc"}});
   const std::string expected =
       WriteModel("edits-expected.gxrm",
                  {{"2F", Obj("KZ3", "9", FRAME_COLUMN, {{"材质", "C40"}}, {{"x", "1"}})},
@@ -175,6 +174,12 @@ TEST(ModelEdit, AddBuildsMissingListsAndWritesRulesOnFloors) {
   m.Add(type);
   EXPECT_EQ(Names(m.Select("is=any")), (Strings{"KZT", "KZ", "KZT"}));
   EXPECT_THROW(m.Add({FRAME_COLUMN, true, "bad", "", {}, {"not xml"}}, "1F"), gxrm::ModelError);
+  const std::string before = m.ToString();
+  EXPECT_EQ(CodeOf([&] {
+              m.Add({FRAME_BEAM, false, "b", "", {{"objAtt", {{{"a b", "1"}}}}}, {}});
+            }),
+            gxrm::kErrInvalidArg);
+  EXPECT_EQ(m.ToString(), before);  // not even the missing kind element was made
 
   const std::string saved = TempPath("bare-saved.gxrm");
   m.Save(saved);
