@@ -11,9 +11,6 @@
 //
 // Default (CI): 3 floors.  Full measurement: model_bench --floors=50
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -23,12 +20,15 @@
 #include <vector>
 
 #include "LargeModel.h"
+#include "PeakMemory.h"
 #include "RatioReporter.h"
 #include "core/GXRMtext.h"
 #include "model/GXRMmodel.h"
 #include "reader/CGXRMreader.h"
 
 namespace {
+
+using gxrm::bench::PeakKiB;
 
 constexpr char kQuery[] = "type=框架柱 objAtt.材质=C30混凝土";
 constexpr int kSets = 10000;
@@ -95,22 +95,6 @@ void BM_SetAndSave(benchmark::State& state) {
     for (int i = 0; i < kSets; ++i) all[i % all.size()].Set("objAtt.编号", value);
     model.Save(g_out);
   }
-}
-
-// Runs `work` in a forked child; that child's peak resident set in KiB.
-long PeakKiB(const std::function<void()>& work) {
-  std::fflush(nullptr);
-  pid_t pid = fork();
-  if (pid == 0) {
-    work();
-    _exit(0);
-  }
-  int status = 0;
-  rusage usage{};
-  if (pid < 0 || wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    throw std::runtime_error("the measuring child failed");
-  }
-  return usage.ru_maxrss;
 }
 
 void ReportMemory() {
