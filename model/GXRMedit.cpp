@@ -130,12 +130,19 @@ Component Model::Add(const ComponentRecord& record, const std::string& floor) {
   }
 }
 
+// Raises ModelError for a component of another model or one already removed.
+static void RequireOwn(bool own, const Component& component) {
+  if (!own) throw ModelError("the component belongs to another model");
+  (void)component.Id();
+}
+
 void Model::Remove(Component& component) {
-  (void)component.Id();  // raises for a component already removed
+  RequireOwn(component.state_ == state_, component);
   component.element_.parentNode().removeChild(component.element_);
 }
 
 void Model::Move(Component& component, const std::string& floor) {
+  RequireOwn(component.state_ == state_, component);
   const bool is_type = component.IsType();
   pugi::xml_node list = ObjectList(state_->Root(), floor);
   ContainerIn(*state_, list, component.Type(), is_type).appendChild(component.element_);

@@ -101,6 +101,9 @@ TEST(ModelLayout, AddedMovedAndRemovedComponentsStandAsTheWriterWritesThem) {
   EXPECT_THROW(kl1.Set("objAtt.a", "b"), gxrm::ModelError);
   EXPECT_THROW(m.Remove(kl1), gxrm::ModelError);
   EXPECT_THROW(m.Move(kl1, ""), gxrm::ModelError);
+  gxrm::Model other = gxrm::Model::Load(saved);
+  EXPECT_THROW(other.Move(q2, "1F"), gxrm::ModelError);
+  EXPECT_THROW(other.Remove(q2), gxrm::ModelError);
   EXPECT_EQ(q2.Floor(), "");
 }
 
