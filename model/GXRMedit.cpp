@@ -154,6 +154,7 @@ void Model::RenameFloor(const std::string& old_name, const std::string& new_name
       old_name.empty() ? pugi::xml_node() : ChildWith(root, format::kFloor, format::kAttFloorName, old_name);
   if (!floor) throw UnknownFloorError("the model has no floor '" + old_name + "'");
   if (new_name == old_name) return;
+  if (new_name.empty()) throw ModelError("a floor's name cannot be empty: \"\" is the global list");
   if (ChildWith(root, format::kFloor, format::kAttFloorName, new_name)) {
     throw FloorExistsError("the model has a floor '" + new_name + "' already");
   }

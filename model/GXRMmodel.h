@@ -197,8 +197,8 @@ class GXRM_API Model {
   void Remove(Component& component);
   /// Moves the component last into its list on that floor ("" global list).
   void Move(Component& component, const std::string& floor);
-  /// Renames a "Floor" and its floor information together. Raises
-  /// UnknownFloorError or FloorExistsError.
+  /// Renames a "Floor" and its floor information ("FInfo002") together.
+  /// Raises UnknownFloorError, FloorExistsError, or ModelError for "".
   void RenameFloor(const std::string& old_name, const std::string& new_name);
 
   /// Saves safely (whole or not at all): the loaded bytes come back unchanged

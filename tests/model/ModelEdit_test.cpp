@@ -150,6 +150,7 @@ TEST(ModelEdit, FloorsRenameTogetherWithTheirInformation) {
   EXPECT_EQ(Names(m.Select("floor=二层")), (Strings{"KZ2"}));
   EXPECT_THROW(m.RenameFloor("1F", "二层"), gxrm::FloorExistsError);
   EXPECT_THROW(m.RenameFloor("3F", "4F"), gxrm::UnknownFloorError);
+  EXPECT_THROW(m.RenameFloor("1F", ""), gxrm::ModelError);
   EXPECT_THROW(m.Add({FRAME_COLUMN, false, "x", "", {}, {}}, "3F"), gxrm::UnknownFloorError);
   EXPECT_THROW(m.Move(kz2, "3F"), gxrm::UnknownFloorError);
   EXPECT_THROW(m.Add({TYPE_NONE, false, "x", "", {}, {}}), gxrm::QueryError);
