@@ -62,6 +62,10 @@ inline constexpr char kAttObjId[] = "objId";
 inline constexpr char kAttObjName[] = "objname";
 inline constexpr char kAttFloorKey[] = "FInfo002";
 
+/// Floor information hosts write beside the name: storey height and bottom elevation.
+inline constexpr char kAttFloorHeight[] = "FInfo003";
+inline constexpr char kAttFloorElevation[] = "FInfo004";
+
 /// Attributes read from each user cross-section, in the order they are returned.
 inline constexpr char kAttSecId[] = "SecID";
 inline constexpr char kAttSecName[] = "SecName";

@@ -131,31 +131,38 @@ Json ListJson(const dom::Element& list, const Json& floorName, Strings& strings)
   return {{"floor", floorName}, {"counts", std::move(counts)}, {"types", std::move(types)}};
 }
 
-// A rule's nodes in pre-order, flat (depth and label), walked without recursion.
+// A rule's nodes in pre-order, flat, walked without recursion: per node its
+// depth and label, [name, [[attribute, value], ...]] or [name, text].
 void AddRuleNodes(const dom::Node& rule, Json& depths, Json& labels) {
   std::vector<std::pair<dom::Node, int>> stack{{rule, 0}};
   while (!stack.empty()) {
     const auto [node, depth] = stack.back();
     stack.pop_back();
-    std::string label = node.nodeName();
-    if (node.nodeType() == dom::NODE_ELEMENT) {
-      for (const auto& [name, value] : walk::Attributes(node)) label += " " + name + "=\"" + value + "\"";
-    } else {
-      label += " " + node.text();
-    }
+    const bool element = node.nodeType() == dom::NODE_ELEMENT;
     depths.push_back(depth);
-    labels.push_back(std::move(label));
+    labels.push_back({node.nodeName(), element ? PairsJson(walk::Attributes(node)) : Json(node.text())});
     std::vector<dom::Node> children;
     for (dom::Node child = node.firstChild(); child; child = child.nextSibling()) children.push_back(child);
     for (auto it = children.rbegin(); it != children.rend(); ++it) stack.emplace_back(*it, depth + 1);
   }
 }
 
+// The value of one attribute, or null when the element lacks it.
+Json ValueOf(const walk::Pairs& pairs, const char* name) {
+  for (const auto& [key, value] : pairs) {
+    if (key == name) return value;
+  }
+  return nullptr;
+}
+
 Json FloorsJson(const dom::Element& root) {
   Json floors = Json::array();
   for (const dom::Element& info : walk::Children(walk::Section(root, fmt::kProjFloorInfo), fmt::kFloorInfo)) {
-    floors.push_back(
-        {{"name", info.getAttribute(fmt::kAttFloorKey)}, {"info", PairsJson(walk::Attributes(info))}});
+    const walk::Pairs pairs = walk::Attributes(info);
+    floors.push_back({{"name", info.getAttribute(fmt::kAttFloorKey)},
+                      {"elevation", ValueOf(pairs, fmt::kAttFloorElevation)},
+                      {"height", ValueOf(pairs, fmt::kAttFloorHeight)},
+                      {"info", PairsJson(pairs)}});
   }
   return floors;
 }
@@ -172,17 +179,35 @@ Json CrossSectionsJson(const dom::Element& root) {
   return sections;
 }
 
+// The project sections in page order, with the words a reader knows them by.
+// clang-format off
+constexpr std::pair<const char*, const char*> kSectionTitles[] = {
+    {fmt::kProjSetting,   "project settings"},
+    {fmt::kCalRule,       "calculation rules"},
+    {fmt::kUserSecInfo,   "user cross-sections"},
+    {fmt::kProjFloorInfo, "floor information"},
+};
+// clang-format on
+
+// Every kind: its Chinese name and its element name.
+Json KindsJson() {
+  Json kinds = Json::array();
+  std::map<GXRM_obj_base::Kind, CString> elements;
+  CGXRMobjBase::GetALLObjInfo(elements);
+  for (const auto& [kind, element] : elements)
+    kinds.push_back({{"name", Utf8(CGXRMobjBase::GetObjChNamebyKind(kind))}, {"element", Utf8(element)}});
+  return kinds;
+}
+
 Json ModelJson(const dom::Element& root, const std::string& file) {
   Json sections = Json::array();
-  for (const char* name : walk::kSections) {
+  for (const auto& [name, title] : kSectionTitles) {
     const dom::Element section = walk::Section(root, name);
-    if (section)
-      sections.push_back({{"element", name}, {"attributes", PairsJson(walk::Attributes(section))}});
+    if (section) {
+      sections.push_back(
+          {{"element", name}, {"title", title}, {"attributes", PairsJson(walk::Attributes(section))}});
+    }
   }
-  Json kinds = Json::array();
-  std::map<GXRM_obj_base::Kind, CString> kind_names;
-  CGXRMobjBase::GetALLObjInfo(kind_names);
-  for (const auto& entry : kind_names) kinds.push_back(Utf8(entry.second));
   Strings strings;
   Json lists = Json::array();
   const dom::Element global = walk::Section(root, fmt::kGlobalObjList);
@@ -196,7 +221,8 @@ Json ModelJson(const dom::Element& root, const std::string& file) {
           {"root", root.nodeName()},
           {"header", PairsJson(walk::Attributes(root))},
           {"sections", std::move(sections)},
-          {"kinds", std::move(kinds)},
+          {"kinds", KindsJson()},
+          {"instanceKeys", {{"element", fmt::kInstance}, {"id", fmt::kAttObjId}, {"name", fmt::kAttObjName}}},
           {"floors", FloorsJson(root)},
           {"lists", std::move(lists)},
           {"strings", strings.ToJson()},
