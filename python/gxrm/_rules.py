@@ -90,11 +90,13 @@ def _open(node, out):
     if node.tag is ET.Comment:
         text = _str(node.text or "", "comment")
         _refuse("--" in text or text.endswith("-"), "a comment cannot hold '--' or end in '-'")
+        _refuse("\r" in text, "a comment cannot hold a carriage return")
         out.append(f"<!--{text}-->")
         return False
     if node.tag is ET.ProcessingInstruction:
         text = _str(node.text or "", "processing instruction")
         _refuse("?>" in text, "a processing instruction cannot hold '?>'")
+        _refuse("\r" in text, "a processing instruction cannot hold a carriage return")
         out.append(f"<?{text}?>")
         return False
     out.append(_start_tag(node))

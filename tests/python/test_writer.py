@@ -71,6 +71,13 @@ def test_bad_rules_are_refused(writer):
     with pytest.raises(gxrm.DomError) as refused:
         writer.append_rules([wrapped])
     assert refused.value.code == 0x80070057
+    # A carriage return where no reference can stand would come back as a line feed.
+    for unwritable in (ET.Comment("a\rb"), ET.ProcessingInstruction("p", "a\rb")):
+        holder = ET.Element("R")
+        holder.append(unwritable)
+        with pytest.raises(gxrm.DomError) as refused:
+            writer.append_rules([holder])
+        assert refused.value.code == 0x80070057
 
 
 def test_writer_errors(writer):
