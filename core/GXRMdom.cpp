@@ -106,7 +106,9 @@ pugi::xml_node_struct* DocImpl::DetachedTop(pugi::xml_node n, TopMemo& memo) con
     if (p == limbo || (p == doc && IsDetachedDeclaration(n))) top = n.internal_object();
     if (p == limbo || p == doc) break;
   }
-  for (pugi::xml_node_struct* met : path) memo.top.emplace(met, top);
+  // The node a handle points to is remembered only when some other walk
+  // passes it, so that a list of many siblings costs one entry per level.
+  for (size_t i = 1; i < path.size(); ++i) memo.top.emplace(path[i], top);
   return top;
 }
 

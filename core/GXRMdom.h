@@ -28,6 +28,12 @@ struct xml_attribute_struct;
 /// are checked against the XML 1.0 Name production and text against its Char
 /// production before anything enters the tree (DomError 0x80070057).
 ///
+/// Threads: a document may be read from several threads at once, each with
+/// its own handles; handles may be copied, moved and dropped on any thread,
+/// also while others read. A change to a document (any operation that
+/// creates, appends, removes, sets or loads) needs exclusive access: no other
+/// thread uses the document or its handles meanwhile.
+///
 ///     auto doc = gxrm::dom::Document::create();
 ///     gxrm::dom::Element root = doc.createElement("model");
 ///     doc.appendChild(root);
