@@ -75,6 +75,10 @@ void HandleLink::TakePlace(DocImpl* old_doc, HandleLink& source, DocImpl* doc) n
 DocImpl::DocImpl() {
   limbo = doc.append_child(pugi::node_element);
   if (!limbo || !limbo.set_name("gxrm-limbo")) throw std::bad_alloc();
+  // pugixml's moves mark the document as one whose node order may differ
+  // from that of its parsed text; relinking (AppendMove) does not, so one
+  // move marks it here for good.
+  doc.append_move(limbo);
 }
 
 pugi::xml_node DocImpl::Root() const {
@@ -268,6 +272,7 @@ void AppendDescendantText(const DocImpl& impl, pugi::xml_node top, std::string& 
   }
 }
 
+// The only check that keeps a move from making a cycle: AppendMove relies on it.
 bool IsAncestorOrSelf(pugi::xml_node candidate, pugi::xml_node n) {
   if (candidate == n) return true;
   // A node without element children is nobody's ancestor: spares the walk

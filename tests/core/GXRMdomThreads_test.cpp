@@ -4,6 +4,7 @@
 // ThreadSanitizer, which reports any unguarded access to the shared document.
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -21,7 +22,7 @@ using GXRM_objType_base::Type;
 using gxrm_test::Gbk;
 
 constexpr int kThreads = 4;
-constexpr int kRounds = 20;
+constexpr int kRounds = 12;
 const char* const kFloors[] = {"1F", "2F", "屋面"};
 
 // A model of three floors with an instance of every fourth type on each; its path.
@@ -96,6 +97,30 @@ class Mailbox {
   std::vector<Node> nodes_;
 };
 
+// Lets the threads start each round together.
+class Barrier {
+ public:
+  explicit Barrier(int count) : count_(count) {}
+  void Wait() {
+    std::unique_lock<std::mutex> hold(lock_);
+    const int round = round_;
+    if (++waiting_ == count_) {
+      waiting_ = 0;
+      ++round_;
+      next_round_.notify_all();
+      return;
+    }
+    next_round_.wait(hold, [&] { return round != round_; });
+  }
+
+ private:
+  std::mutex lock_;
+  std::condition_variable next_round_;
+  const int count_;
+  int waiting_ = 0;
+  int round_ = 0;
+};
+
 TEST(DomThreads, SeveralThreadsReadOneDocumentAndTradeHandles) {
   const std::string path = WriteModel();
   CGXRMreader expected_reader;
@@ -106,21 +131,23 @@ TEST(DomThreads, SeveralThreadsReadOneDocumentAndTradeHandles) {
   const std::string expected_dom = WalkDom(expected_root);
   const std::string expected_xml = expected_root.ownerDocument().xml();
 
-  // Nothing of this reader's document is looked up before the threads start,
-  // so that they build the navigation's caches together.
-  CGXRMreader shared;
-  ASSERT_TRUE(shared.LoadGXRMfile(path));
+  // One document per round, on which nothing is looked up before the
+  // threads start together, so that they build its caches at the same time.
+  std::vector<CGXRMreader> shared(kRounds);
+  for (CGXRMreader& reader : shared) ASSERT_TRUE(reader.LoadGXRMfile(path));
+  Barrier barrier(kThreads);
   Mailbox mailbox;
   std::vector<int> errors(kThreads, 0);
   std::vector<std::thread> threads;
   for (int i = 0; i < kThreads; ++i) {
     threads.emplace_back([&, i] {
-      CGXRMreader reader = shared;
       for (int round = 0; round < kRounds; ++round) {
+        barrier.Wait();
+        CGXRMreader reader = shared[round];
         errors[i] += ReadObjects(reader) != expected_objects;
         IXMLDOMElementPtr root;
         reader.GetRootElem(root);
-        if (round % 5 == i % 5)
+        if (round % kThreads == i)
           errors[i] += WalkDom(root) != expected_dom || root.ownerDocument().xml() != expected_xml;
         mailbox.Post(root);
         mailbox.Post(root.firstChild());
