@@ -9,6 +9,7 @@
 // until anything down to the "Type" level changes, so that a writer adding
 // component after component does not walk the kinds and types each time.
 #include <cstring>
+#include <mutex>
 #include <string>
 #include <unordered_map>
 
@@ -83,13 +84,18 @@ void BuildIndex(NavIndex& index, pugi::xml_node root) {
   }
 }
 
+// The callers below hold impl.nav_lock.
 NavIndex& CacheOf(DocImpl& impl) {
   if (!impl.nav_cache) impl.nav_cache = std::make_shared<NavIndex>();
   return *impl.nav_cache;
 }
 
+// The index, brought up to date. Readers on several threads may ask at once;
+// once built it changes only with the tree, which no reader changes, so the
+// answer can be read after the lock is let go.
 const NavIndex& IndexOf(const IXMLDOMElementPtr& root) {
   DocImpl& impl = *Access::Impl(root);
+  std::lock_guard<std::mutex> hold(impl.nav_lock);
   NavIndex* index = &CacheOf(impl);
   pugi::xml_node r = Access::Pugi(root);
   if (index->root != r.internal_object() || index->generation != impl.RootGeneration()) {
@@ -104,16 +110,28 @@ IXMLDOMElementPtr Wrap(const IXMLDOMElementPtr& from, pugi::xml_node n) {
   return IXMLDOMElementPtr(Access::MakeNode(Access::Impl(from), n));
 }
 
-using TypeLevelAnswers = decltype(NavIndex::type_level);
-
-// The type-level answers found since the levels they stand on last changed.
-TypeLevelAnswers& TypeLevelOf(DocImpl& impl) {
+// The type-level answers found since the levels they stand on last changed;
+// the caller holds impl.nav_lock.
+decltype(NavIndex::type_level)& TypeLevelOf(DocImpl& impl) {
   NavIndex& index = CacheOf(impl);
   if (index.type_generation != impl.TypeGeneration()) {
     index.type_level.clear();
     index.type_generation = impl.TypeGeneration();
   }
   return index.type_level;
+}
+
+// The type-level answer found before for `key`, or null.
+pugi::xml_node_struct* Remembered(DocImpl& impl, const NavIndex::TypeKey& key) {
+  std::lock_guard<std::mutex> hold(impl.nav_lock);
+  const auto& answers = TypeLevelOf(impl);
+  auto hit = answers.find(key);
+  return hit == answers.end() ? nullptr : hit->second;
+}
+
+void Remember(DocImpl& impl, const NavIndex::TypeKey& key, pugi::xml_node_struct* answer) {
+  std::lock_guard<std::mutex> hold(impl.nav_lock);
+  TypeLevelOf(impl).emplace(key, answer);
 }
 
 // The floor named `floor`, or the global list when `floor` is null (raising
@@ -207,10 +225,10 @@ bool CGXRMfileParser::FindTypeLevel(const CString* floor, GXRM_objType_base::Typ
                                     IXMLDOMElementPtr& node) {
   IXMLDOMElementPtr scope;
   if (!ScopeOf(*this, floor, scope)) return false;
-  TypeLevelAnswers& remembered = TypeLevelOf(*Access::Impl(scope));
+  DocImpl& impl = *Access::Impl(scope);
   const NavIndex::TypeKey key{Access::Pugi(scope).internal_object(), type, container};
-  if (auto hit = remembered.find(key); hit != remembered.end()) {
-    node = Wrap(scope, pugi::xml_node(hit->second));
+  if (pugi::xml_node_struct* known = Remembered(impl, key)) {
+    node = Wrap(scope, pugi::xml_node(known));
     return true;
   }
   IXMLDOMElementPtr kind_elem = gxrm::FirstChildNamed(scope, KindName(CGXRMobjTypeBase::GetObjKind(type)));
@@ -218,7 +236,7 @@ bool CGXRMfileParser::FindTypeLevel(const CString* floor, GXRM_objType_base::Typ
   IXMLDOMElementPtr type_elem = TypeUnder(kind_elem, type);
   if (!type_elem) return false;
   node = container ? gxrm::FirstChildNamed(type_elem, container) : type_elem;
-  if (node) remembered.emplace(key, Access::Pugi(node).internal_object());
+  if (node) Remember(impl, key, Access::Pugi(node).internal_object());
   return static_cast<bool>(node);
 }
 

@@ -19,9 +19,66 @@ using detail::Terminated;
 
 namespace detail {
 
+// ---- The ring of live handles ----
+
+void HandleLink::LinkAfter(HandleLink& at) noexcept {
+  prev_ = &at;
+  next_ = at.next_;
+  next_->prev_ = this;
+  at.next_ = this;
+}
+
+void HandleLink::UnlinkLocked() noexcept {
+  prev_->next_ = next_;
+  next_->prev_ = prev_;
+  prev_ = next_ = nullptr;
+}
+
+void HandleLink::ReplaceLocked(HandleLink& source) noexcept {
+  prev_ = source.prev_;
+  next_ = source.next_;
+  prev_->next_ = next_->prev_ = this;
+  source.prev_ = source.next_ = nullptr;
+}
+
+void HandleLink::LinkBeside(const HandleLink& source, DocImpl* doc) noexcept {
+  if (!doc) return;
+  std::lock_guard<SpinLock> hold(doc->ring.lock);
+  LinkAfter(*source.prev_);
+}
+
+void HandleLink::Unlink(DocImpl* doc) noexcept {
+  if (!doc) return;
+  std::lock_guard<SpinLock> hold(doc->ring.lock);
+  UnlinkLocked();
+}
+
+void HandleLink::Relink(DocImpl* old_doc, const HandleLink& source, DocImpl* doc) noexcept {
+  if (old_doc != doc) {
+    Unlink(old_doc);
+    return LinkBeside(source, doc);
+  }
+  if (!doc) return;
+  std::lock_guard<SpinLock> hold(doc->ring.lock);
+  UnlinkLocked();
+  LinkAfter(*source.prev_);
+}
+
+void HandleLink::TakePlace(DocImpl* old_doc, HandleLink& source, DocImpl* doc) noexcept {
+  if (old_doc != doc) Unlink(old_doc);
+  if (!doc) return;
+  std::lock_guard<SpinLock> hold(doc->ring.lock);
+  if (old_doc == doc) UnlinkLocked();
+  ReplaceLocked(source);
+}
+
 DocImpl::DocImpl() {
   limbo = doc.append_child(pugi::node_element);
   if (!limbo || !limbo.set_name("gxrm-limbo")) throw std::bad_alloc();
+  // pugixml's moves mark the document as one whose node order may differ
+  // from that of its parsed text; relinking (AppendMove) does not, so one
+  // move marks it here for good.
+  doc.append_move(limbo);
 }
 
 pugi::xml_node DocImpl::Root() const {
@@ -39,12 +96,24 @@ bool DocImpl::IsDetachedDeclaration(pugi::xml_node n) const {
   return false;
 }
 
-pugi::xml_node DocImpl::DetachedTop(pugi::xml_node n) const {
-  for (pugi::xml_node p = n.parent(); p; n = p, p = n.parent()) {
-    if (p == limbo) return n;
-    if (p == doc) return IsDetachedDeclaration(n) ? n : pugi::xml_node();
+pugi::xml_node_struct* DocImpl::DetachedTop(pugi::xml_node n, TopMemo& memo) const {
+  pugi::xml_node_struct* top = nullptr;
+  std::vector<pugi::xml_node_struct*>& path = memo.path;
+  path.clear();
+  for (pugi::xml_node p = n.parent();; n = p, p = n.parent()) {
+    if (auto known = memo.top.find(n.internal_object()); known != memo.top.end()) {
+      top = known->second;
+      break;
+    }
+    path.push_back(n.internal_object());
+    if (!p) break;
+    if (p == limbo || (p == doc && IsDetachedDeclaration(n))) top = n.internal_object();
+    if (p == limbo || p == doc) break;
   }
-  return {};
+  // The node a handle points to is remembered only when some other walk
+  // passes it, so that a list of many siblings costs one entry per level.
+  for (size_t i = 1; i < path.size(); ++i) memo.top.emplace(path[i], top);
+  return top;
 }
 
 void FreeSubtree(pugi::xml_node parent, pugi::xml_node top) {
@@ -61,12 +130,16 @@ void FreeSubtree(pugi::xml_node parent, pugi::xml_node top) {
 
 void DocImpl::Sweep() {
   std::unordered_set<pugi::xml_node_struct*> held;
+  TopMemo memo;
   size_t handles = 0;
-  for (const HandleLink* h = ring.next_; h != &ring; h = h->next_) {
-    ++handles;
-    Access::ForEachNode(*h, [&](pugi::xml_node_struct* n) {
-      if (pugi::xml_node top = DetachedTop(pugi::xml_node(n))) held.insert(top.internal_object());
-    });
+  {
+    std::lock_guard<SpinLock> hold(ring.lock);
+    for (const HandleLink* h = ring.next_; h != &ring; h = h->next_) {
+      ++handles;
+      Access::ForEachNode(*h, [&](pugi::xml_node_struct* n) {
+        if (pugi::xml_node_struct* top = DetachedTop(pugi::xml_node(n), memo)) held.insert(top);
+      });
+    }
   }
   size_t kept = 0;
   for (pugi::xml_node n = doc.first_child(); n != limbo;) {
@@ -86,7 +159,8 @@ void DocImpl::Sweep() {
     n = next;
   }
   pending_ = 0;
-  threshold_ = std::max(kMinSweep, handles + kept);
+  // The next sweep waits for as many detachings as this one had work.
+  threshold_ = std::max(kMinSweep, handles + kept + memo.top.size());
 }
 
 Node Access::MakeNode(const std::shared_ptr<DocImpl>& doc, pugi::xml_node n) {
@@ -94,7 +168,7 @@ Node Access::MakeNode(const std::shared_ptr<DocImpl>& doc, pugi::xml_node n) {
   if (n) {
     h.doc_ = doc;
     h.node_ = n.internal_object();
-    h.LinkAfter(doc->ring);
+    doc->ring.Join(h);
   }
   return h;
 }
@@ -105,7 +179,7 @@ Node Access::MakeAttribute(const std::shared_ptr<DocImpl>& doc, pugi::xml_node o
     h.doc_ = doc;
     h.node_ = owner.internal_object();
     h.attr_ = a.internal_object();
-    h.LinkAfter(doc->ring);
+    doc->ring.Join(h);
   }
   return h;
 }
@@ -114,7 +188,7 @@ Document Access::MakeDocument(const std::shared_ptr<DocImpl>& doc) {
   Document d;
   d.doc_ = doc;
   d.node_ = doc->doc.internal_object();
-  d.LinkAfter(doc->ring);
+  doc->ring.Join(d);
   return d;
 }
 
@@ -139,10 +213,35 @@ DocImpl& Access::Require(const Node& n, const char* operation) {
 
 namespace {
 
-void CheckComment(std::string_view text) {
-  CheckText(text, "comment");
-  if (text.find("--") != std::string_view::npos || (!text.empty() && text.back() == '-')) {
-    ThrowDomError(kErrInvalidArg, "comment text may not hold '--' or end with '-'");
+[[noreturn]] void RefuseText(const char* why) { ThrowDomError(kErrInvalidArg, why); }
+
+// Refuses text a node of `type` could not be saved with exactly. Comments,
+// processing instructions and CDATA sections have no references: a carriage
+// return there reads back as a line feed, and their closing mark, or what
+// would form one, cannot be written inside them.
+void CheckNodeText(pugi::xml_node_type type, std::string_view text) {
+  const bool raw = type == pugi::node_comment || type == pugi::node_pi || type == pugi::node_cdata;
+  CheckText(text, raw ? "comment, processing instruction or CDATA text" : "text");
+  if (!raw) return;
+  if (text.find('\r') != std::string_view::npos) {
+    RefuseText("a comment, processing instruction or CDATA section cannot hold a carriage return");
+  }
+  switch (type) {
+    case pugi::node_comment:
+      if (text.find("--") != std::string_view::npos || (!text.empty() && text.back() == '-')) {
+        RefuseText("comment text may not hold '--' or end with '-'");
+      }
+      return;
+    case pugi::node_pi:
+      if (text.find("?>") != std::string_view::npos)
+        RefuseText("processing instruction data may not hold '?>'");
+      // The white space after the target is not part of the data.
+      if (!text.empty() && xml::IsWhiteSpace(text.substr(0, 1))) {
+        RefuseText("processing instruction data may not begin with white space");
+      }
+      return;
+    default:
+      if (text.find("]]>") != std::string_view::npos) RefuseText("CDATA text may not hold ']]>'");
   }
 }
 
@@ -173,6 +272,7 @@ void AppendDescendantText(const DocImpl& impl, pugi::xml_node top, std::string& 
   }
 }
 
+// The only check that keeps a move from making a cycle: AppendMove relies on it.
 bool IsAncestorOrSelf(pugi::xml_node candidate, pugi::xml_node n) {
   if (candidate == n) return true;
   // A node without element children is nobody's ancestor: spares the walk
@@ -288,11 +388,7 @@ void Node::text(std::string_view value) {
     if (!impl.SetValue(n, pugi::xml_attribute(attr_), value)) ThrowDomError(kErrOutOfMemory, "text");
     return;
   }
-  if (n.type() == pugi::node_comment) {
-    CheckComment(value);
-  } else {
-    CheckText(value, "text");
-  }
+  CheckNodeText(n.type(), value);
   if (IsCharacterNode(n.type())) {
     if (!impl.SetValue(n, value)) ThrowDomError(kErrOutOfMemory, "text");
     return;
@@ -474,7 +570,7 @@ Node Document::createTextNode(std::string_view text) const {
 
 Node Document::createComment(std::string_view text) const {
   DocImpl& impl = Access::Require(*this, "createComment");
-  CheckComment(text);
+  CheckNodeText(pugi::node_comment, text);
   impl.Detaching();
   pugi::xml_node t = Allocated(impl.limbo.append_child(pugi::node_comment));
   if (!t.set_value(text.data(), text.size())) ThrowDomError(kErrOutOfMemory, "createComment");

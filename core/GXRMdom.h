@@ -28,6 +28,12 @@ struct xml_attribute_struct;
 /// are checked against the XML 1.0 Name production and text against its Char
 /// production before anything enters the tree (DomError 0x80070057).
 ///
+/// Threads: a document may be read from several threads at once, each with
+/// its own handles; handles may be copied, moved and dropped on any thread,
+/// also while others read. A change to a document (any operation that
+/// creates, appends, removes, sets or loads) needs exclusive access: no other
+/// thread uses the document or its handles meanwhile.
+///
 ///     auto doc = gxrm::dom::Document::create();
 ///     gxrm::dom::Element root = doc.createElement("model");
 ///     doc.appendChild(root);
@@ -37,13 +43,17 @@ namespace gxrm::dom {
 
 namespace detail {
 struct DocImpl;
+struct RingHead;
 struct Access;
 template <typename List>
 class IndexIterator;
 
 // A place in the ring of live handles of one document: what no handle in the
 // ring refers to may be freed. Copies join the ring beside their source, so
-// that copying a handle never looks at the document.
+// that copying a handle never looks at the document. Handles of one document
+// may be copied and dropped on several threads at once: every change to the
+// ring holds the document's ring lock, a few pointer writes long. A handle is
+// in a ring exactly when it has a document; `doc` below is that document.
 class GXRM_API HandleLink {
  public:
   enum Kind : unsigned char { kRing, kNode, kNodeList, kNodeMap };
@@ -56,31 +66,29 @@ class GXRM_API HandleLink {
   // the document that holds the ring.
   ~HandleLink() = default;
 
-  // A ring of one: the head a document keeps.
-  void MakeRing() noexcept { prev_ = next_ = this; }
-  bool Linked() const noexcept { return next_ != nullptr; }
-  void LinkAfter(HandleLink& at) noexcept {
-    prev_ = &at;
-    next_ = at.next_;
-    next_->prev_ = this;
-    at.next_ = this;
-  }
-  // Joins the ring of `source` when it is in one.
-  void LinkBeside(const HandleLink& source) noexcept {
-    if (source.Linked()) LinkAfter(*source.prev_);
-  }
-  void Unlink() noexcept {
-    if (!next_) return;
-    prev_->next_ = next_;
-    next_->prev_ = prev_;
-    prev_ = next_ = nullptr;
-  }
+  // Joins the ring of `doc` beside `source`, a handle of it.
+  void LinkBeside(const HandleLink& source, DocImpl* doc) noexcept;
+  // Leaves the ring of `doc`.
+  void Unlink(DocImpl* doc) noexcept;
+  // Leaves the ring of `old_doc` and joins that of `doc` beside `source`;
+  // one lock when both are the same document.
+  void Relink(DocImpl* old_doc, const HandleLink& source, DocImpl* doc) noexcept;
+  // Leaves the ring of `old_doc` and takes the place of `source` in the ring
+  // of `doc`; `source` is then in none.
+  void TakePlace(DocImpl* old_doc, HandleLink& source, DocImpl* doc) noexcept;
 
  private:
+  // The ring operations proper; callers hold the lock.
+  void MakeRing() noexcept { prev_ = next_ = this; }
+  void LinkAfter(HandleLink& at) noexcept;
+  void UnlinkLocked() noexcept;
+  void ReplaceLocked(HandleLink& source) noexcept;
+
   HandleLink* prev_ = nullptr;
   HandleLink* next_ = nullptr;
   Kind kind_;
   friend struct DocImpl;
+  friend struct RingHead;
   friend struct Access;
 };
 }  // namespace detail
@@ -109,26 +117,35 @@ class GXRM_API Node : private detail::HandleLink {
   ///@{
   Node(const Node& other) noexcept
       : HandleLink(kNode), doc_(other.doc_), node_(other.node_), attr_(other.attr_) {
-    LinkBeside(other);
+    LinkBeside(other, doc_.get());
   }
   Node(Node&& other) noexcept
-      : HandleLink(kNode), doc_(std::move(other.doc_)), node_(other.node_), attr_(other.attr_) {
-    LinkBeside(other);
-    other.Forget();
+      : HandleLink(kNode),
+        doc_(std::move(other.doc_)),
+        node_(std::exchange(other.node_, nullptr)),
+        attr_(std::exchange(other.attr_, nullptr)) {
+    TakePlace(nullptr, other, doc_.get());
   }
   Node& operator=(const Node& other) noexcept {
-    if (this != &other) Assign(other.doc_, other);
+    if (this != &other) {
+      Relink(doc_.get(), other, other.doc_.get());
+      doc_ = other.doc_;
+      node_ = other.node_;
+      attr_ = other.attr_;
+    }
     return *this;
   }
   Node& operator=(Node&& other) noexcept {
     if (this != &other) {
-      Assign(std::move(other.doc_), other);
-      other.Forget();
+      TakePlace(doc_.get(), other, other.doc_.get());
+      doc_ = std::move(other.doc_);
+      node_ = std::exchange(other.node_, nullptr);
+      attr_ = std::exchange(other.attr_, nullptr);
     }
     return *this;
   }
   ///@}
-  ~Node() { Unlink(); }
+  ~Node() { Unlink(doc_.get()); }
 
   /// True when the handle holds a node; never raises.
   explicit operator bool() const noexcept { return node_ != nullptr; }
@@ -145,7 +162,10 @@ class GXRM_API Node : private detail::HandleLink {
   std::string text() const;
   /// Sets an attribute's value or a character node's text; on an element,
   /// replaces all its children by one text node. Raises 0x80070057 for text
-  /// XML cannot carry.
+  /// XML cannot carry, and for text that could not be saved exactly: a
+  /// carriage return in a comment, processing instruction or CDATA section,
+  /// "--" or a final "-" in a comment, "?>" or leading white space in
+  /// processing-instruction data, "]]>" in CDATA.
   void text(std::string_view value);
   /// The value of an attribute or character node as text; "" for others.
   std::string nodeTypedValue() const;
@@ -185,24 +205,6 @@ class GXRM_API Node : private detail::HandleLink {
   pugi::xml_attribute_struct* attr_ = nullptr;  ///< set for attribute nodes only
 
   friend struct detail::Access;
-
- private:
-  // Takes the node of `other` and a place in its ring; `doc` is its document.
-  template <typename Doc>
-  void Assign(Doc&& doc, const Node& other) noexcept {
-    Unlink();
-    doc_ = std::forward<Doc>(doc);
-    node_ = other.node_;
-    attr_ = other.attr_;
-    LinkBeside(other);
-  }
-  // Leaves the ring and becomes empty, after a move.
-  void Forget() noexcept {
-    Unlink();
-    doc_.reset();
-    node_ = nullptr;
-    attr_ = nullptr;
-  }
 };
 
 /// A handle on an element: a node with attributes.
@@ -261,7 +263,8 @@ class GXRM_API Document : public Node {
   Element createElement(std::string_view name) const;
   /// A new text node outside the tree. Raises 0x80070057 for text XML cannot carry.
   Node createTextNode(std::string_view text) const;
-  /// A new comment outside the tree.
+  /// A new comment outside the tree. Raises 0x80070057 for text a comment
+  /// cannot hold (see Node::text).
   Node createComment(std::string_view text) const;
 
  private:
@@ -304,7 +307,7 @@ class SnapshotList : private detail::HandleLink {
   ///@{
   SnapshotList(const SnapshotList& other)
       : HandleLink(kKind), doc_(other.doc_), owner_(other.owner_), items_(other.items_), pos_(other.pos_) {
-    LinkBeside(other);
+    LinkBeside(other, doc_.get());
   }
   SnapshotList(SnapshotList&& other) noexcept : HandleLink(kKind) { Take(other); }
   SnapshotList& operator=(const SnapshotList& other) {
@@ -319,7 +322,7 @@ class SnapshotList : private detail::HandleLink {
     return *this;
   }
   ///@}
-  ~SnapshotList() { Unlink(); }
+  ~SnapshotList() { Unlink(doc_.get()); }
 
   /// Number of entries.
   long length() const {
@@ -357,13 +360,11 @@ class SnapshotList : private detail::HandleLink {
  private:
   // Takes the entries, the cursor and the place in the ring of `from`, which is left empty.
   void Take(SnapshotList& from) noexcept {
-    Unlink();
+    TakePlace(doc_.get(), from, from.doc_.get());
     doc_ = std::move(from.doc_);
     owner_ = std::exchange(from.owner_, nullptr);
     items_ = std::move(from.items_);
     pos_ = std::exchange(from.pos_, 0);
-    LinkBeside(from);
-    from.Unlink();
     from.items_.clear();
   }
   friend class gxrm::dom::Node;

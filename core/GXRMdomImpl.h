@@ -10,22 +10,49 @@
 
 #include <pugixml.hpp>
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <unordered_map>
+#include <vector>
 
 #include "core/GXRMdom.h"
 
 namespace gxrm::dom::detail {
 
-// The head of a document's ring of live handles.
+// A lock held for a few pointer writes: one atomic exchange when it is free.
+class SpinLock {
+ public:
+  void lock() noexcept {
+    while (held_.exchange(true, std::memory_order_acquire)) {
+      while (held_.load(std::memory_order_relaxed)) std::this_thread::yield();
+    }
+  }
+  void unlock() noexcept { held_.store(false, std::memory_order_release); }
+
+ private:
+  std::atomic<bool> held_{false};
+};
+
+// The head of a document's ring of live handles, with the lock every change
+// to the ring holds.
 struct RingHead : HandleLink {
   RingHead() noexcept : HandleLink(kRing) { MakeRing(); }
   RingHead(const RingHead&) = delete;
   RingHead& operator=(const RingHead&) = delete;
+
+  // Puts a handle that is in no ring yet into this one.
+  void Join(HandleLink& handle) noexcept {
+    std::lock_guard<SpinLock> hold(lock);
+    handle.LinkAfter(*this);
+  }
+
+  SpinLock lock;
 };
 
 // Sets attributes of one element as Element::setAttribute does. Made by
@@ -59,8 +86,9 @@ struct DocImpl {
   ParseError parseError;
   // Lookup index of the navigation, dropped with the document; its parts are
   // valid while RootGeneration() and TypeGeneration() stay what they were
-  // when each was built.
+  // when each was built. Readers on several threads fill it: nav_lock guards it.
   std::shared_ptr<NavIndex> nav_cache;
+  std::mutex nav_lock;
 
   // ---- Changes to the tree ----
   // Every change to the tree a host can see goes through these, and each
@@ -74,7 +102,9 @@ struct DocImpl {
   pugi::xml_node AppendNew(pugi::xml_node parent, pugi::xml_node_type type);
   // Appends a copy of `source`, which may belong to another document; raises 0x8007000E.
   pugi::xml_node AppendCopy(pugi::xml_node parent, pugi::xml_node source);
-  // Moves `child`, a node of this document, to the end of `parent`'s children; false when pugixml refuses.
+  // Moves `child`, a node of this document, to the end of `parent`'s
+  // children, in constant time under an element; the caller has made sure
+  // it may stand there and is no ancestor of `parent`. False when refused.
   bool AppendMove(pugi::xml_node parent, pugi::xml_node child);
   // Inserts a new node of `type` at document level after `after`; raises 0x8007000E.
   pugi::xml_node InsertNewAtTop(pugi::xml_node after, pugi::xml_node_type type);
@@ -105,9 +135,16 @@ struct DocImpl {
 
   // True for an XML declaration out of the tree.
   bool IsDetachedDeclaration(pugi::xml_node n) const;
+  // What one sweep learnt about the nodes it walked up from.
+  struct TopMemo {
+    std::unordered_map<pugi::xml_node_struct*, pugi::xml_node_struct*> top;  // null: in the tree
+    std::vector<pugi::xml_node_struct*> path;                                // scratch of one walk
+  };
   // The top of the part out of the tree that holds `n` (a child of the limbo
-  // or a detached declaration); an empty node when `n` is in the tree.
-  pugi::xml_node DetachedTop(pugi::xml_node n) const;
+  // or a detached declaration); null when `n` is in the tree. The walk up
+  // stops at a node met before, so that a sweep walks each node once however
+  // deep the tree and however many handles point into it.
+  pugi::xml_node_struct* DetachedTop(pugi::xml_node n, TopMemo& memo) const;
   // To be called before `count` more nodes leave the tree or are made outside
   // it: frees, now and then, what no handle refers to. Sweeps are spaced so
   // that their cost stays proportional to the nodes detached meanwhile.
@@ -197,7 +234,7 @@ struct Access {
   template <typename List>
   static void Attach(List& list, const std::shared_ptr<DocImpl>& doc) {
     list.doc_ = doc;
-    list.LinkAfter(doc->ring);
+    doc->ring.Join(list);
   }
   // Calls `visit` with every node the handle in the ring refers to.
   template <typename Visit>

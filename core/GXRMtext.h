@@ -5,7 +5,9 @@
 // hold travels as its four-byte GB18030 sequence and comes back unchanged.
 // Where glibc's GB18030 and code page 936 disagree (the euro byte 0x80 and 24
 // two-byte codes of private-use characters), host text follows code page 936.
-// ASCII text passes without conversion.
+// ASCII text passes without conversion. One host sequence does not come back
+// as it went: A2E3, GB18030's euro sign, reads as the euro and is written
+// back as code page 936's euro byte 0x80.
 #pragma once
 
 #include <string>

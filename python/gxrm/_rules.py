@@ -16,6 +16,9 @@ _INVALID_ARG = 0x80070057
 
 # Characters no XML name holds and that would change the markup around it.
 _NOT_A_NAME = re.compile(r"[\s\"'=<>&/?!]|^$")
+# A target, then optionally one space and data that does not begin with white
+# space: anything else reads back with other white space after the target.
+_PI_TEXT = re.compile(r"[^ \t\n]*(?: [^ \t\n][\s\S]*)?")
 _TEXT_ESCAPES = str.maketrans({"&": "&amp;", "<": "&lt;", ">": "&gt;", "\r": "&#13;"})
 _ATTR_ESCAPES = str.maketrans({"&": "&amp;", "<": "&lt;", ">": "&gt;", '"': "&quot;",
                                "\n": "&#10;", "\r": "&#13;", "\t": "&#9;"})
@@ -90,11 +93,15 @@ def _open(node, out):
     if node.tag is ET.Comment:
         text = _str(node.text or "", "comment")
         _refuse("--" in text or text.endswith("-"), "a comment cannot hold '--' or end in '-'")
+        _refuse("\r" in text, "a comment cannot hold a carriage return")
         out.append(f"<!--{text}-->")
         return False
     if node.tag is ET.ProcessingInstruction:
         text = _str(node.text or "", "processing instruction")
         _refuse("?>" in text, "a processing instruction cannot hold '?>'")
+        _refuse("\r" in text, "a processing instruction cannot hold a carriage return")
+        _refuse(not _PI_TEXT.fullmatch(text),
+                "a processing instruction's target and data are parted by one space")
         out.append(f"<?{text}?>")
         return False
     out.append(_start_tag(node))

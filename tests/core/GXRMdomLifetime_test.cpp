@@ -165,6 +165,33 @@ TEST(DomLifetime, DeepDocumentsNeverRecurse) {
   EXPECT_FALSE(copy.documentElement());
 }
 
+// Appending below a deep element costs no walk up the tree: at this depth a
+// walk per append would take minutes. Sweeps run meanwhile with handles on
+// the deepest nodes, and moves of whole subtrees keep order and cycles out.
+TEST(DomLifetime, DeepTreesBuildFromTheTop) {
+  const size_t depth = 300000;
+  Document doc = Document::create();
+  Element parent = doc.createElement("d");
+  doc.appendChild(parent);
+  Element first = parent;
+  for (size_t i = 1; i < depth; ++i) {
+    Element child = doc.createElement("d");
+    parent.appendChild(child);
+    parent = child;
+  }
+  parent.appendChild(doc.createTextNode("x"));
+  EXPECT_TRUE(doc.xml() == Nested(depth, "x"));
+  // The root cannot go below its deepest node; nodes moved there from the
+  // first, middle and only place among their siblings leave the rest in order.
+  EXPECT_EQ(CodeOf([&] { parent.appendChild(first); }), gxrm::kErrFail);
+  Node sub = parent.appendChild(Loaded("<s><a/><b><c/></b><e/></s>").documentElement());
+  Node b = sub.firstChild().nextSibling();
+  parent.appendChild(b);
+  sub.appendChild(sub.firstChild());
+  parent.appendChild(b.firstChild());
+  EXPECT_TRUE(doc.xml() == Nested(depth, "x<s><e/><a/></s><b/><c/>"));
+}
+
 TEST(DomDeclaration, RemovedForRealAndRefusedWhereItCannotStand) {
   Document doc = Loaded("<?xml version='1.0'?><root><a/></root>");
   Node decl = doc.firstChild();

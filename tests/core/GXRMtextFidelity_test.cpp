@@ -94,8 +94,11 @@ TEST(TextFidelity, HostTextFollowsCodePage936) {
     EXPECT_EQ(FromUtf8(utf8), host) << utf8;
     EXPECT_EQ(ToUtf8(host), utf8) << utf8;
   }
-  // GB18030's own euro code still reads as the euro.
+  // GB18030's own euro code still reads as the euro, which goes back as code
+  // page 936's euro byte: the one host sequence that does not round-trip.
   EXPECT_EQ(ToUtf8("\xA2\xE3"), "€");
+  EXPECT_EQ(FromUtf8(ToUtf8("\xA2\xE3")), "\x80");
+  EXPECT_EQ(FromUtf8(ToUtf8("a\xA2\xE3\xB0\xE5")), "a\x80\xB0\xE5");
   for (const char* bad :
        {"\x81", "a\x81\x20", "\xFF\xFF", "\xA6", "\x84\x31\x82", "a\x80\xFF", "\xFE\x51\x81"}) {
     EXPECT_EQ(CodeOf([&] { ToUtf8(bad); }), 0x80070459u) << "host text " << bad;

@@ -71,6 +71,15 @@ def test_bad_rules_are_refused(writer):
     with pytest.raises(gxrm.DomError) as refused:
         writer.append_rules([wrapped])
     assert refused.value.code == 0x80070057
+    # Refused, as it would read back otherwise: a carriage return where no reference can
+    # stand, and other white space than one space after a target.
+    for unwritable in (ET.Comment("a\rb"), ET.ProcessingInstruction("p", "a\rb"),
+                       ET.ProcessingInstruction("p", " a"), ET.ProcessingInstruction("p\ta")):
+        holder = ET.Element("R")
+        holder.append(unwritable)
+        with pytest.raises(gxrm.DomError) as refused:
+            writer.append_rules([holder])
+        assert refused.value.code == 0x80070057
 
 
 def test_writer_errors(writer):
