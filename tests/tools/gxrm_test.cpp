@@ -46,6 +46,7 @@ TEST_F(Gxrm, RefusalsExitTwoWithOneLineAndChangeNothing) {
       {{"diff", "a.gxrm", "missing.gxrm"}, {"missing.gxrm", "No such file"}},
       {{"diff", broken, "a.gxrm"}, {"broken.gxrm: line 3, column 3"}},
       {{"diff", "a.gxrm", "a.gxrm", "--floor", "第9层"}, {"no floor named '第9层'"}},
+      {{"diff", "-", "-"}, {"standard input can give only one of the two files"}},
       {{"report", "a.gxrm", "-o", "no/such/dir/page.html"}, {"no/such/dir/page.html"}},
   };
   for (const auto& [args, fragments] : rows) {
