@@ -27,16 +27,17 @@ std::string Quoted(const diff::Text& value) {
   return model::Json(*value).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
-// "floor 第1层, 剪力墙:" and the like: the group a change is filed under.
+// "floor \"第1层\", 剪力墙:" and the like: the group a change is filed under.
 std::string GroupTitle(const Change& c) {
   if (!c.floor && !c.type) return "file:";
-  std::string title = c.floor ? "floor " + *c.floor : "global list";
+  std::string title = c.floor ? "floor " + Quoted(c.floor) : "global list";
   return title + (c.type ? ", " + *c.type : "") + ":";
 }
 
 void PrintChange(const Change& c, std::ostream& out) {
-  out << "  " << diff::WhatName(c.what) << ' ' << c.kind << ' ' << c.name;
-  if (c.id) out << " (id " << *c.id << ')';
+  // Names and ids are quoted as values are: a line break in one cannot forge a line.
+  out << "  " << diff::WhatName(c.what) << ' ' << c.kind << ' ' << Quoted(c.name);
+  if (c.id) out << " (id " << Quoted(c.id) << ')';
   out << '\n';
   for (const diff::AttributeChange& a : c.attributes) {
     out << "    " << a.element << '[' << a.index << "] " << a.name << ": " << Quoted(a.old_value) << " -> "
@@ -65,8 +66,10 @@ int RunDiff(const DiffOptions& options) {
   IXMLDOMElementPtr old_root, new_root;
   old_reader.GetRootElem(old_root);
   new_reader.GetRootElem(new_root);
-  if (filter.floor && !diff::HasFloor(old_root, *filter.floor) && !diff::HasFloor(new_root, *filter.floor))
-    throw ToolError(options.new_file + ": no floor named '" + *filter.floor + "' in either file");
+  if (filter.floor && !diff::HasFloor(old_root, *filter.floor) && !diff::HasFloor(new_root, *filter.floor)) {
+    throw ToolError(NoSuchFloor(FileName(options.new_file), *filter.floor, FloorNames(new_root)) +
+                    "; neither file has it");
+  }
   const std::vector<Change> changes =
       OnFile(options.new_file, [&] { return diff::Compare(old_root, new_root, filter); });
   std::ostringstream out;
@@ -85,8 +88,9 @@ void AddDiffCommand(CLI::App& app, int& status) {
   CLI::App* command = AddCommand(app, status, "diff",
                                  "Show what changed between two models (exit 0 same, 1 different, 2 trouble)",
                                  options, RunDiff);
-  command->add_option("OLD", options->old_file, "The earlier GXRM file")->required();
-  command->add_option("NEW", options->new_file, "The later GXRM file")->required();
+  command->footer("Exit status: 0 the models are the same, 1 they differ, 2 trouble.");
+  command->add_option("OLD", options->old_file, "The earlier GXRM file (- for standard input)")->required();
+  command->add_option("NEW", options->new_file, "The later GXRM file (- for standard input)")->required();
   command->add_flag("--json", options->json, "Print the changes as JSON (see docs/diff-format.md)");
   options->floor_option =
       command->add_option("--floor", options->floor, "Only this floor and its object list");

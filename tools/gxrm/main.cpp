@@ -1,11 +1,13 @@
 // main.cpp: the gxrm command-line tool: look into, check and write GXRM files.
 //
-// Exit status: 0 success, 1 when check finds problems, 2 on bad usage, an
-// unreadable file or a failed operation, with one line on standard error.
+// Exit status: 0 success, 1 as each command says (check found problems, diff
+// found differences, rename matched nothing), 2 on bad usage, an unreadable
+// file or a failed operation, with one line on standard error.
 #include <CLI/CLI.hpp>
 #include <iostream>
 #include <string>
 
+#include "output.h"
 #include "tool.h"
 
 namespace {
@@ -15,14 +17,38 @@ bool KnownCommand(CLI::App& app, const std::string& name) {
   return !app.get_subcommands([&](CLI::App* command) { return command->check_name(name); }).empty();
 }
 
+// What --version prints: the program, the library, and the version of the files it writes.
+std::string VersionText() {
+  CGXRMfileParser parser;
+  const std::string version = gxrm::tool::Utf8(parser.GetGXRMversion());
+  return std::string("gxrm (GXRMparser ") + gxrm::Version() + ")\nwrites GXRM files of version " +
+         (version.empty() ? "(none: see " + gxrm::tool::ConfigurationPath() + ")" : version);
+}
+
+// `status`, or kFailure when standard output could not be written.
+int Flushed(int status) {
+  try {
+    gxrm::tool::FlushStandardOutput();
+    return status;
+  } catch (const gxrm::tool::ToolError& e) {
+    std::cerr << "gxrm: " << e.what() << '\n';
+    return gxrm::tool::kFailure;
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   using namespace gxrm::tool;
   CLI::App app{"Look into, check and write GXRM building-model files.", "gxrm"};
+  CaptureStandardOutput();
   app.require_subcommand(1);
-  app.set_version_flag("--version", gxrm::Version(), "Print the library version and exit");
-  app.footer("Exit status: 0 success, 1 check found problems, 2 bad usage or an unreadable file.");
+  app.set_version_flag("-V,--version", VersionText,
+                       "Print the program, the library version and the file version it writes, and exit");
+  app.footer(
+      "Exit status: 0 success; 1 check found problems, diff found differences, rename matched nothing; "
+      "2 bad usage, an unreadable file or a failed operation. Each command's --help gives its own.");
+  ExplainConfigurationMessages();
   int status = kOk;
   AddSampleCommand(app, status);
   AddInfoCommand(app, status);
@@ -44,7 +70,10 @@ int main(int argc, char** argv) {
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
-    if (e.get_exit_code() == 0) return app.exit(e);  // --help, --version
+    if (e.get_exit_code() == 0) {  // --help, --version
+      app.exit(e);
+      return Flushed(kOk);
+    }
     std::cerr << "gxrm: " << e.what() << " (see --help)\n";
     return kFailure;
   } catch (const ToolError& e) {
@@ -57,5 +86,5 @@ int main(int argc, char** argv) {
     std::cerr << "gxrm: " << Utf8(e) << '\n';
     return kFailure;
   }
-  return status;
+  return Flushed(status);
 }
