@@ -266,7 +266,9 @@ struct ReportOptions {
   std::string old;
 };
 
+// MODEL with .html; standard output when the model comes from standard input.
 std::string DefaultOutput(const std::string& model) {
+  if (model == "-") return "-";
   const std::size_t slash = model.find_last_of('/');
   const std::size_t dot = model.find_last_of('.');
   const bool has_extension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
@@ -302,7 +304,7 @@ void AddReportCommand(CLI::App& app, int& status) {
                                  options, RunReport);
   command->add_option("MODEL", options->model, "GXRM file")->required();
   command->add_option("-o,--output", options->output,
-                      "HTML file to write, - for standard output (default: MODEL with .html)");
+                      "HTML file to write, - for standard output (default: MODEL with .html; - when MODEL is -)");
   command->add_option("--diff", options->old, "Also show the changes against this earlier GXRM file");
 }
 
