@@ -18,7 +18,7 @@ MAIN_PACKAGES=(build-essential cmake pkg-config libexpat1-dev libpugixml-dev lib
 # What the tests add: test frameworks, sanitizer and fuzzing compiler, the browser
 # the report is checked in, packaging, Python packaging and the API reference.
 TEST_PACKAGES=(clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev python3-pytest
-               python3-openpyxl python3-venv python3-setuptools python3-pip expat chromium
+               python3-openpyxl python3-venv python3-setuptools python3-pip python3-wheel expat chromium
                fonts-noto-cjk doxygen lintian dpkg-dev man-db file)
 JOBS=${JOBS:-$(nproc)}
 
