@@ -89,10 +89,14 @@ void WriteProject(CGXRMwriter& writer) {
 
 void WriteFloors(CGXRMwriter& writer) {
   writer.CreateProjFloorInfo(Record({{"FloorCount", "3"}, {"基础层底标高", "-2000"}}));
+  // The floor information as hosts fill it: number, name (the reader's key),
+  // storey height and bottom elevation (docs/format.md).
+  int number = 0;
   for (const Floor& floor : kFloors) {
-    writer.AddFloor(U(floor.name), Record({{"FInfo001", floor.elevation},
+    writer.AddFloor(U(floor.name), Record({{"FInfo001", std::to_string(++number)},
                                            {format::kAttFloorKey, floor.name},
-                                           {"FInfo003", floor.height}}));
+                                           {"FInfo003", floor.height},
+                                           {"FInfo004", floor.elevation}}));
     writer.SetFloorParam(U(floor.name), format::kAttBasePoint, "0,0," + std::string(floor.elevation));
   }
 }
