@@ -1,6 +1,7 @@
 """Runs the code blocks of the project's documents as a reader would type them.
 
-    run_code_blocks.py BUILD_DIR [FILE.md ...]   (default: README.md, CONTRIBUTING.md, docs/*.md)
+    run_code_blocks.py BUILD_DIR [FILE ...]
+    (default: README.md, CONTRIBUTING.md, docs/*.md and the man pages docs/*.1)
 
 Each document gets a scratch folder as working directory, shared by its blocks
 in order, with BUILD_DIR/bin first on PATH and BUILD_DIR/python on PYTHONPATH:
@@ -13,6 +14,7 @@ in order, with BUILD_DIR/bin first on PATH and BUILD_DIR/python on PYTHONPATH:
   with no lines shown the output is not compared, and the command fails when
   it exits with 2 or more (0 and 1 are answers: found or not, same or not).
 - ```cpp with a main() is compiled against the build tree and run.
+- A man page's EXAMPLES section (.nf to .fi) is a console block.
 - Other blocks are text. A line <!-- not run: REASON --> right above a block
   keeps it from running (installing packages, cloning, building).
 """
@@ -57,6 +59,21 @@ def blocks(path):
             i += 1
         i += 1
         yield Block(path, start + 1, lang, "\n".join(body) + "\n", skipped)
+
+
+def man_examples(path):
+    """The EXAMPLES section of a man page, as one console block."""
+    lines = path.read_text(encoding="utf-8").splitlines()
+    if ".SH EXAMPLES" not in lines:
+        return
+    start = lines.index(".SH EXAMPLES")
+    body = []
+    for line in lines[start + 1:]:
+        if line.startswith((".fi", ".SH")):
+            break
+        if not line.startswith("."):
+            body.append(line.replace("\\-", "-").replace("\\e", "\\"))
+    yield Block(path, start + 1, "console", "\n".join(body) + "\n", False)
 
 
 def normalise(line):
@@ -135,7 +152,8 @@ def runnable(block):
 def main(argv):
     build = Path(argv[1]).resolve()
     files = [Path(f).resolve() for f in argv[2:]] or [
-        p for p in [ROOT / "README.md", ROOT / "CONTRIBUTING.md", *sorted((ROOT / "docs").glob("*.md"))]
+        p for p in [ROOT / "README.md", ROOT / "CONTRIBUTING.md", *sorted((ROOT / "docs").glob("*.md")),
+                    *sorted((ROOT / "docs").glob("*.[1-8]"))]
         if p.exists()]
     env = dict(os.environ, PATH=f"{build / 'bin'}{os.pathsep}{os.environ['PATH']}",
                PYTHONPATH=str(build / "python"), LC_ALL="C.UTF-8")
@@ -143,7 +161,7 @@ def main(argv):
     for path in files:
         cwd = tempfile.mkdtemp(prefix="docs-")
         try:
-            for block in blocks(path):
+            for block in (man_examples(path) if path.suffix[1:].isdigit() else blocks(path)):
                 if not runnable(block):
                     skipped += block.lang in ("python", "sh", "bash", "shell", "console", "cpp")
                     continue

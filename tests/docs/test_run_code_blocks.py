@@ -61,3 +61,10 @@ def test_console_commands_share_the_folder_and_check_status(tmp_path):
     assert len(console("$ ls missing.txt\n")) == 1              # status 2 with nothing shown
     assert console("$ cmp -s f.txt /dev/null || echo differ\ndiffer\n") == []
     assert len(console("$ echo one\ntwo\n")) == 1
+
+
+def test_man_page_examples_are_one_console_block(tmp_path):
+    page = tmp_path / "tool.1"
+    page.write_text(".SH EXAMPLES\n.nf\n$ echo \\-\\-x\n--x\n.fi\n.SH SEE ALSO\n$ not this\n", encoding="utf-8")
+    [block] = runner.man_examples(page)
+    assert block.lang == "console" and block.text == "$ echo --x\n--x\n"
