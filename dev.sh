@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Sets up a Debian 12 machine, builds, and runs the main job or every test.
 #
-#   ./dev.sh main   install what is missing, build, write and inspect a sample building
+#   ./dev.sh main   install what the main job needs, build the gxrm tool and the Python
+#                   package, write and inspect a sample building, run the README's
+#                   Python snippet on it
 #   ./dev.sh test   install what is missing, build, and run every test: the suite,
 #                   the suite under AddressSanitizer+UndefinedBehaviorSanitizer, the
 #                   thread test under ThreadSanitizer, the install and consumer test,
@@ -10,15 +12,20 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-PACKAGES=(build-essential cmake pkg-config clang libclang-rt-14-dev libexpat1-dev libpugixml-dev libre2-dev
-          libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
-          python3-dev pybind11-dev python3-pytest chromium fonts-noto-cjk
-          doxygen lintian dpkg-dev man-db file)
+# What the library, the tool and the Python package need to build.
+MAIN_PACKAGES=(build-essential cmake pkg-config libexpat1-dev libpugixml-dev libcli11-dev
+               nlohmann-json3-dev libre2-dev libxlsxwriter-dev libzip-dev python3-dev pybind11-dev)
+# What the tests add: test frameworks, sanitizer and fuzzing compiler, the browser
+# the report is checked in, packaging, Python packaging and the API reference.
+TEST_PACKAGES=(clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev python3-pytest
+               python3-openpyxl python3-venv python3-setuptools python3-pip python3-wheel expat chromium
+               fonts-noto-cjk doxygen lintian dpkg-dev man-db file)
 JOBS=${JOBS:-$(nproc)}
 
+# install_packages PACKAGE...: installs those not installed yet.
 install_packages() {
   local missing=()
-  for p in "${PACKAGES[@]}"; do
+  for p in "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return
@@ -41,16 +48,23 @@ build() {
   cmake --build "$1" -j"$JOBS"
 }
 
+# The README's first Python snippet.
+readme_python() {
+  awk '/^```python/ {on = 1; next} on && /^```/ {exit} on' README.md
+}
+
 main_job() {
-  configure build
-  cmake --build build -j"$JOBS" --target gxrm
-  local bin=build/bin
-  $bin/gxrm sample build/building.gxrm
-  $bin/gxrm info build/building.gxrm
+  configure build -DGXRM_BUILD_TESTS=OFF
+  cmake --build build -j"$JOBS" --target gxrm _gxrm
+  cd build
+  bin/gxrm sample building.gxrm
+  bin/gxrm info building.gxrm
+  echo "== The README's Python snippet, in build/"
+  PYTHONPATH=python /usr/bin/python3 -c "$(cd .. && readme_python)"
 }
 
 test_job() {
-  build build -DGXRM_BUILD_BENCH=ON
+  build build -DGXRM_BUILD_TESTS=ON -DGXRM_BUILD_BENCH=ON
   ctest --test-dir build --output-on-failure -j"$JOBS"
 
   echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
@@ -79,9 +93,14 @@ test_job() {
   echo "all tests passed"
 }
 
-install_packages
 case "${1:-}" in
-  main) main_job ;;
-  test) test_job ;;
+  main)
+    install_packages "${MAIN_PACKAGES[@]}"
+    main_job
+    ;;
+  test)
+    install_packages "${MAIN_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+    test_job
+    ;;
   *) echo "usage: $0 main|test" >&2; exit 2 ;;
 esac

@@ -70,7 +70,7 @@ enum Speciality : int { SPECIALITY_1 = 1, SPECIALITY_2 = 2, SPECIALITY_3 = 3 };
 
 /// One catalogue row; name points into the constant table and is never freed.
 struct GXRM_objType_define {
-  int32_t speciality;            ///< 1 or 2, or 0 for a type both specialities use
+  int32_t speciality;            ///< GXRM_Speciality 1 or 2, 0: common to both; 3 has no types of its own
   GXRM_obj_base::Kind kind;      ///< the kind the type belongs to
   GXRM_objType_base::Type type;  ///< the type's number
   const char* name;              ///< Chinese type name (GBK)

@@ -2,8 +2,10 @@
 find_package(Doxygen)
 if(DOXYGEN_FOUND)
   get_property(headers GLOBAL PROPERTY GXRM_PUBLIC_HEADERS)
-  list(TRANSFORM headers PREPEND ${PROJECT_SOURCE_DIR}/)
-  list(APPEND headers ${GXRM_INCLUDE_DIR}/GXRMparser/core/GXRMversion.h)
+  # The headers as hosts include them (the build tree's GXRMparser/ links),
+  # so that every page says #include <GXRMparser/...>.
+  list(TRANSFORM headers PREPEND ${GXRM_INCLUDE_DIR}/GXRMparser/)
+  list(APPEND headers ${GXRM_INCLUDE_DIR}/GXRMparser/core/GXRMversion.h ${PROJECT_SOURCE_DIR}/docs/mainpage.dox)
   list(JOIN headers " " GXRM_DOCS_INPUT)
   set(GXRM_DOCS_DIR ${PROJECT_BINARY_DIR}/docs)
   configure_file(docs/Doxyfile.in ${GXRM_DOCS_DIR}/Doxyfile @ONLY)

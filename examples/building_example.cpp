@@ -2,11 +2,14 @@
 // the way a host application does it, then imports the file again and prints
 // what it holds per floor.
 //
-//   building_example [path]        (default: building.gxrm)
+//   building_example [path]   (without a path: a temporary file, removed again)
 //
 // Host text is GBK; the Chinese names below are written as UTF-8 and
 // converted with gxrm::FromUtf8.
+#include <unistd.h>
+
 #include <cstdio>
+#include <filesystem>
 #include <initializer_list>
 #include <map>
 #include <string>
@@ -86,10 +89,14 @@ void WriteProject(CGXRMwriter& writer) {
 
 void WriteFloors(CGXRMwriter& writer) {
   writer.CreateProjFloorInfo(Record({{"FloorCount", "3"}, {"基础层底标高", "-2000"}}));
+  // The floor information as hosts fill it: number, name (the reader's key),
+  // storey height and bottom elevation (docs/format.md).
+  int number = 0;
   for (const Floor& floor : kFloors) {
-    writer.AddFloor(U(floor.name), Record({{"FInfo001", floor.elevation},
+    writer.AddFloor(U(floor.name), Record({{"FInfo001", std::to_string(++number)},
                                            {format::kAttFloorKey, floor.name},
-                                           {"FInfo003", floor.height}}));
+                                           {"FInfo003", floor.height},
+                                           {"FInfo004", floor.elevation}}));
     writer.SetFloorParam(U(floor.name), format::kAttBasePoint, "0,0," + std::string(floor.elevation));
   }
 }
@@ -267,18 +274,35 @@ bool ReadBuilding(const std::string& path) {
   return true;
 }
 
-}  // namespace
+// A fresh folder for the file when the caller names none; empty on failure.
+std::filesystem::path TemporaryFolder() {
+  std::string name = (std::filesystem::temp_directory_path() / "building_example-XXXXXX").string();
+  return mkdtemp(name.data()) ? std::filesystem::path(name) : std::filesystem::path();
+}
 
-int main(int argc, char** argv) {
-  const std::string path = argc > 1 ? argv[1] : "building.gxrm";
+int Run(const std::string& path) {
   try {
     Counts counts = WriteBuilding(path);
     std::printf("Wrote %s: %zu floors, %d component types, %d components.\n", path.c_str(),
                 std::size(kFloors), counts.types, counts.instances);
-    if (!ReadBuilding(path)) return 1;
+    return ReadBuilding(path) ? 0 : 1;
   } catch (const gxrm::DomError& e) {
     std::fprintf(stderr, "building_example: %s\n", e.what());
     return 1;
   }
-  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc > 1) return Run(argv[1]);
+  const std::filesystem::path folder = TemporaryFolder();
+  if (folder.empty()) {
+    std::perror("building_example: temporary folder");
+    return 1;
+  }
+  const int status = Run((folder / "building.gxrm").string());
+  std::error_code ignored;
+  std::filesystem::remove_all(folder, ignored);
+  return status;
 }

@@ -74,13 +74,17 @@ class GXRM_API CGXRMreader : public CGXRMfileParser {
   bool GetFloorParam(const CString& floorName, const CString& paramName, CString& value);
 
   /// Appends the type definitions of `type` on that floor, or in the global
-  /// list; false when the list is not there. Ids stay empty.
+  /// list; false when the list is not there. Each record gets its name
+  /// ("classname"), type and lists; its id stays empty: "classId" is not read.
+  /// gxrm::Model (GXRMparser/model/GXRMmodel.h) reads and changes ids.
   ///@{
   bool GetObjTypeList(const CString& floorName, GXRM_objType_base::Type type,
                       std::vector<CGXRMobjType>& types);
   bool GetObjTypeList(GXRM_objType_base::Type type, std::vector<CGXRMobjType>& types);
   ///@}
-  /// Appends the instances of `type` on that floor, or in the global list; false likewise.
+  /// Appends the instances of `type` on that floor, or in the global list;
+  /// false likewise. Each record gets its name ("objname"), type and lists; its
+  /// id stays empty: "objId" is not read. gxrm::Model reads and changes ids.
   ///@{
   bool GetObjList(const CString& floorName, GXRM_objType_base::Type type, std::vector<CGXRMobj>& objs);
   bool GetObjList(GXRM_objType_base::Type type, std::vector<CGXRMobj>& objs);

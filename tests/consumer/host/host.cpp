@@ -3,6 +3,11 @@
 // to complain about its configuration.
 #include <GXRMparser/GXRMparser.h>
 
+// A host that asks for C++20 gets it: the library requires C++17 or newer, never a standard.
+#ifdef GXRM_HOST_CXX20
+static_assert(__cplusplus >= 202002L, "the library's build flags lowered the host's C++ standard");
+#endif
+
 #include <cstdio>
 #include <string>
 
