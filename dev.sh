@@ -12,7 +12,8 @@ cd "$(dirname "$0")"
 
 PACKAGES=(build-essential cmake pkg-config clang libclang-rt-14-dev libexpat1-dev libpugixml-dev
           libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
-          python3-dev pybind11-dev python3-pytest chromium fonts-noto-cjk
+          python3-dev pybind11-dev python3-pytest python3-openpyxl chromium fonts-noto-cjk
+          libxlsxwriter-dev libzip-dev
           doxygen lintian dpkg-dev man-db file)
 JOBS=${JOBS:-$(nproc)}
 
