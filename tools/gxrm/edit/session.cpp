@@ -51,9 +51,11 @@ Session::Session(const std::string& file, const Target& target)
 
 std::string Session::Finish(bool changed) {
   if (target_.dry_run) {
-    const std::vector<diff::Change> changes = OnModel(file_, [&] {
-      return diff::Compare(before_->documentElement(), model_.Document().documentElement());
-    });
+    // Both sides parsed alike, so that the layout the model keeps is no change.
+    gxrm::dom::Document after = gxrm::dom::Document::create();
+    after.loadXML(model_.ToString());
+    const std::vector<diff::Change> changes = OnModel(
+        file_, [&] { return diff::Compare(before_->documentElement(), after.documentElement()); });
     std::ostringstream out;
     diff::PrintChanges(changes, out);
     return out.str();

@@ -12,7 +12,7 @@ namespace gxrm::tool::table {
 namespace {
 
 // Every instance and type definition.
-constexpr char kEveryComponent[] = "";
+constexpr char kEveryComponent[] = "is=any";
 
 // The kind's and type's Chinese names (UTF-8), by type number.
 struct TypeNames {
@@ -186,6 +186,7 @@ TableEdits PlanEdits(const gxrm::Model& model, const Grid& grid, const std::stri
   const std::size_t width = grid.rows[0].size();
   std::vector<Row> rows(grid.rows.begin() + 1, grid.rows.end());
   std::unordered_map<std::string, std::size_t> by_key;
+  std::vector<std::optional<std::size_t>> repeat_of(rows.size());  // the earlier row with the same key
   for (std::size_t r = 0; r < rows.size(); ++r) {
     const std::string where = name + ": row " + std::to_string(grid.numbers[r + 1]);
     if (rows[r].size() > width && !Blank(Row(rows[r].begin() + width, rows[r].end())))
@@ -195,9 +196,7 @@ TableEdits PlanEdits(const gxrm::Model& model, const Grid& grid, const std::stri
     if (is != column::kInstance && is != column::kDefinition)
       throw ToolError(where + ": \"is\" must be instance or type, not " + Quoted(is));
     const auto [first, added] = by_key.emplace(JoinKey(layout.keys, rows[r]), r);
-    if (!added) {
-      throw ToolError(where + " has the same key as row " + std::to_string(grid.numbers[first->second + 1]));
-    }
+    if (!added) repeat_of[r] = first->second;
   }
   std::vector<RowMatch> matches(rows.size());
   const bool with_kind = layout.keys.back().has_value();
@@ -209,6 +208,9 @@ TableEdits PlanEdits(const gxrm::Model& model, const Grid& grid, const std::stri
     match.edits = Compare(view, layout, rows[found->second], grid.numbers[found->second + 1]);
     if (!match.edits.empty()) match.component = view.Handle();
   });
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    if (repeat_of[r]) matches[r].matches = std::max<std::size_t>(matches[*repeat_of[r]].matches, 1);
+  }
   TableEdits plan;
   for (std::size_t r = 0; r < rows.size(); ++r) {
     const std::string where = name + ": row " + std::to_string(grid.numbers[r + 1]);
@@ -216,6 +218,8 @@ TableEdits PlanEdits(const gxrm::Model& model, const Grid& grid, const std::stri
     if (matches[r].matches > 1) {
       throw ToolError(where + ": " + std::to_string(matches[r].matches) + " components have its key cells");
     }
+    if (repeat_of[r])
+      throw ToolError(where + " has the same key cells as row " + std::to_string(grid.numbers[*repeat_of[r] + 1]));
     if (matches[r].component) {
       plan.components.push_back(std::move(*matches[r].component));
       plan.edits.push_back(std::move(matches[r].edits));
