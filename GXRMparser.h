@@ -10,6 +10,7 @@
 #include "core/GXRMapi.h"
 #include "core/GXRMdom.h"
 #include "core/GXRMerror.h"
+#include "core/GXRMsave.h"
 #include "core/GXRMmessage.h"
 #include "core/GXRMtext.h"
 #include "core/GXRMversion.h"

@@ -1,5 +1,5 @@
-// Saving: the document's nodes as UTF-8, through a temporary file renamed
-// over the target so that a failure never leaves a half-written file.
+// Saving: a document's nodes as UTF-8, or any bytes, through a temporary file
+// renamed over the target so that a failure never leaves a half-written file.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,17 +9,16 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
+#include <string_view>
 
 #include "core/GXRMdomImpl.h"
 #include "core/GXRMdomPrint.h"
 #include "core/GXRMerror.h"
+#include "core/GXRMsave.h"
 
-namespace gxrm::dom {
-
-using detail::Access;
-using detail::DocImpl;
-
+namespace gxrm {
 namespace {
 
 uint32_t CodeForErrno(int err) {
@@ -44,49 +43,6 @@ uint32_t CodeForErrno(int err) {
 [[noreturn]] void ThrowSaveError(int err, const std::string& path) {
   ThrowDomError(CodeForErrno(err), "cannot save '" + path + "': " + std::strerror(err));
 }
-
-// Writes everything at document level but the limbo.
-void PrintDocument(const DocImpl& impl, pugi::xml_writer& writer) {
-  detail::PrintNodes(impl.limbo.next_sibling(), writer);
-}
-
-class FdWriter : public pugi::xml_writer {
- public:
-  explicit FdWriter(int fd) : fd_(fd) {}
-  void write(const void* data, size_t size) override {
-    if (error_) return;
-    buf_.append(static_cast<const char*>(data), size);
-    if (buf_.size() >= (1 << 20)) Flush();
-  }
-  // Writes what is buffered; returns the first errno met, or 0.
-  int Flush() {
-    const char* p = buf_.data();
-    size_t left = buf_.size();
-    while (!error_ && left > 0) {
-      ssize_t n = ::write(fd_, p, left);
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0)
-        error_ = errno;
-      else {
-        p += n;
-        left -= static_cast<size_t>(n);
-      }
-    }
-    buf_.clear();
-    return error_;
-  }
-
- private:
-  int fd_;
-  int error_ = 0;
-  std::string buf_;
-};
-
-class StringWriter : public pugi::xml_writer {
- public:
-  void write(const void* data, size_t size) override { text.append(static_cast<const char*>(data), size); }
-  std::string text;
-};
 
 // The directory part of `path` with its final '/', or "" for a bare name.
 std::string DirectoryOf(const std::string& path) { return path.substr(0, path.rfind('/') + 1); }
@@ -168,10 +124,35 @@ class TemporaryFile {
   std::string path_;
 };
 
-}  // namespace
+// Writes all of `bytes`; returns the first errno met, or 0.
+int WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return errno;
+    bytes.remove_prefix(static_cast<size_t>(n));
+  }
+  return 0;
+}
 
-void Document::save(const std::string& path) const {
-  const DocImpl& impl = Access::Require(*this, "save");
+// A device or a pipe is no file to replace: it takes the bytes as they come.
+bool WrittenDirectly(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && (S_ISCHR(st.st_mode) || S_ISFIFO(st.st_mode));
+}
+
+void WriteDirectly(const std::string& path, const std::function<int(int)>& write) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) ThrowSaveError(errno, path);
+  int err = write(fd);
+  if (::close(fd) != 0 && err == 0 && errno != EINTR) err = errno;
+  if (err != 0) ThrowSaveError(err, path);
+}
+
+// Saves through `write`, which writes the whole content to the descriptor it
+// is given and returns the first errno met, or 0.
+void SaveThrough(const std::string& path, const std::function<int(int)>& write) {
+  if (WrittenDirectly(path)) return WriteDirectly(path, write);
   const std::string target = ResolveLinks(path);
   struct stat old;
   const bool exists = ::stat(target.c_str(), &old) == 0;
@@ -181,11 +162,65 @@ void Document::save(const std::string& path) const {
   TemporaryFile tmp(target);
   if (tmp.fd() < 0) ThrowSaveError(tmp.error(), path);
   if (exists && S_ISREG(old.st_mode)) tmp.TakeOver(old);
-  FdWriter writer(tmp.fd());
-  PrintDocument(impl, writer);
-  int err = writer.Flush();
+  int err = write(tmp.fd());
   if (err == 0) err = tmp.Commit(target);
   if (err != 0) ThrowSaveError(err, path);
+}
+
+}  // namespace
+
+void SaveFile(const std::string& path, std::string_view bytes) {
+  SaveThrough(path, [bytes](int fd) { return WriteAll(fd, bytes); });
+}
+
+namespace dom {
+
+using detail::Access;
+using detail::DocImpl;
+
+namespace {
+
+// Writes everything at document level but the limbo.
+void PrintDocument(const DocImpl& impl, pugi::xml_writer& writer) {
+  detail::PrintNodes(impl.limbo.next_sibling(), writer);
+}
+
+class FdWriter : public pugi::xml_writer {
+ public:
+  explicit FdWriter(int fd) : fd_(fd) {}
+  void write(const void* data, size_t size) override {
+    if (error_) return;
+    buf_.append(static_cast<const char*>(data), size);
+    if (buf_.size() >= (1 << 20)) Flush();
+  }
+  // Writes what is buffered; returns the first errno met, or 0.
+  int Flush() {
+    if (error_ == 0) error_ = WriteAll(fd_, buf_);
+    buf_.clear();
+    return error_;
+  }
+
+ private:
+  int fd_;
+  int error_ = 0;
+  std::string buf_;
+};
+
+class StringWriter : public pugi::xml_writer {
+ public:
+  void write(const void* data, size_t size) override { text.append(static_cast<const char*>(data), size); }
+  std::string text;
+};
+
+}  // namespace
+
+void Document::save(const std::string& path) const {
+  const DocImpl& impl = Access::Require(*this, "save");
+  SaveThrough(path, [&impl](int fd) {
+    FdWriter writer(fd);
+    PrintDocument(impl, writer);
+    return writer.Flush();
+  });
 }
 
 std::string Document::xml() const {
@@ -195,4 +230,5 @@ std::string Document::xml() const {
   return writer.text;
 }
 
-}  // namespace gxrm::dom
+}  // namespace dom
+}  // namespace gxrm

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds the reader's fuzz target with clang, AddressSanitizer and
-# UndefinedBehaviorSanitizer in BUILD_DIR, replays the seed corpus, then
-# fuzzes for SECONDS (default 60). New inputs go to BUILD_DIR/fuzz-corpus;
+# Builds the fuzz targets (the reader's, the diff's) with clang, AddressSanitizer and
+# UndefinedBehaviorSanitizer in BUILD_DIR; each replays the seed corpus, then
+# fuzzes for SECONDS (default 60). New inputs go to BUILD_DIR/fuzz-corpus/TARGET;
 # findings are written to BUILD_DIR/fuzz-findings and fail the run. The seed
 # is fixed (FUZZ_SEED, default 1) so that a run can be repeated.
 #
@@ -15,17 +15,22 @@ src=$(cd "$(dirname "$0")/.." && pwd)
 cmake -S "$src" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DGXRM_BUILD_FUZZ=ON -DGXRM_SANITIZE=address,undefined \
   -DGXRM_BUILD_TESTS=OFF -DGXRM_BUILD_EXAMPLES=OFF -DGXRM_BUILD_TOOLS=OFF -DGXRM_INSTALL=OFF
-cmake --build "$build" -j2 --target reader_fuzz
+targets="reader_fuzz diff_fuzz"
+cmake --build "$build" -j2 --target $targets
 
-fuzzer="$build/bin/reader_fuzz"
-work="$build/fuzz-corpus"
 findings="$build/fuzz-findings"
-mkdir -p "$work" "$findings"
+mkdir -p "$findings"
 export TMPDIR="$build"
 
-echo "== replaying the seed corpus"
-"$fuzzer" "$src"/fuzz/corpus/*
+for target in $targets; do
+  fuzzer="$build/bin/$target"
+  work="$build/fuzz-corpus/$target"
+  mkdir -p "$work"
 
-echo "== fuzzing for $seconds s"
-"$fuzzer" -seed="${FUZZ_SEED:-1}" -max_total_time="$seconds" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
-  -dict="$src/fuzz/reader.dict" -artifact_prefix="$findings/" "$work" "$src/fuzz/corpus"
+  echo "== $target: replaying the seed corpus"
+  "$fuzzer" "$src"/fuzz/corpus/*
+
+  echo "== $target: fuzzing for $seconds s"
+  "$fuzzer" -seed="${FUZZ_SEED:-1}" -max_total_time="$seconds" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
+    -dict="$src/fuzz/reader.dict" -artifact_prefix="$findings/$target-" "$work" "$src/fuzz/corpus"
+done

@@ -15,9 +15,11 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <thread>
 
 #include "ParserFixture.h"
 #include "core/GXRMdom.h"
+#include "core/GXRMsave.h"
 
 namespace {
 
@@ -184,6 +186,52 @@ TEST(DomSave, FullAndReadOnlyFileSystemsRaiseTheirCodesAndKeepTheOldFile) {
   });
   if (!report) GTEST_SKIP() << "needs root and mount namespaces for a small tmpfs (unshare -m)";
   EXPECT_EQ(*report, std::to_string(0x80070070u) + " <old/> | " + std::to_string(0x80070005u) + " <old/>");
+}
+
+// Bytes save as documents do: links written through, read-only refused, and
+// links planted where the temporary file goes are never followed.
+TEST(SaveFile, ReplacesSafelyAndNeverFollowsPlantedLinks) {
+  const fs::path dir = FreshDir();
+  const std::string victim = WriteFile(dir / "victim", "keep");
+  // Links at the temporary names this process would pick first.
+  for (unsigned n = 0; n < 50; ++n) {
+    char name[40];
+    std::snprintf(name, sizeof name, ".gxrm-%x-%x", static_cast<unsigned>(::getpid()), n);
+    fs::create_symlink(victim, dir / name);
+  }
+  const auto planted = Listing(dir);
+  for (int round = 0; round < 3; ++round) gxrm::SaveFile(dir / "out.html", "page " + std::to_string(round));
+  EXPECT_EQ(ReadFile(dir / "out.html"), "page 2");
+  EXPECT_EQ(ReadFile(victim), "keep");
+  fs::remove(dir / "out.html");
+  EXPECT_EQ(Listing(dir), planted);
+
+  fs::create_symlink("victim", dir / "link");
+  gxrm::SaveFile(dir / "link", "through");
+  EXPECT_TRUE(fs::is_symlink(dir / "link"));
+  EXPECT_EQ(ReadFile(victim), "through");
+
+  fs::permissions(victim, fs::perms::owner_read);
+  EXPECT_EQ(CodeOf([&] { gxrm::SaveFile(dir / "link", "no"); }), 0x80070005u);
+  EXPECT_EQ(ReadFile(victim), "through");
+  EXPECT_EQ(CodeOf([&] { gxrm::SaveFile(dir / "none" / "f", "no"); }), 0x80070003u);
+}
+
+// Devices and pipes are written, not replaced by a file.
+TEST(SaveFile, WritesDevicesAndPipesDirectly) {
+  const fs::path dir = FreshDir();
+  gxrm::SaveFile("/dev/null", "nothing");
+  EXPECT_TRUE(fs::is_character_file("/dev/null"));
+
+  const fs::path fifo = dir / "fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  std::string read;
+  std::thread reader([&] { read = ReadFile(fifo); });
+  gxrm::SaveFile(fifo, "through the pipe");
+  reader.join();
+  EXPECT_EQ(read, "through the pipe");
+  EXPECT_TRUE(fs::is_fifo(fifo));
+  EXPECT_EQ(Listing(dir), std::set<std::string>{"fifo"});
 }
 
 }  // namespace

@@ -66,9 +66,9 @@ TEST_F(Diff, MatchesRecordsByIdAndListsEachChangedAttribute) {
 
   const Outcome text = Run({"diff", "old.gxrm", "new.gxrm"});
   EXPECT_EQ(text.status, 1);
-  ExpectHas(text.out,
-            {"1 added, 1 removed, 4 changed\nfile:\n", "floor 第1层, 框架柱:\n",
-             "    Instance[0] objname: \"KZ-1\" -> \"KZ-9\"\n", "  added instance KZ-new (id 77777)\n"});
+  ExpectHas(text.out, {"1 added, 1 removed, 4 changed\nfile:\n", "floor \"第1层\", 框架柱:\n",
+                       "    Instance[0] objname: \"KZ-1\" -> \"KZ-9\"\n",
+                       "  added instance \"KZ-new\" (id \"77777\")\n"});
   EXPECT_EQ(DiffJson({"--floor", "第2层"})["same"], true);
   EXPECT_EQ(DiffJson({"--type", "框架柱"})["summary"]["changed"], 2);
   EXPECT_EQ(DiffJson({"--floor", "第1层", "--type", "门"})["same"], true);
@@ -104,6 +104,90 @@ TEST_F(Diff, FloorsAndRecordsMatchAsAModelNotAsText) {
   sections.erase(sections.begin() + (&Section(model, "Floor", 2) - &sections[0]));
   Write(model, "new.gxrm");
   EXPECT_EQ(DiffJson({})["summary"]["removed"], 1);
+}
+
+// A model of `floors` floors "F0", "F1", ... standing in `order` (all of them, in place, when empty).
+std::string FloorsModel(std::size_t floors, std::vector<std::size_t> order = {}) {
+  if (order.empty())
+    for (std::size_t i = 0; i < floors; ++i) order.push_back(i);
+  Json model = Json::parse(MinimalModel());
+  Json& info = Section(model, "ProjFloorInfo")["floorInfo"];
+  Json floor = Section(model, "Floor");
+  info.clear();
+  model["sections"].erase(model["sections"].size() - 1);
+  for (std::size_t i : order) {
+    info.push_back({{"FInfo002", "F" + std::to_string(i)}});
+    floor["attributes"]["floorname"] = "F" + std::to_string(i);
+    model["sections"].push_back(floor);
+  }
+  return model.dump();
+}
+
+// Swapping two floors is two moves, neighbours or not, and moving one is one,
+// however many floors there are.
+TEST_F(Diff, EachMovedFloorIsOneChangeAmongThousandsOfFloors) {
+  constexpr std::size_t kFloors = 1200;
+  std::vector<std::size_t> order;
+  for (std::size_t i = 0; i < kFloors; ++i) order.push_back(i);
+  std::swap(order[0], order[1]);
+  std::swap(order[500], order[510]);
+  order.erase(order.begin() + 1100);
+  order.insert(order.begin() + 1150, 1100);
+  for (const auto& [file, floors] :
+       {std::pair{"old.gxrm", FloorsModel(kFloors)}, std::pair{"new.gxrm", FloorsModel(kFloors, order)}}) {
+    ASSERT_EQ(Run({"build", WriteFile(dir_ / (std::string(file) + ".json"), floors), file}).status, 0);
+  }
+  std::vector<std::string> moves;
+  const Json diff = DiffJson({});
+  for (const Json& c : diff["changes"]) {
+    const Json& position = c["attributes"][0];
+    EXPECT_EQ(position["name"], "#position");
+    moves.push_back(c["name"].get<std::string>() + " " + position["old"].get<std::string>() + "->" +
+                    position["new"].get<std::string>());
+  }
+  EXPECT_EQ(moves, (std::vector<std::string>{"F1 1->0", "F0 0->1", "F510 510->500", "F500 500->510",
+                                             "F1100 1100->1150"}));
+}
+
+// A second floor of an existing name is a floor of its own; names print as
+// quoted values, so a line break in one forges no line; a rule node's index
+// is its place in document order also after a node that differs.
+TEST_F(Diff, RepeatedFloorNamesLineBreaksInNamesAndRuleNodeIndices) {
+  const std::string rule_old = R"({"name": "R", "children": [{"name": "A", "children": [{"name": "B"},
+      {"name": "C"}, {"name": "E"}]}, {"name": "D", "attributes": {"v": "1"}}]})";
+  const std::string rule_new = R"({"name": "R", "children": [{"name": "X", "children": [{"name": "Y"},
+      {"name": "Z"}]}, {"name": "D", "attributes": {"v": "2"}}]})";
+  Json model = Json::parse(MinimalModel(rule_old));
+  Write(model, "old.gxrm");
+  Section(model, "CalRule")["rules"][0] = Json::parse(rule_new);
+  Section(model, "Floor")["objects"] = Dump({"old.gxrm"})["sections"][3]["objects"];
+  Write(model, "new.gxrm");
+  const Json rules = DiffJson({})["changes"][0]["attributes"];
+  ASSERT_EQ(rules.size(), 2u) << rules.dump();
+  EXPECT_EQ(rules[0]["index"], 1);
+  EXPECT_EQ(rules[1]["element"], "D");
+  EXPECT_EQ(rules[1]["index"], 4);  // R, X, Y, Z, D
+
+  // A floor repeated with other attributes, and an instance name holding a line break.
+  std::string xml = ReadFile(dir_ / "old.gxrm");
+  const std::string floor = "<Floor floorname=\"1F\" basepoint=\"\"";
+  const std::size_t at = xml.find(floor);
+  ASSERT_NE(at, std::string::npos) << xml;
+  const std::size_t end = xml.find("</Floor>", at) + 8;
+  std::string repeated = xml.substr(at, end - at);
+  repeated.replace(0, floor.size(), "<Floor floorname=\"1F\" basepoint=\"9\"");
+  xml.insert(end, repeated);
+  WriteFile(dir_ / "new.gxrm", xml);
+  const Outcome text = Run({"diff", "old.gxrm", "new.gxrm"});
+  EXPECT_EQ(text.status, 1);
+  EXPECT_EQ(text.out, "1 added, 0 removed, 0 changed\nfloor \"1F\":\n  added floor \"1F\" (id \"1\")\n");
+  ASSERT_EQ(Run({"diff", "new.gxrm", "new.gxrm"}).status, 0);
+
+  xml.replace(xml.find(floor), floor.size(), "<Floor floorname=\"1F&#10;file:&#10;  added\" basepoint=\"\"");
+  WriteFile(dir_ / "new.gxrm", xml);
+  EXPECT_EQ(Run({"diff", "old.gxrm", "new.gxrm"}).out,
+            "1 added, 0 removed, 1 changed\nfloor \"1F\\nfile:\\n  added\":\n  added floor \"1F\\nfile:\\n  "
+            "added\"\nfloor \"1F\":\n  changed floor \"1F\"\n    Floor[0] basepoint: \"\" -> \"9\"\n");
 }
 
 std::size_t Count(const std::string& text, const std::string& part) {

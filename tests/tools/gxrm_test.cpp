@@ -42,7 +42,7 @@ TEST_F(Gxrm, RefusalsExitTwoWithOneLineAndChangeNothing) {
       {{"rename", "p.gxrm", "1F", "门", "M1", "X"}, {"p.gxrm", "floor '1F' has no instance list for '门'"}},
       {{"build", "missing.json", "out.gxrm"}, {"missing.json", "No such file"}},
       {{"build", "text.json", "out.gxrm"}, {"text.json: ", "line 2, column"}},
-      {{"build", "m.json", "no/such/dir/out.gxrm"}, {"no/such/dir/out.gxrm", "0x80070003"}},
+      {{"build", "m.json", "no/such/dir/out.gxrm"}, {"no/such/dir/out.gxrm: cannot write: No such file"}},
       {{"diff", "a.gxrm", "missing.gxrm"}, {"missing.gxrm", "No such file"}},
       {{"diff", broken, "a.gxrm"}, {"broken.gxrm: line 3, column 3"}},
       {{"diff", "a.gxrm", "a.gxrm", "--floor", "第9层"}, {"no floor named '第9层'"}},

@@ -13,6 +13,7 @@
 
 #include "json_model.h"
 #include "progress.h"
+#include "output.h"
 #include "tool.h"
 
 namespace gxrm::tool {
@@ -289,7 +290,7 @@ int RunBuild(const BuildOptions& options) {
   } catch (const gxrm::DomError& e) {
     throw ToolError(options.json + ": " + e.what());
   }
-  OnFile(options.file, [&] { writer.SaveGXRMinstance(Gbk(options.file)); });
+  WriteDocument(writer, options.file, options.json);
   return kOk;
 }
 
@@ -300,7 +301,7 @@ void AddBuildCommand(CLI::App& app, int& status) {
   CLI::App* command =
       AddCommand(app, status, "build", "Write a GXRM file from the JSON of `gxrm dump`", options, RunBuild);
   command->add_option("JSON", options->json, "JSON model (docs/json-format.md)")->required();
-  command->add_option("FILE", options->file, "GXRM file to write")->required();
+  command->add_option("FILE", options->file, "GXRM file to write, - for standard output")->required();
   command->add_flag("--any-version", options->any_version,
                     "Write with this library's version even when the JSON names another");
 }

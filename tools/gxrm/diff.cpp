@@ -27,16 +27,17 @@ std::string Quoted(const diff::Text& value) {
   return model::Json(*value).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
-// "floor 第1层, 剪力墙:" and the like: the group a change is filed under.
+// "floor \"第1层\", 剪力墙:" and the like: the group a change is filed under.
 std::string GroupTitle(const Change& c) {
   if (!c.floor && !c.type) return "file:";
-  std::string title = c.floor ? "floor " + *c.floor : "global list";
+  std::string title = c.floor ? "floor " + Quoted(c.floor) : "global list";
   return title + (c.type ? ", " + *c.type : "") + ":";
 }
 
 void PrintChange(const Change& c, std::ostream& out) {
-  out << "  " << diff::WhatName(c.what) << ' ' << c.kind << ' ' << c.name;
-  if (c.id) out << " (id " << *c.id << ')';
+  // Names and ids are quoted as values are: a line break in one cannot forge a line.
+  out << "  " << diff::WhatName(c.what) << ' ' << c.kind << ' ' << Quoted(c.name);
+  if (c.id) out << " (id " << Quoted(c.id) << ')';
   out << '\n';
   for (const diff::AttributeChange& a : c.attributes) {
     out << "    " << a.element << '[' << a.index << "] " << a.name << ": " << Quoted(a.old_value) << " -> "

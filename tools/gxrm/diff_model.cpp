@@ -2,6 +2,7 @@
 #include "diff_model.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <deque>
 #include <future>
 #include <string_view>
@@ -24,23 +25,26 @@ constexpr char kTextMark[] = "#text";          // the text of a rule's text, com
 constexpr char kNameMark[] = "#name";          // the root element's name (it carries the version)
 constexpr char kPositionMark[] = "#position";  // a floor's place among the floors both models have
 
-const std::pair<std::string, std::string>* Find(const Pairs& pairs, const std::string& name) {
-  auto found = std::find_if(pairs.begin(), pairs.end(), [&](const auto& p) { return p.first == name; });
-  return found == pairs.end() ? nullptr : &*found;
-}
-
 // Attributes by name: those of `a` in its order, then those only `b` has.
+// Hashed by name, so many attributes on one element cost linear time.
 void ComparePairs(const Pairs& a, const Pairs& b, const std::string& element, std::size_t index,
                   Changes& out) {
+  if (a.empty() && b.empty()) return;
+  std::unordered_map<std::string_view, const std::string*> in_b;
+  in_b.reserve(b.size());
+  for (const auto& [name, value] : b) in_b.emplace(name, &value);
+  std::unordered_set<std::string_view> in_a;
+  in_a.reserve(a.size());
   for (const auto& [name, value] : a) {
-    const auto* other = Find(b, name);
-    if (other == nullptr)
+    in_a.insert(name);
+    const auto other = in_b.find(name);
+    if (other == in_b.end())
       out.push_back({element, index, name, value, std::nullopt});
-    else if (other->second != value)
-      out.push_back({element, index, name, value, other->second});
+    else if (*other->second != value)
+      out.push_back({element, index, name, value, *other->second});
   }
   for (const auto& [name, value] : b) {
-    if (Find(a, name) == nullptr) out.push_back({element, index, name, std::nullopt, value});
+    if (in_a.count(name) == 0) out.push_back({element, index, name, std::nullopt, value});
   }
 }
 
@@ -65,17 +69,37 @@ std::vector<dom::Node> ChildNodes(const dom::Node& node) {
   return children;
 }
 
+// The number of nodes in the tree under `node`, itself included; none for an empty handle.
+std::size_t TreeSize(const dom::Node& node) {
+  std::size_t size = 0;
+  for (std::vector<dom::Node> stack{node}; !stack.empty();) {
+    const dom::Node top = std::move(stack.back());
+    stack.pop_back();
+    if (!top) continue;
+    ++size;
+    for (dom::Node child = top.firstChild(); child; child = child.nextSibling()) stack.push_back(child);
+  }
+  return size;
+}
+
 // Two node trees side by side, in pre-order with an explicit stack: rule trees
-// may nest deeper than any call stack. `index` is the node's pre-order number.
+// may nest deeper than any call stack. A node's index is its place in NEW's
+// document order (OLD's for a node only OLD has); a mismatched node's subtree
+// is skipped on both sides, so the counters move on by its size.
 void CompareTrees(const dom::Node& a, const dom::Node& b, Changes& out) {
   std::vector<std::pair<dom::Node, dom::Node>> stack{{a, b}};
-  for (std::size_t index = 0; !stack.empty(); ++index) {
+  std::size_t old_index = 0, new_index = 0;
+  while (!stack.empty()) {
     const auto [x, y] = std::move(stack.back());
     stack.pop_back();
+    const std::size_t index = y ? new_index : old_index;
     if (!x || !y || x.nodeType() != y.nodeType() || x.nodeName() != y.nodeName()) {
       out.push_back({*(x ? NodeLabel(x) : NodeLabel(y)), index, kNodeMark, NodeLabel(x), NodeLabel(y)});
+      old_index += TreeSize(x);
+      new_index += TreeSize(y);
       continue;
     }
+    ++old_index, ++new_index;
     if (x.nodeType() != dom::NODE_ELEMENT) {
       if (x.text() != y.text()) out.push_back({x.nodeName(), index, kTextMark, x.text(), y.text()});
       continue;
@@ -259,88 +283,132 @@ void CompareRules(const dom::Element& a, const dom::Element& b, const Sink& sink
   }
 }
 
-// The floors of a model: the first "Floor" of each name, then names only the
-// floor information knows.
+// The floors of a model: each "Floor" element, then the floor information
+// that no "Floor" has. A name may repeat: the n-th floor of a name is matched
+// with the n-th of that name in the other model, and with the n-th
+// "FloorInfo" of that name.
 struct Floor {
   std::string name;
-  dom::Element list;  // "Floor", may be empty
-  dom::Element info;  // "FloorInfo", may be empty
+  std::size_t nth = 0;  // among the floors of that name
+  dom::Element list;    // "Floor", may be empty
+  dom::Element info;    // "FloorInfo", may be empty
 };
+
+// A floor's key: its name and which of that name it is ('\0' occurs in no name).
+std::string FloorKey(const std::string& name, std::size_t nth) { return name + '\0' + std::to_string(nth); }
 
 std::vector<Floor> Floors(const dom::Element& root) {
   std::vector<Floor> floors;
-  std::unordered_set<std::string> known;
+  std::unordered_map<std::string, std::size_t> lists, infos, place;
   for (const dom::Element& list : walk::Children(root, fmt::kFloor)) {
     std::string name = list.getAttribute(fmt::kAttFloorName);
-    if (known.insert(name).second) floors.push_back({name, list, {}});
+    const std::size_t nth = lists[name]++;
+    place.emplace(FloorKey(name, nth), floors.size());
+    floors.push_back({std::move(name), nth, list, {}});
   }
-  std::unordered_map<std::string, std::size_t> place;
-  for (std::size_t i = 0; i < floors.size(); ++i) place.emplace(floors[i].name, i);
   for (const dom::Element& info : walk::Children(walk::Section(root, fmt::kProjFloorInfo), fmt::kFloorInfo)) {
     std::string name = info.getAttribute(fmt::kAttFloorKey);
-    auto found = place.find(name);
-    if (found != place.end() && !floors[found->second].info) floors[found->second].info = info;
-    if (known.insert(name).second) floors.push_back({name, {}, info});
+    const std::size_t nth = infos[name]++;
+    const auto found = place.find(FloorKey(name, nth));
+    if (found != place.end())
+      floors[found->second].info = info;
+    else
+      floors.push_back({std::move(name), nth, {}, info});
   }
   return floors;
 }
 
-// Place of each floor by name.
-using Places = std::unordered_map<std::string_view, std::size_t>;
+// Place of each floor by key.
+using Places = std::unordered_map<std::string, std::size_t>;
 Places PlacesOf(const std::vector<Floor>& floors) {
   Places places;
-  for (std::size_t i = 0; i < floors.size(); ++i) places.emplace(floors[i].name, i);
+  for (std::size_t i = 0; i < floors.size(); ++i) places.emplace(FloorKey(floors[i].name, floors[i].nth), i);
   return places;
 }
 
-// Which of the floors both models have (in the new order) keep their
-// relative order: a longest run of increasing old places, preferring floors
-// that keep their place too, so one moved floor is one change and a swap two.
-// Each floor looks back at most kWindow floors, which bounds the time.
-std::vector<bool> InOrder(const std::vector<std::size_t>& old_place,
-                          const std::vector<std::size_t>& new_place) {
-  constexpr std::size_t kWindow = 1024;
-  const std::size_t n = old_place.size();
-  std::vector<std::size_t> best(n), previous(n, kNone);
-  std::size_t last = kNone;
-  for (std::size_t i = 0; i < n; ++i) {
-    const std::size_t own = 2 * n + (old_place[i] == new_place[i]);  // one more floor outweighs every place
-    best[i] = own;
-    for (std::size_t j = i < kWindow ? 0 : i - kWindow; j < i; ++j) {
-      if (old_place[j] < old_place[i] && best[j] + own > best[i]) best[i] = best[j] + own, previous[i] = j;
-    }
-    if (last == kNone || best[i] > best[last]) last = i;
+// Fenwick tree of running maxima over places 0..size-1: the best value
+// recorded at a place below a given one, in logarithmic time.
+class MaxBelow {
+ public:
+  explicit MaxBelow(std::size_t size) : tree_(size + 1, 0) {}
+  void Record(std::size_t place, std::uint64_t value) {
+    for (std::size_t i = place + 1; i < tree_.size(); i += i & (~i + 1)) tree_[i] = std::max(tree_[i], value);
   }
-  std::vector<bool> kept(n, false);
-  for (std::size_t i = last; i != kNone; i = previous[i]) kept[i] = true;
+  std::uint64_t Below(std::size_t place) const {
+    std::uint64_t best = 0;
+    for (std::size_t i = place; i > 0; i -= i & (~i + 1)) best = std::max(best, tree_[i]);
+    return best;
+  }
+
+ private:
+  std::vector<std::uint64_t> tree_;
+};
+
+// Which of the floors both models have (in the new order) count as unmoved.
+// The best chains are the longest runs of increasing old places, preferring
+// floors that keep their place; a floor is unmoved when every best chain
+// holds it. Moving one floor is then one change and swapping two is two,
+// adjacent or not: either of two swapped neighbours could be the one moved.
+std::vector<bool> InOrder(const std::vector<std::size_t>& old_place,
+                          const std::vector<std::size_t>& new_place, std::size_t places) {
+  const std::size_t n = old_place.size();
+  // A chain's value: its length times `unit` plus the floors in it that keep
+  // their place, so one more floor outweighs every place.
+  const std::uint64_t unit = n + 1;
+  std::vector<std::uint64_t> own(n), ending(n), starting(n);
+  for (std::size_t i = 0; i < n; ++i) own[i] = unit + (old_place[i] == new_place[i]);
+  MaxBelow before(places), after(places);
+  for (std::size_t i = 0; i < n; ++i) {
+    ending[i] = own[i] + before.Below(old_place[i]);
+    before.Record(old_place[i], ending[i]);
+  }
+  for (std::size_t i = n; i-- > 0;) {
+    const std::size_t mirrored = places - 1 - old_place[i];
+    starting[i] = own[i] + after.Below(mirrored);
+    after.Record(mirrored, starting[i]);
+  }
+  const std::uint64_t best = n == 0 ? 0 : *std::max_element(ending.begin(), ending.end());
+  // A best chain holds one floor per length: a floor is in all of them when
+  // no other floor of a best chain has its length.
+  std::unordered_map<std::uint64_t, std::size_t> at_length;
+  std::vector<bool> in_best(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    in_best[i] = ending[i] + starting[i] - own[i] == best;
+    if (in_best[i]) ++at_length[ending[i] / unit];
+  }
+  std::vector<bool> kept(n);
+  for (std::size_t i = 0; i < n; ++i) kept[i] = in_best[i] && at_length[ending[i] / unit] == 1;
   return kept;
 }
+
+// A repeated floor name's second and later floors are told apart by their number.
+Text Repeat(const Floor& floor) { return floor.nth > 0 ? Text(std::to_string(floor.nth)) : std::nullopt; }
 
 void CompareFloors(const dom::Element& a, const dom::Element& b, const Filter& filter, Sink sink) {
   const std::vector<Floor> fa = Floors(a), fb = Floors(b);
   const Places pa = PlacesOf(fa), pb = PlacesOf(fb);
   const auto wanted = [&](const Floor& floor) { return !filter.floor || *filter.floor == floor.name; };
   for (const Floor& floor : fa) {
-    if (pb.count(floor.name) > 0 || !wanted(floor)) continue;
+    if (pb.count(FloorKey(floor.name, floor.nth)) > 0 || !wanted(floor)) continue;
     sink.floor = floor.name;
-    sink.Add(What::kRemoved, kind::kFloor, floor.name, std::nullopt);
+    sink.Add(What::kRemoved, kind::kFloor, floor.name, Repeat(floor));
   }
   std::vector<std::size_t> old_place, new_place;  // of the floors both have, in new order
   for (std::size_t j = 0; j < fb.size(); ++j) {
-    auto found = pa.find(fb[j].name);
+    auto found = pa.find(FloorKey(fb[j].name, fb[j].nth));
     if (found != pa.end()) old_place.push_back(found->second), new_place.push_back(j);
   }
-  const std::vector<bool> kept = InOrder(old_place, new_place);
+  const std::vector<bool> kept = InOrder(old_place, new_place, fa.size());
   for (std::size_t j = 0, c = 0; j < fb.size(); ++j) {
     const Floor& floor = fb[j];
-    auto found = pa.find(floor.name);
+    auto found = pa.find(FloorKey(floor.name, floor.nth));
     const bool common = found != pa.end();
     const bool moved = common && !kept[c++];
     if (!wanted(floor)) continue;
     sink.floor = floor.name;
     sink.type.reset();
     if (!common) {
-      sink.Add(What::kAdded, kind::kFloor, floor.name, std::nullopt);
+      sink.Add(What::kAdded, kind::kFloor, floor.name, Repeat(floor));
       continue;
     }
     const Floor& old = fa[found->second];
@@ -350,7 +418,7 @@ void CompareFloors(const dom::Element& a, const dom::Element& b, const Filter& f
     CompareElements(old.info, floor.info, fmt::kFloorInfo, changes);
     CompareElements(old.list, floor.list, fmt::kFloor, changes);
     if (!changes.empty() && !filter.type_name)
-      sink.Add(What::kChanged, kind::kFloor, floor.name, std::nullopt, std::move(changes));
+      sink.Add(What::kChanged, kind::kFloor, floor.name, Repeat(floor), std::move(changes));
     CompareObjectLists(old.list, floor.list, filter, sink);
   }
 }

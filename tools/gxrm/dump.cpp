@@ -1,4 +1,4 @@
-// dump.cpp: `gxrm dump FILE [--floor F] [--type NAME]`, the model as JSON.
+// dump.cpp: `gxrm dump FILE [--floor F] [--type NAME] [-o OUT]`, the model as JSON.
 //
 // The walk follows the document the way the library's navigation does (the
 // first kind element of a name, the first "Type" of a type name), but starts
@@ -9,8 +9,10 @@
 #include <initializer_list>
 #include <iostream>
 #include <memory>
+#include <sstream>
 
 #include "json_model.h"
+#include "output.h"
 #include "progress.h"
 #include "tool.h"
 
@@ -25,6 +27,7 @@ struct DumpOptions {
   std::string file;
   std::string floor;
   std::string type;
+  std::string output = "-";
   CLI::Option* floor_option = nullptr;
 };
 
@@ -188,8 +191,10 @@ int RunDump(const DumpOptions& options) {
   const Json model = OnFile(options.file, [&] { return DumpModel(reader, filter, floor_found); });
   if (filter.one_floor && !floor_found)
     throw ToolError(options.file + ": no floor named '" + options.floor + "'");
-  model::WriteJson(std::cout, model);
-  std::cout << '\n';
+  std::ostringstream text;
+  model::WriteJson(text, model);
+  text << '\n';
+  WriteOutput(options.output, options.file, text.str());
   return kOk;
 }
 
@@ -202,6 +207,8 @@ void AddDumpCommand(CLI::App& app, int& status) {
   command->add_option("FILE", options->file, "GXRM file")->required();
   options->floor_option = command->add_option("--floor", options->floor, "Only this floor's object list");
   command->add_option("--type", options->type, "Only this component type (Chinese name or number)");
+  command->add_option("-o,--output", options->output,
+                      "Write the JSON to this file (default: standard output)");
 }
 
 }  // namespace gxrm::tool

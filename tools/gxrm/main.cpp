@@ -6,6 +6,7 @@
 #include <iostream>
 #include <string>
 
+#include "output.h"
 #include "tool.h"
 
 namespace {
@@ -15,11 +16,23 @@ bool KnownCommand(CLI::App& app, const std::string& name) {
   return !app.get_subcommands([&](CLI::App* command) { return command->check_name(name); }).empty();
 }
 
+// `status`, or kFailure when standard output could not be written.
+int Flushed(int status) {
+  try {
+    gxrm::tool::FlushStandardOutput();
+    return status;
+  } catch (const gxrm::tool::ToolError& e) {
+    std::cerr << "gxrm: " << e.what() << '\n';
+    return gxrm::tool::kFailure;
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   using namespace gxrm::tool;
   CLI::App app{"Look into, check and write GXRM building-model files.", "gxrm"};
+  CaptureStandardOutput();
   app.require_subcommand(1);
   app.set_version_flag("--version", gxrm::Version(), "Print the library version and exit");
   app.footer("Exit status: 0 success, 1 check found problems, 2 bad usage or an unreadable file.");
@@ -47,7 +60,10 @@ int main(int argc, char** argv) {
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
-    if (e.get_exit_code() == 0) return app.exit(e);  // --help, --version
+    if (e.get_exit_code() == 0) {  // --help, --version
+      app.exit(e);
+      return Flushed(kOk);
+    }
     std::cerr << "gxrm: " << e.what() << " (see --help)\n";
     return kFailure;
   } catch (const ToolError& e) {
@@ -60,5 +76,5 @@ int main(int argc, char** argv) {
     std::cerr << "gxrm: " << Utf8(e) << '\n';
     return kFailure;
   }
-  return status;
+  return Flushed(status);
 }

@@ -8,6 +8,7 @@
 #include <iostream>
 #include <memory>
 
+#include "output.h"
 #include "tool.h"
 
 namespace gxrm::tool {
@@ -19,6 +20,7 @@ struct RenameOptions {
   std::string type;
   std::string oldName;
   std::string newName;
+  std::string output;  // empty: in place
 };
 
 int RunRename(const RenameOptions& options) {
@@ -40,9 +42,14 @@ int RunRename(const RenameOptions& options) {
     count = std::count_if(instances.begin(), instances.end(),
                           [&](const CGXRMobj& o) { return o.GetName() == oldName; });
     reader.ChangeObjName(floor, type, oldName, Gbk(options.newName));
-    if (count > 0) reader.SaveGXRMinstance(Gbk(options.file));
   });
-  std::cout << options.file << ": " << count << (count == 1 ? " instance" : " instances") << " renamed\n";
+  // In place, the file is saved only when something changed; elsewhere, always.
+  if (!options.output.empty())
+    WriteDocument(reader, options.output, options.file);
+  else if (count > 0)
+    WriteDocument(reader, options.file, "");
+  std::ostream& say = options.output == "-" ? std::cerr : std::cout;
+  say << options.file << ": " << count << (count == 1 ? " instance" : " instances") << " renamed\n";
   return kOk;
 }
 
@@ -53,11 +60,13 @@ void AddRenameCommand(CLI::App& app, int& status) {
   CLI::App* command =
       AddCommand(app, status, "rename",
                  "Rename the instances of one floor and type, saving the file in place", options, RunRename);
-  command->add_option("FILE", options->file, "GXRM file, rewritten in place")->required();
+  command->add_option("FILE", options->file, "GXRM file, rewritten in place unless -o is given")->required();
   command->add_option("FLOOR", options->floor, "Floor name")->required();
   command->add_option("TYPE", options->type, "Component type: Chinese name or number 0-47")->required();
   command->add_option("OLD", options->oldName, "Current instance name")->required();
   command->add_option("NEW", options->newName, "New instance name")->required();
+  command->add_option("-o,--output", options->output,
+                      "Write the result to this file (- for standard output)");
 }
 
 }  // namespace gxrm::tool

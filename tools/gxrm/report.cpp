@@ -6,8 +6,6 @@
 // strings, so a model of a quarter of a million instances stays a small page;
 // the script renders rows a page at a time.
 #include <CLI/CLI.hpp>
-#include <cstdio>
-#include <fstream>
 #include <iostream>
 #include <map>
 #include <memory>
@@ -15,6 +13,7 @@
 
 #include "diff_model.h"
 #include "model_walk.h"
+#include "output.h"
 #include "report_assets.h"
 #include "tool.h"
 
@@ -248,23 +247,6 @@ std::string DefaultOutput(const std::string& model) {
   return (has_extension ? model.substr(0, dot) : model) + ".html";
 }
 
-// Writes beside the target and renames, so a failed run leaves no half page.
-void WriteFile(const std::string& path, const std::string& text) {
-  const std::string partial = path + ".partial";
-  {
-    std::ofstream out(partial, std::ios::binary | std::ios::trunc);
-    out << text;
-    if (!out.flush()) {
-      std::remove(partial.c_str());
-      throw ToolError(path + ": cannot be written");
-    }
-  }
-  if (std::rename(partial.c_str(), path.c_str()) != 0) {
-    std::remove(partial.c_str());
-    throw ToolError(path + ": cannot be written");
-  }
-}
-
 int RunReport(const ReportOptions& options) {
   CGXRMreader reader, old_reader;
   if (options.old.empty())
@@ -281,8 +263,8 @@ int RunReport(const ReportOptions& options) {
     data["diff"]["old"] = options.old;
   }
   const std::string output = options.output.empty() ? DefaultOutput(options.model) : options.output;
-  WriteFile(output, Page(data));
-  std::cout << "wrote " << output << '\n';
+  WriteOutput(output, options.model, Page(data));
+  if (output != "-") std::cout << "wrote " << output << '\n';
   return kOk;
 }
 
@@ -293,7 +275,8 @@ void AddReportCommand(CLI::App& app, int& status) {
   CLI::App* command = AddCommand(app, status, "report", "Write one self-contained HTML page showing a model",
                                  options, RunReport);
   command->add_option("MODEL", options->model, "GXRM file")->required();
-  command->add_option("-o,--output", options->output, "HTML file to write (default: MODEL with .html)");
+  command->add_option("-o,--output", options->output,
+                      "HTML file to write, - for standard output (default: MODEL with .html)");
   command->add_option("--diff", options->old, "Also show the changes against this earlier GXRM file");
 }
 

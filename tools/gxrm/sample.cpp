@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "progress.h"
+#include "output.h"
 #include "tool.h"
 
 namespace gxrm::tool {
@@ -328,10 +329,9 @@ dom::Element BuildingSample::Rule(const char* name, const Pairs& attributes, con
 
 int RunSample(const SampleOptions& options) {
   CGXRMwriter writer;
-  OnFile(options.file, [&] {
-    BuildingSample(writer, options).Write();
-    writer.SaveGXRMinstance(Gbk(options.file));
-  });
+  OnFile(options.file, [&] { BuildingSample(writer, options).Write(); });
+  WriteDocument(writer, options.file, "");
+  if (options.file == "-") return kOk;
   std::cout << "wrote " << options.file << ": " << options.floors
             << (options.floors == 1 ? " floor, " : " floors, ") << options.bays[0] << " x " << options.bays[1]
             << " bays\n";
@@ -344,7 +344,8 @@ void AddSampleCommand(CLI::App& app, int& status) {
   auto options = std::make_shared<SampleOptions>();
   CLI::App* command = AddCommand(app, status, "sample",
                                  "Write a realistic sample building through the writer", options, RunSample);
-  command->add_option("FILE", options->file, "GXRM file to write")->capture_default_str();
+  command->add_option("FILE", options->file, "GXRM file to write, - for standard output")
+      ->capture_default_str();
   command->add_option("--floors", options->floors, "Number of floors")
       ->check(CLI::Range(1, 1000))
       ->capture_default_str();
