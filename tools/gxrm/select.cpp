@@ -3,7 +3,6 @@
 // Exit status as grep: 0 something matched, 1 nothing did, 2 trouble.
 #include <CLI/CLI.hpp>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <map>
 #include <memory>
@@ -11,6 +10,7 @@
 
 #include "edit/session.h"
 #include "json_model.h"
+#include "output.h"
 #include "table.h"
 #include "table/components.h"
 #include "table/csv.h"
@@ -70,14 +70,6 @@ std::string Render(const std::vector<Row>& rows, const std::string& format, cons
   return Text(rows);
 }
 
-// Writes `bytes` to OUT, never over the model it was read from.
-void Write(const std::string& out, const std::string& input, const std::string& bytes) {
-  std::error_code error;
-  if (std::filesystem::equivalent(out, input, error)) throw ToolError(out + ": is FILE itself");
-  std::ofstream file(out, std::ios::binary);
-  if (!(file << bytes) || !file.flush()) throw ToolError(out + ": cannot be written");
-}
-
 int RunSelect(const SelectOptions& options) {
   const std::string format = FormatOf(options);
   if (format == "xlsx" && options.out.empty()) throw ToolError("xlsx output needs -o OUT");
@@ -88,7 +80,7 @@ int RunSelect(const SelectOptions& options) {
   if (options.out.empty())
     std::cout << bytes;
   else
-    Write(options.out, options.file, bytes);
+    WriteOutput(options.out, options.file, bytes);
   return rows.size() > 1 ? kOk : kProblems;
 }
 
@@ -109,7 +101,7 @@ void AddSelectCommand(CLI::App& app, int& status) {
       ->add_option("--encoding", options->encoding,
                    "CSV text encoding (utf-8 with a byte order mark, or gbk)")
       ->check(CLI::IsMember({"utf-8", "gbk"}));
-  command->add_option("-o,--output", options->out, "Write the table to OUT instead of standard output");
+  command->add_option("-o,--output", options->out, "Write the table to OUT (- for standard output)");
 }
 
 }  // namespace gxrm::tool

@@ -1,10 +1,10 @@
 // session.cpp: editing sessions over the model interface.
 #include "session.h"
 
-#include <filesystem>
 #include <sstream>
 
 #include "../diff_model.h"
+#include "../output.h"
 
 namespace gxrm::tool::edit {
 namespace {
@@ -15,15 +15,11 @@ const Target& Checked(const Target& target) {
   return target;
 }
 
-bool SameFile(const std::string& a, const std::string& b) {
-  std::error_code error;
-  return std::filesystem::equivalent(a, b, error);
-}
-
 }  // namespace
 
 void AddTargetOptions(CLI::App& command, Target& target) {
-  CLI::Option* out = command.add_option("-o,--output", target.out, "Write the changed model to OUT");
+  CLI::Option* out =
+      command.add_option("-o,--output", target.out, "Write the changed model to OUT (- for standard output)");
   command.add_flag("--in-place", target.in_place, "Write the changed model back to FILE")->excludes(out);
   command.add_flag("--dry-run", target.dry_run, "Print the changes as gxrm diff does; write nothing");
 }
@@ -54,16 +50,16 @@ std::string Session::Finish(bool changed) {
     // Both sides parsed alike, so that the layout the model keeps is no change.
     gxrm::dom::Document after = gxrm::dom::Document::create();
     after.loadXML(model_.ToString());
-    const std::vector<diff::Change> changes = OnModel(
-        file_, [&] { return diff::Compare(before_->documentElement(), after.documentElement()); });
+    const std::vector<diff::Change> changes =
+        OnModel(file_, [&] { return diff::Compare(before_->documentElement(), after.documentElement()); });
     std::ostringstream out;
     diff::PrintChanges(changes, out);
     return out.str();
   }
-  if (!target_.in_place && SameFile(target_.out, file_))
-    throw ToolError(target_.out + ": is FILE itself; give --in-place to change FILE");
-  const std::string& path = target_.in_place ? file_ : target_.out;
-  if (changed || !target_.in_place) OnModel(path, [&] { model_.Save(path); });
+  if (!target_.in_place)
+    WriteOutput(target_.out, file_, OnModel(file_, [&] { return model_.ToString(); }));
+  else if (changed)
+    OnModel(file_, [&] { model_.Save(file_); });
   return {};
 }
 

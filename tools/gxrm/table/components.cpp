@@ -219,7 +219,8 @@ TableEdits PlanEdits(const gxrm::Model& model, const Grid& grid, const std::stri
       throw ToolError(where + ": " + std::to_string(matches[r].matches) + " components have its key cells");
     }
     if (repeat_of[r])
-      throw ToolError(where + " has the same key cells as row " + std::to_string(grid.numbers[*repeat_of[r] + 1]));
+      throw ToolError(where + " has the same key cells as row " +
+                      std::to_string(grid.numbers[*repeat_of[r] + 1]));
     if (matches[r].component) {
       plan.components.push_back(std::move(*matches[r].component));
       plan.edits.push_back(std::move(matches[r].edits));
