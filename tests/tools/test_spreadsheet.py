@@ -193,3 +193,110 @@ def test_rename_floor(model, tmp_path):
     floors = {r["floor"] for r in rows_of(out)}
     assert "顶层" in floors and floor not in floors
     assert gxrm("rename", model, "--floor", "无此层", "x", "-o", out).returncode == 2
+
+
+def handmade_xlsx(path, rows):
+    """A workbook as other programs write one: prefixed names, inline and
+    rich shared strings with phonetic runs, cells without references, numbers."""
+    import zipfile
+    main = "http://schemas.openxmlformats.org/spreadsheetml/2006/main"
+    rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships"
+    shared, cells = [], []
+    for r, row in enumerate(rows, start=1):
+        xml = []
+        for c, value in enumerate(row):
+            if value is None:
+                continue
+            follows = c > 0 and row[c - 1] is not None
+            ref = "" if c % 2 == 1 and follows else f' r="{chr(65 + c)}{r}"'  # some cells carry no reference
+            text = value.replace("&", "&amp;").replace("<", "&lt;")
+            if value.isdigit() and not value.startswith("0"):
+                xml.append(f"<x:c{ref}><x:v>{text}</x:v></x:c>")
+            elif c % 3 == 0:
+                xml.append(f'<x:c{ref} t="inlineStr"><x:is><x:t>{text}</x:t></x:is></x:c>')
+            else:
+                half = len(text) // 2
+                shared.append(f"<x:si><x:r><x:t>{text[:half]}</x:t></x:r><x:r><x:t>{text[half:]}</x:t></x:r>"
+                              f"<x:rPh><x:t>ふりがな</x:t></x:rPh></x:si>")
+                xml.append(f'<x:c{ref} t="s"><x:v>{len(shared) - 1}</x:v></x:c>')
+        cells.append(f'<x:row r="{r}">{"".join(xml)}</x:row>')
+    with zipfile.ZipFile(path, "w") as z:
+        z.writestr("xl/workbook.xml", f'<x:workbook xmlns:x="{main}" xmlns:r="{rel}"><x:sheets>'
+                   '<x:sheet name="S" sheetId="1" r:id="rId7"/></x:sheets></x:workbook>')
+        z.writestr("xl/_rels/workbook.xml.rels",
+                   '<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">'
+                   '<Relationship Id="rId7" Type="x/worksheet" Target="worksheets/data.xml"/>'
+                   '<Relationship Id="rId8" Type="x/sharedStrings" Target="/xl/strings.xml"/></Relationships>')
+        z.writestr("xl/strings.xml", f'<x:sst xmlns:x="{main}">{"".join(shared)}</x:sst>')
+        z.writestr("xl/worksheets/data.xml",
+                   f'<x:worksheet xmlns:x="{main}"><x:sheetData>{"".join(cells)}</x:sheetData></x:worksheet>')
+
+
+def test_workbooks_of_other_programs_are_read(model, tmp_path):
+    rows = [list(r.values()) for r in rows_of(model)]
+    header = list(rows_of(model)[0].keys())
+    col = header.index
+    rows[0][col("objAtt.编号")] = "00124"
+    rows[1][col("objGeoAtt.Top")] = "3900"  # stored as a number
+    table = tmp_path / "other.xlsx"
+    handmade_xlsx(table, [header] + [[v if v else None for v in r] for r in rows])
+    out = tmp_path / "out.gxrm"
+    assert gxrm("apply", model, table, "-o", out, check=0).stdout == "2 cells changed in 2 components\n"
+    after = rows_of(out)
+    assert after[0]["objAtt.编号"] == "00124" and after[1]["objGeoAtt.Top"] == "3900"
+
+
+def test_csv_layout_as_spreadsheets_save_it(model, tmp_path):
+    table = tmp_path / "t.csv"
+    gxrm("select", model, QUERY, "-o", table, check=0)
+    lines = table.read_bytes().decode("utf-8-sig").split("\r\n")
+    # LF line ends, a blank row and a row of empty cells in between: row numbers still count them.
+    lines.insert(2, "")
+    lines.insert(3, "," * (lines[0].count(",")))
+    lines[5] = lines[5].replace("KZ-1", "无此名", 1)
+    table.write_text("\n".join(lines), encoding="utf-8")
+    run = gxrm("apply", model, table, "-o", tmp_path / "out.gxrm")
+    assert run.returncode == 2 and ": row 6: no component" in run.stderr, run.stderr
+    table.write_text(lines[0] + '\n"open,' + lines[1], encoding="utf-8")
+    run = gxrm("apply", model, table, "-o", tmp_path / "out.gxrm")
+    assert run.returncode == 2 and "row 2: a quoted cell is not closed" in run.stderr, run.stderr
+    table.write_bytes(b"floor,\xff\xfe\n")
+    assert gxrm("apply", model, table, "-o", tmp_path / "out.gxrm").returncode == 2
+
+
+def test_type_definitions_round_trip_and_wrong_lists_are_refused(model, tmp_path):
+    types = rows_of(model, "is=type type=框架柱")
+    assert types and all(r["is"] == "type" for r in types)
+    query = f"is=type type=框架柱 id={types[0]['id']}"
+    gxrm("set", model, query, "TypeClassAtt.Material=C40", "--in-place", check=0)
+    assert rows_of(model, query)[0]["TypeClassAtt.Material"] == "C40"
+    assert gxrm("set", model, query, "objAtt.Axis=1", "-o", tmp_path / "o.gxrm").returncode == 2
+
+    def edit(rows):  # a type definition's list filled in on an instance row
+        rows[0].append("TypeClassAtt.Material")
+        rows[1].append("C50")
+        for r in rows[2:]:
+            r.append("")
+
+    table = csv_table(model, tmp_path, "utf-8", edit)
+    run = gxrm("apply", model, table, "-o", tmp_path / "o.gxrm")
+    assert run.returncode == 2 and 'row 2, column "TypeClassAtt.Material"' in run.stderr, run.stderr
+
+
+def test_select_output_choices(model, tmp_path):
+    assert gxrm("select", model, QUERY, "--format", "xlsx").returncode == 2  # no binary on a terminal
+    assert gxrm("select", model, QUERY, "--format", "json", "--encoding", "gbk").returncode == 2
+    assert gxrm("select", model, QUERY, "-o", tmp_path / "t.unknown").returncode == 2
+    streamed = gxrm("select", model, QUERY, "-o", "-", "--format", "csv", check=0).stdout
+    assert streamed.startswith("\ufefffloor,kind,type,is,id,name,")
+    assert gxrm("select", model, QUERY, "-o", tmp_path / "t.txt", check=0).stdout == ""
+    assert (tmp_path / "t.txt").read_text(encoding="utf-8") == gxrm("select", model, QUERY).stdout
+
+
+def test_apply_in_place(model, tmp_path):
+    original = model.read_bytes()
+    table = csv_table(model, tmp_path, "utf-8", lambda rows: rows[1].__setitem__(rows[0].index("objAtt.指数"), "2e3"))
+    assert gxrm("apply", model, table, "--dry-run", check=0).stdout.startswith("1 cell changed in 1 component\n")
+    assert model.read_bytes() == original
+    gxrm("apply", model, table, "--in-place", check=0)
+    assert rows_of(model)[0]["objAtt.指数"] == "2e3"
