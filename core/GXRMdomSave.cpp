@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <random>
 #include <string>
 #include <string_view>
 
@@ -80,9 +81,12 @@ class TemporaryFile {
  public:
   explicit TemporaryFile(const std::string& target) {
     static std::atomic<unsigned> counter{0};
+    std::random_device random;
     char name[40];
     for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
-      std::snprintf(name, sizeof name, ".gxrm-%x-%x", static_cast<unsigned>(::getpid()), counter++);
+      // A name taken, perhaps planted to stop saving, is followed by names no one can guess.
+      const unsigned suffix = attempt == 0 ? counter++ : random();
+      std::snprintf(name, sizeof name, ".gxrm-%x-%x", static_cast<unsigned>(::getpid()), suffix);
       path_ = DirectoryOf(target) + name;
       // The umask applies as for any new file.
       fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);

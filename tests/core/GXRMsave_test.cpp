@@ -193,8 +193,8 @@ TEST(DomSave, FullAndReadOnlyFileSystemsRaiseTheirCodesAndKeepTheOldFile) {
 TEST(SaveFile, ReplacesSafelyAndNeverFollowsPlantedLinks) {
   const fs::path dir = FreshDir();
   const std::string victim = WriteFile(dir / "victim", "keep");
-  // Links at the temporary names this process would pick first.
-  for (unsigned n = 0; n < 50; ++n) {
+  // Links at the temporary names this process would pick first, more than a save tries.
+  for (unsigned n = 0; n < 200; ++n) {
     char name[40];
     std::snprintf(name, sizeof name, ".gxrm-%x-%x", static_cast<unsigned>(::getpid()), n);
     fs::create_symlink(victim, dir / name);

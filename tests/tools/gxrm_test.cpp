@@ -46,6 +46,7 @@ TEST_F(Gxrm, RefusalsExitTwoWithOneLineAndChangeNothing) {
       {{"diff", "a.gxrm", "missing.gxrm"}, {"missing.gxrm", "No such file"}},
       {{"diff", broken, "a.gxrm"}, {"broken.gxrm: line 3, column 3"}},
       {{"diff", "a.gxrm", "a.gxrm", "--floor", "第9层"}, {"no floor named '第9层'"}},
+      {{"diff", "-", "-"}, {"standard input can give only one of the two files"}},
       {{"report", "a.gxrm", "-o", "no/such/dir/page.html"}, {"no/such/dir/page.html"}},
   };
   for (const auto& [args, fragments] : rows) {
@@ -276,9 +277,11 @@ TEST_F(Gxrm, RenameRenamesEveryMatchOfOneFloorAndSavesInPlace) {
   for (const Json& column : Section(model, "Floor")["objects"]["框架柱"]["instances"])
     EXPECT_EQ(column["name"], "KZ-甲");
   EXPECT_EQ(Section(model, "Floor", 1)["objects"]["框架柱"]["instances"][0]["name"], "KZ-1");
-  // No match: the file stays as it was.
+  // No match: exit 1, and the file stays as it was.
   const std::string before = ReadFile(dir_ / "a.gxrm");
-  EXPECT_EQ(Out({"rename", "a.gxrm", "第1层", "10", "KZ-1", "X"}), "a.gxrm: 0 instances renamed\n");
+  const Outcome none = Run({"rename", "a.gxrm", "第1层", "10", "KZ-1", "X"});
+  EXPECT_EQ(none.status, 1);
+  EXPECT_EQ(none.out, "a.gxrm: 0 instances renamed\n");
   EXPECT_EQ(ReadFile(dir_ / "a.gxrm"), before);
 }
 
@@ -316,6 +319,104 @@ TEST_F(Gxrm, CatalogueListsAndTranslates) {
     EXPECT_EQ(Out(args), expected) << testing::PrintToString(args);
   }
   ExpectHas(Out({"catalogue"}), {"  0     AXIS        轴网\n", "  40    填充墙          WINDOOR     1\n"});
+}
+
+// What is no model is refused, naming its root; a root without a version is a problem.
+TEST_F(Gxrm, ForeignRootsAreRefusedAndAVersionlessRootIsAProblem) {
+  WriteFile(dir_ / "a.svg", "<svg xmlns=\"http://www.w3.org/2000/svg\"><g/></svg>");
+  for (const char* command : {"info", "dump", "check", "report"})
+    ExpectFailure(Run({command, "a.svg"}), {"a.svg: not a GXRM model: its root element is <svg>"});
+  ExpectFailure(Run({"diff", "a.svg", "a.svg"}), {"<svg>"});
+  WriteFile(dir_ / "bare.gxrm", "<GXRMheader_v><ProjFloorInfo/><GlobalObjList/></GXRMheader_v>");
+  const Outcome check = Run({"check", "bare.gxrm"});
+  EXPECT_EQ(check.status, 1);
+  ExpectHas(check.out, {"bare.gxrm: /GXRMheader_v: no version after \"GXRMheader_v\""});
+}
+
+// An unknown floor lists the file's floors, or the closest of many; - reads
+// standard input; --version names the file version written.
+TEST_F(Gxrm, UnknownFloorsStandardInputAndVersion) {
+  ASSERT_EQ(Run({"sample", "a.gxrm", "--floors", "2", "--bays", "1", "1"}).status, 0);
+  ASSERT_EQ(Run({"sample", "many.gxrm", "--floors", "30", "--bays", "1", "1"}).status, 0);
+  ExpectFailure(Run({"dump", "a.gxrm", "--floor", "3F"}),
+                {"a.gxrm: no floor named '3F' (its floors: \"第1层\", \"第2层\")"});
+  ExpectFailure(Run({"rename", "many.gxrm", "第21", "10", "a", "b"}),
+                {"no floor named '第21' (the closest of its 30 floors: ", "\"第21层\""});
+  ExpectFailure(Run({"diff", "a.gxrm", "a.gxrm", "--floor", "x"}), {"its floors: \"第1层\", \"第2层\""});
+
+  const std::string info = Out({"info", "a.gxrm"});
+  const std::string piped = Quote(GXRM_TOOL) + " info - < " + Quote(dir_ / "a.gxrm");
+  EXPECT_EQ(std::system((piped + " > " + Quote(dir_ / "piped.txt")).c_str()), 0);
+  EXPECT_EQ(ReadFile(dir_ / "piped.txt"), info);
+  const std::string broken =
+      Quote(GXRM_TOOL) + " info - < " + Quote(Data("broken.gxrm")) + " 2> " + Quote(dir_ / "err.txt");
+  EXPECT_NE(std::system(broken.c_str()), 0);
+  EXPECT_EQ(ReadFile(dir_ / "err.txt").rfind("gxrm: standard input: line 3, column 3:", 0), 0u);
+
+  for (const char* flag : {"-V", "--version"}) {
+    const std::string version = Out({flag});
+    EXPECT_EQ(version.rfind("gxrm (GXRMparser ", 0), 0u) << version;
+    ExpectHas(version, {"writes GXRM files of version 1.0\n"});
+  }
+}
+
+// One floor's dump builds as a one-floor model.
+TEST_F(Gxrm, OneFloorDumpRebuilds) {
+  ASSERT_EQ(Run({"sample", "a.gxrm", "--floors", "3", "--bays", "1", "1"}).status, 0);
+  Out({"dump", "a.gxrm", "--floor", "第2层", "-o", "one.json"});
+  ASSERT_EQ(Run({"build", "one.json", "one.gxrm"}).status, 0);
+  Json one = Dump({"one.gxrm"}), all = Dump({"a.gxrm"});
+  EXPECT_EQ(Section(one, "ProjFloorInfo")["floorInfo"].size(), 1u);
+  EXPECT_EQ(Section(one, "Floor"), Section(all, "Floor", 1));
+  EXPECT_EQ(Out({"check", "one.gxrm"}), "one.gxrm: no problems found\n");
+}
+
+// info --json: the layout docs/info-json.md gives, with the text output's content.
+TEST_F(Gxrm, InfoJsonFollowsItsSchema) {
+  ASSERT_EQ(Run({"sample", "a.gxrm", "--floors", "2", "--bays", "1", "2"}).status, 0);
+  const Json info = Json::parse(Out({"info", "a.gxrm", "--json"}));
+  std::vector<std::string> members;
+  for (const auto& item : info.items()) members.push_back(item.key());
+  EXPECT_EQ(members,
+            (std::vector<std::string>{"format", "version", "header", "project", "ruleSection", "floorSection",
+                                      "floors", "objectLists", "crossSections", "rules"}));
+  EXPECT_EQ(info["format"], "gxrm-info/1");
+  EXPECT_EQ(info["version"], "1.0");
+  EXPECT_EQ(info["header"]["ProjName"], "示例办公楼");
+  ASSERT_EQ(info["floors"].size(), 2u);
+  EXPECT_EQ(info["floors"][1]["name"], "第2层");
+  EXPECT_EQ(info["floors"][1]["info"]["FInfo002"], "第2层");
+  EXPECT_FALSE(info["floors"][1]["attributes"].contains("floorname"));
+  ASSERT_EQ(info["objectLists"].size(), 3u);
+  EXPECT_EQ(info["objectLists"][0]["floor"], nullptr);
+  // The text table's "1/6" for columns on the first floor.
+  EXPECT_EQ(info["objectLists"][1]["kinds"]["COLUMN"], Json::parse(R"({"types": 1, "instances": 6})"));
+  EXPECT_EQ(info["crossSections"].size(), 3u);
+  EXPECT_EQ(info["crossSections"][0].size(), 5u);
+  EXPECT_EQ(info["rules"]["nodes"], 3);
+  EXPECT_EQ(info["rules"]["elements"][0]["element"], "Rule");
+
+  const Json bare = Json::parse(Out({"info", Data("bare.gxrm"), "--json"}));
+  EXPECT_EQ(bare["project"], nullptr);
+  EXPECT_EQ(bare["floors"], nullptr);
+  EXPECT_EQ(bare["objectLists"], Json::array());
+}
+
+// Without a configuration file the tool names the file it looked for and
+// what follows, beside the library's own message; check then finds the
+// versionless root.
+TEST_F(Gxrm, MissingConfigurationIsExplained) {
+  fs::create_directory(dir_ / "lib");
+  fs::copy_file(GXRM_LIBRARY_FILE, dir_ / "lib" / GXRM_LIBRARY_SONAME);
+  const std::string command = "cd " + Quote(dir_) + " && LD_LIBRARY_PATH=" + Quote(dir_ / "lib") + " " +
+                              Quote(GXRM_TOOL) + " sample s.gxrm --floors 1 --bays 1 1 >/dev/null 2>err.txt";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  ExpectHas(ReadFile(dir_ / "err.txt"),
+            {"gxrm: 读取配置文件错误!\n",
+             "gxrm: no format version in " + (dir_ / "lib" / "GXRMconfig.ini").string(), "empty version"});
+  const Outcome check = Run({"check", "s.gxrm"});
+  EXPECT_EQ(check.status, 1);
+  ExpectHas(check.out, {"no version after"});
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <iostream>
 #include <memory>
 #include <set>
 
@@ -270,13 +271,16 @@ IXMLDOMElementPtr ModelBuilder::Rule(const Json& json, const std::string& where)
 }
 
 Json ReadJson(const std::string& path) {
-  std::ifstream in(path);
-  if (!in) throw ToolError(path + ": cannot open: " + std::strerror(errno));
+  std::ifstream file;
+  if (path != "-") {
+    file.open(path);
+    if (!file) throw ToolError(path + ": cannot open: " + std::strerror(errno));
+  }
   try {
-    return Json::parse(in);
+    return Json::parse(path == "-" ? std::cin : file);
   } catch (const Json::parse_error& e) {
     const std::string what = e.what();
-    throw ToolError(path + ": " + what.substr(what.find(']') + 2));
+    throw ToolError(FileName(path) + ": " + what.substr(what.find(']') + 2));
   }
 }
 
@@ -300,7 +304,8 @@ void AddBuildCommand(CLI::App& app, int& status) {
   auto options = std::make_shared<BuildOptions>();
   CLI::App* command =
       AddCommand(app, status, "build", "Write a GXRM file from the JSON of `gxrm dump`", options, RunBuild);
-  command->add_option("JSON", options->json, "JSON model (docs/json-format.md)")->required();
+  command->add_option("JSON", options->json, "JSON model (docs/json-format.md), - for standard input")
+      ->required();
   command->add_option("FILE", options->file, "GXRM file to write, - for standard output")->required();
   command->add_flag("--any-version", options->any_version,
                     "Write with this library's version even when the JSON names another");

@@ -105,6 +105,10 @@ class Checker {
 };
 
 std::vector<std::pair<std::string, std::string>> Checker::Run() {
+  if (root_.nodeName() == fmt::kRootPrefix) {
+    Report(root_, "no version after " + Quoted(fmt::kRootPrefix) +
+                      ": the file was written without a format version (GXRMconfig.ini missing or empty)");
+  }
   CollectFloorNames();
   const dom::Node cal_rule = root_.selectSingleNode(fmt::kCalRule);
   const dom::Node user_sec = root_.selectSingleNode(fmt::kUserSecInfo);
@@ -253,13 +257,13 @@ int RunCheck(const CheckOptions& options) {
     return Checker(root).Run();
   });
   for (const auto& [location, message] : problems) {
-    std::cout << options.file << ": " << location << ": " << message << '\n';
+    std::cout << FileName(options.file) << ": " << location << ": " << message << '\n';
   }
   if (problems.empty()) {
-    std::cout << options.file << ": no problems found\n";
+    std::cout << FileName(options.file) << ": no problems found\n";
     return kOk;
   }
-  std::cout << options.file << ": " << problems.size()
+  std::cout << FileName(options.file) << ": " << problems.size()
             << (problems.size() == 1 ? " problem\n" : " problems\n");
   return kProblems;
 }
@@ -271,7 +275,8 @@ void AddCheckCommand(CLI::App& app, int& status) {
   CLI::App* command =
       AddCommand(app, status, "check",
                  "List the structural problems a host would trip over (exit 1 when any)", options, RunCheck);
-  command->add_option("FILE", options->file, "GXRM file")->required();
+  command->footer("Exit status: 0 no problems found, 1 problems found, 2 trouble.");
+  command->add_option("FILE", options->file, "GXRM file (- for standard input)")->required();
 }
 
 }  // namespace gxrm::tool

@@ -66,8 +66,10 @@ int RunDiff(const DiffOptions& options) {
   IXMLDOMElementPtr old_root, new_root;
   old_reader.GetRootElem(old_root);
   new_reader.GetRootElem(new_root);
-  if (filter.floor && !diff::HasFloor(old_root, *filter.floor) && !diff::HasFloor(new_root, *filter.floor))
-    throw ToolError(options.new_file + ": no floor named '" + *filter.floor + "' in either file");
+  if (filter.floor && !diff::HasFloor(old_root, *filter.floor) && !diff::HasFloor(new_root, *filter.floor)) {
+    throw ToolError(NoSuchFloor(FileName(options.new_file), *filter.floor, FloorNames(new_root)) +
+                    "; neither file has it");
+  }
   const std::vector<Change> changes =
       OnFile(options.new_file, [&] { return diff::Compare(old_root, new_root, filter); });
   std::ostringstream out;
@@ -88,8 +90,9 @@ void AddDiffCommand(CLI::App& app, int& status) {
   CLI::App* command = AddCommand(app, status, "diff",
                                  "Show what changed between two models (exit 0 same, 1 different, 2 trouble)",
                                  options, RunDiff);
-  command->add_option("OLD", options->old_file, "The earlier GXRM file")->required();
-  command->add_option("NEW", options->new_file, "The later GXRM file")->required();
+  command->footer("Exit status: 0 the models are the same, 1 they differ, 2 trouble.");
+  command->add_option("OLD", options->old_file, "The earlier GXRM file (- for standard input)")->required();
+  command->add_option("NEW", options->new_file, "The later GXRM file (- for standard input)")->required();
   command->add_flag("--json", options->json, "Print the changes as JSON (see docs/diff-format.md)");
   options->floor_option =
       command->add_option("--floor", options->floor, "Only this floor and its object list");

@@ -474,6 +474,8 @@ model::Json ToJson(const std::vector<Change>& changes) {
 
 void LoadBoth(CGXRMreader& old_reader, const std::string& old_path, CGXRMreader& new_reader,
               const std::string& new_path) {
+  if (old_path == "-" && new_path == "-")
+    throw ToolError("standard input can give only one of the two files");
   auto loading = std::async(std::launch::async, [&] { Load(new_reader, new_path); });
   try {
     Load(old_reader, old_path);

@@ -6,6 +6,7 @@
 // with its own content. What the writer cannot write (comments, unknown
 // elements) is not part of the model and is left out.
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <initializer_list>
 #include <iostream>
 #include <memory>
@@ -146,7 +147,16 @@ Json SectionToJson(const dom::Element& element, const Filter& filter) {
   } else if (name == fmt::kUserSecInfo) {
     PutList(item, key::kCrossSections, ChildAttributes(element, nullptr));
   } else if (name == fmt::kProjFloorInfo) {
-    PutList(item, key::kFloorInfo, ChildAttributes(element, fmt::kFloorInfo));
+    Json floors = ChildAttributes(element, fmt::kFloorInfo);
+    // One floor's dump keeps that floor's information only, so it builds as a one-floor model.
+    if (filter.one_floor) {
+      floors.erase(std::remove_if(floors.begin(), floors.end(),
+                                  [&](const Json& info) {
+                                    return info.value(fmt::kAttFloorKey, std::string()) != filter.floor;
+                                  }),
+                   floors.end());
+    }
+    PutList(item, key::kFloorInfo, std::move(floors));
   } else if (name != fmt::kProjSetting) {
     return nullptr;
   }
@@ -189,8 +199,11 @@ int RunDump(const DumpOptions& options) {
   Load(reader, options.file);
   bool floor_found = false;
   const Json model = OnFile(options.file, [&] { return DumpModel(reader, filter, floor_found); });
-  if (filter.one_floor && !floor_found)
-    throw ToolError(options.file + ": no floor named '" + options.floor + "'");
+  if (filter.one_floor && !floor_found) {
+    IXMLDOMElementPtr root;
+    reader.GetRootElem(root);
+    throw ToolError(NoSuchFloor(FileName(options.file), options.floor, FloorNames(root)));
+  }
   std::ostringstream text;
   model::WriteJson(text, model);
   text << '\n';
@@ -204,8 +217,10 @@ void AddDumpCommand(CLI::App& app, int& status) {
   auto options = std::make_shared<DumpOptions>();
   CLI::App* command =
       AddCommand(app, status, "dump", "Print the model as JSON (see docs/json-format.md)", options, RunDump);
-  command->add_option("FILE", options->file, "GXRM file")->required();
-  options->floor_option = command->add_option("--floor", options->floor, "Only this floor's object list");
+  command->add_option("FILE", options->file, "GXRM file (- for standard input)")->required();
+  options->floor_option =
+      command->add_option("--floor", options->floor,
+                          "Only this floor: its object list and floor information (builds as a model)");
   command->add_option("--type", options->type, "Only this component type (Chinese name or number)");
   command->add_option("-o,--output", options->output,
                       "Write the JSON to this file (default: standard output)");

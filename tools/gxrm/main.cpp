@@ -1,7 +1,8 @@
 // main.cpp: the gxrm command-line tool: look into, check and write GXRM files.
 //
-// Exit status: 0 success, 1 when check finds problems, 2 on bad usage, an
-// unreadable file or a failed operation, with one line on standard error.
+// Exit status: 0 success, 1 as each command says (check found problems, diff
+// found differences, rename matched nothing), 2 on bad usage, an unreadable
+// file or a failed operation, with one line on standard error.
 #include <CLI/CLI.hpp>
 #include <iostream>
 #include <string>
@@ -14,6 +15,14 @@ namespace {
 // CLI11 reports a mistyped command as a missing one; the tool names it instead.
 bool KnownCommand(CLI::App& app, const std::string& name) {
   return !app.get_subcommands([&](CLI::App* command) { return command->check_name(name); }).empty();
+}
+
+// What --version prints: the program, the library, and the version of the files it writes.
+std::string VersionText() {
+  CGXRMfileParser parser;
+  const std::string version = gxrm::tool::Utf8(parser.GetGXRMversion());
+  return std::string("gxrm (GXRMparser ") + gxrm::Version() + ")\nwrites GXRM files of version " +
+         (version.empty() ? "(none: see " + gxrm::tool::ConfigurationPath() + ")" : version);
 }
 
 // `status`, or kFailure when standard output could not be written.
@@ -34,8 +43,12 @@ int main(int argc, char** argv) {
   CLI::App app{"Look into, check and write GXRM building-model files.", "gxrm"};
   CaptureStandardOutput();
   app.require_subcommand(1);
-  app.set_version_flag("--version", gxrm::Version(), "Print the library version and exit");
-  app.footer("Exit status: 0 success, 1 check found problems, 2 bad usage or an unreadable file.");
+  app.set_version_flag("-V,--version", VersionText,
+                       "Print the program, the library version and the file version it writes, and exit");
+  app.footer(
+      "Exit status: 0 success; 1 check found problems, diff found differences, rename matched nothing; "
+      "2 bad usage, an unreadable file or a failed operation. Each command's --help gives its own.");
+  ExplainConfigurationMessages();
   int status = kOk;
   AddSampleCommand(app, status);
   AddInfoCommand(app, status);

@@ -53,8 +53,11 @@ int RunRename(const RenameOptions& options) {
   OnFile(options.file, [&] {
     IXMLDOMElementPtr floor_node;
     std::vector<CGXRMobj> instances;
-    if (!reader.GetFloorNode(floor, floor_node))
-      throw ToolError(options.file + ": no floor named '" + options.floor + "'");
+    if (!reader.GetFloorNode(floor, floor_node)) {
+      IXMLDOMElementPtr root;
+      reader.GetRootElem(root);
+      throw ToolError(NoSuchFloor(FileName(options.file), options.floor, FloorNames(root)));
+    }
     if (!reader.GetObjList(floor, type, instances)) {
       throw ToolError(options.file + ": floor '" + options.floor + "' has no instance list for '" +
                       options.type + "'");
@@ -64,13 +67,15 @@ int RunRename(const RenameOptions& options) {
     reader.ChangeObjName(floor, type, oldName, Gbk(options.newName));
   });
   // In place, the file is saved only when something changed; elsewhere, always.
-  if (!options.output.empty())
-    WriteDocument(reader, options.output, options.file);
+  // Standard input has no place to write back to: the result goes to standard output.
+  const std::string output = options.file == "-" && options.output.empty() ? "-" : options.output;
+  if (!output.empty())
+    WriteDocument(reader, output, options.file);
   else if (count > 0)
     WriteDocument(reader, options.file, "");
-  std::ostream& say = options.output == "-" ? std::cerr : std::cout;
-  say << options.file << ": " << count << (count == 1 ? " instance" : " instances") << " renamed\n";
-  return kOk;
+  std::ostream& say = output == "-" ? std::cerr : std::cout;
+  say << FileName(options.file) << ": " << count << (count == 1 ? " instance" : " instances") << " renamed\n";
+  return count > 0 ? kOk : kProblems;
 }
 
 }  // namespace
@@ -80,7 +85,12 @@ void AddRenameCommand(CLI::App& app, int& status) {
   CLI::App* command =
       AddCommand(app, status, "rename",
                  "Rename the instances of one floor and type, saving the file in place", options, RunRename);
-  command->add_option("FILE", options->file, "GXRM file, rewritten in place unless -o is given")->required();
+  command->footer("Exit status: 0 instances renamed, 1 no instance matched (nothing written), 2 trouble.");
+  command
+      ->add_option("FILE", options->file,
+                   "GXRM file, rewritten in place unless -o is given (- reads standard input and writes "
+                   "standard output)")
+      ->required();
   command->add_option("FLOOR", options->floor, "Floor name");
   command->add_option("TYPE", options->type, "Component type: Chinese name or number 0-47");
   command->add_option("OLD", options->oldName, "Current instance name");

@@ -91,6 +91,8 @@ void AddSelectCommand(CLI::App& app, int& status) {
   CLI::App* command = AddCommand(
       app, status, "select",
       "List the components a query selects as a table (exit 0 some, 1 none, 2 trouble)", options, RunSelect);
+  command->footer(
+      "Exit status: 0 something matched, 1 nothing did, 2 trouble (a bad query, an unreadable file).");
   command->add_option("FILE", options->file, "GXRM file")->required();
   command->add_option("QUERY", options->query,
                       "Which components (see docs/query.md); all instances if left out");

@@ -84,6 +84,7 @@ void AddSetCommand(CLI::App& app, int& status) {
       app, status, "set",
       "Set attributes, names or ids of the components a query selects (exit 0 some, 1 none, 2 trouble)",
       options, RunSet);
+  command->footer("Exit status: 0 something matched, 1 nothing did (nothing written), 2 trouble.");
   command->add_option("FILE", options->file, "GXRM file")->required();
   command->add_option("QUERY", options->query, "Which components (see docs/query.md)")->required();
   command->add_option("KEY=VALUE", options->assignments, "LIST.ATTR, name or id and its value; empty removes")

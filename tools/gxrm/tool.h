@@ -19,7 +19,7 @@ namespace gxrm::tool {
 // Exit status of the tool.
 enum ExitStatus : int {
   kOk = 0,        // done
-  kProblems = 1,  // check found problems
+  kProblems = 1,  // check found problems, diff found differences, rename matched nothing
   kFailure = 2,   // bad usage, an unreadable file or a failed operation
 };
 
@@ -43,9 +43,25 @@ std::string Sub(const std::string& where, std::size_t index);
 // UTF-8, its bad bytes escaped; empty when all are valid.
 std::string NonUtf8Argument(int argc, const char* const* argv);
 
-// Loads `path` (UTF-8) into the reader; a ToolError naming the file and the
-// reason (line and column for XML errors) when it cannot be loaded.
+// A file's name in messages: "standard input" for "-".
+std::string FileName(const std::string& path);
+
+// Loads `path` (UTF-8; "-" reads standard input) into the reader; a
+// ToolError naming the file and the reason (line and column for XML errors)
+// when it cannot be loaded or its root is no GXRM model's.
 void Load(CGXRMreader& reader, const std::string& path);
+
+// The message for a floor name the file lacks: "FILE: no floor named 'F'",
+// with the file's floors, or the closest of them when there are many.
+std::string NoSuchFloor(const std::string& file, const std::string& floor,
+                        const std::vector<std::string>& floors);
+// The names of the "Floor" elements under the root, in order.
+std::vector<std::string> FloorNames(const gxrm::dom::Element& root);
+
+// The configuration file the library reads its format version from.
+std::string ConfigurationPath();
+// Shows the library's configuration message with what it means, in English.
+void ExplainConfigurationMessages();
 
 // A component type given by its Chinese name (UTF-8) or its number 0..47.
 GXRM_objType_base::Type ParseType(const std::string& text);
@@ -71,12 +87,16 @@ auto OnFile(const std::string& file, Work&& work) -> decltype(work()) {
   }
 }
 
+// A subcommand's exit status unless it says otherwise in its own help.
+inline constexpr char kExitDoneOrTrouble[] = "Exit status: 0 done, 2 trouble (one line on standard error).";
+
 // A subcommand whose callback runs `run` on the options its flags fill.
 template <typename Options>
 CLI::App* AddCommand(CLI::App& app, int& status, const char* name, const char* description,
                      const std::shared_ptr<Options>& options, int (*run)(const Options&)) {
   CLI::App* command = app.add_subcommand(name, description);
   command->callback([options, run, &status] { status = run(*options); });
+  command->footer(kExitDoneOrTrouble);
   return command;
 }
 
