@@ -149,7 +149,8 @@ def test_csv_edits_in_every_encoding(model, tmp_path, encoding):
     (lambda rows: rows[2].__setitem__(5, "无此名"), "row 3: no component"),
     (lambda rows: rows.append(list(rows[2])), "has the same key cells as row 3"),
     (lambda rows: [r.pop(0) for r in rows], 'key column "floor" is missing'),
-    (lambda rows: [r.append("x") for r in rows], 'column'),
+    (lambda rows: [r.append("x") for r in rows], '"x" is no key column and no LIST.ATTR'),
+    (lambda rows: rows[1].append("stray"), "row 2 has a value in column"),
     (lambda rows: rows[1].__setitem__(3, "both"), "row 2"),
 ])
 def test_tables_that_cannot_be_placed_are_refused(model, tmp_path, edit, message):

@@ -189,9 +189,11 @@ TableEdits PlanEdits(const gxrm::Model& model, const Grid& grid, const std::stri
   std::vector<std::optional<std::size_t>> repeat_of(rows.size());  // the earlier row with the same key
   for (std::size_t r = 0; r < rows.size(); ++r) {
     const std::string where = name + ": row " + std::to_string(grid.numbers[r + 1]);
-    if (rows[r].size() > width && !Blank(Row(rows[r].begin() + width, rows[r].end())))
-      throw ToolError(where + " has a value in a column without a name");
-    rows[r].resize(width);
+    rows[r].resize(std::max(rows[r].size(), width));
+    for (std::size_t c = 0; c < rows[r].size(); ++c) {
+      if (!rows[r][c].empty() && (c >= width || grid.rows[0][c].empty()))
+        throw ToolError(where + " has a value in column " + std::to_string(c + 1) + ", which has no name");
+    }
     const std::string& is = rows[r][*layout.keys[kIsKey]];
     if (is != column::kInstance && is != column::kDefinition)
       throw ToolError(where + ": \"is\" must be instance or type, not " + Quoted(is));
