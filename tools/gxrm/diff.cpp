@@ -83,6 +83,8 @@ int RunDiff(const DiffOptions& options) {
 
 }  // namespace
 
+void diff::PrintChanges(const std::vector<Change>& changes, std::ostream& out) { PrintText(changes, out); }
+
 void AddDiffCommand(CLI::App& app, int& status) {
   auto options = std::make_shared<DiffOptions>();
   CLI::App* command = AddCommand(app, status, "diff",

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -69,6 +70,9 @@ std::vector<Change> Compare(const gxrm::dom::Element& old_root, const gxrm::dom:
 
 // The changes as JSON: {"same", "summary", "changes"} (docs/diff-format.md).
 model::Json ToJson(const std::vector<Change>& changes);
+
+// The changes in gxrm diff's text form: a summary line, then each change by group.
+void PrintChanges(const std::vector<Change>& changes, std::ostream& out);
 
 // Loads two files at once, each into its reader; the first failure is raised.
 void LoadBoth(CGXRMreader& old_reader, const std::string& old_path, CGXRMreader& new_reader,

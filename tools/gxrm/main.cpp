@@ -59,6 +59,9 @@ int main(int argc, char** argv) {
   AddCatalogueCommand(app, status);
   AddDiffCommand(app, status);
   AddReportCommand(app, status);
+  AddSelectCommand(app, status);
+  AddSetCommand(app, status);
+  AddApplyCommand(app, status);
   if (const std::string bad = NonUtf8Argument(argc, argv); !bad.empty()) {
     std::cerr << "gxrm: " << bad << '\n';
     return kFailure;

@@ -8,6 +8,7 @@
 #include <iostream>
 #include <memory>
 
+#include "edit/session.h"
 #include "output.h"
 #include "tool.h"
 
@@ -20,10 +21,29 @@ struct RenameOptions {
   std::string type;
   std::string oldName;
   std::string newName;
-  std::string output;  // empty: in place
+  std::string output;                    // empty: in place
+  std::vector<std::string> floor_names;  // --floor OLD NEW
+  CLI::Option* new_option = nullptr;
 };
 
+// --floor: the floor and its floor information take the new name together.
+int RenameFloor(const RenameOptions& options) {
+  gxrm::Model model = edit::LoadModel(options.file);
+  const std::string &from = options.floor_names[0], &to = options.floor_names[1];
+  edit::OnModel(options.file, [&] { model.RenameFloor(from, to); });
+  if (!options.output.empty())
+    WriteOutput(options.output, options.file, model.ToString());
+  else
+    edit::OnModel(options.file, [&] { model.Save(options.file); });
+  std::ostream& say = options.output == "-" ? std::cerr : std::cout;
+  say << options.file << ": floor " << from << " renamed to " << to << '\n';
+  return kOk;
+}
+
 int RunRename(const RenameOptions& options) {
+  if (!options.floor_names.empty()) return RenameFloor(options);
+  if (options.new_option->count() == 0)
+    throw ToolError("rename needs FLOOR TYPE OLD NEW, or --floor OLD NEW");
   const GXRM_objType_base::Type type = ParseType(options.type);
   CGXRMreader reader;
   Load(reader, options.file);
@@ -71,10 +91,13 @@ void AddRenameCommand(CLI::App& app, int& status) {
                    "GXRM file, rewritten in place unless -o is given (- reads standard input and writes "
                    "standard output)")
       ->required();
-  command->add_option("FLOOR", options->floor, "Floor name")->required();
-  command->add_option("TYPE", options->type, "Component type: Chinese name or number 0-47")->required();
-  command->add_option("OLD", options->oldName, "Current instance name")->required();
-  command->add_option("NEW", options->newName, "New instance name")->required();
+  command->add_option("FLOOR", options->floor, "Floor name");
+  command->add_option("TYPE", options->type, "Component type: Chinese name or number 0-47");
+  command->add_option("OLD", options->oldName, "Current instance name");
+  options->new_option = command->add_option("NEW", options->newName, "New instance name");
+  command->add_option("--floor", options->floor_names, "Rename the floor OLD to NEW instead (OLD NEW)")
+      ->expected(2)
+      ->excludes(command->get_option("FLOOR"));
   command->add_option("-o,--output", options->output,
                       "Write the result to this file (- for standard output)");
 }

@@ -110,5 +110,8 @@ void AddRenameCommand(CLI::App& app, int& status);
 void AddCatalogueCommand(CLI::App& app, int& status);
 void AddDiffCommand(CLI::App& app, int& status);
 void AddReportCommand(CLI::App& app, int& status);
+void AddSelectCommand(CLI::App& app, int& status);
+void AddSetCommand(CLI::App& app, int& status);
+void AddApplyCommand(CLI::App& app, int& status);
 
 }  // namespace gxrm::tool

@@ -1,0 +1,66 @@
+// session.cpp: editing sessions over the model interface.
+#include "session.h"
+
+#include <sstream>
+
+#include "../diff_model.h"
+#include "../output.h"
+
+namespace gxrm::tool::edit {
+namespace {
+
+const Target& Checked(const Target& target) {
+  if (target.out.empty() && !target.in_place && !target.dry_run)
+    throw ToolError("give -o OUT or --in-place to write the result (or --dry-run to see it)");
+  return target;
+}
+
+}  // namespace
+
+void AddTargetOptions(CLI::App& command, Target& target) {
+  CLI::Option* out =
+      command.add_option("-o,--output", target.out, "Write the changed model to OUT (- for standard output)");
+  command.add_flag("--in-place", target.in_place, "Write the changed model back to FILE")->excludes(out);
+  command.add_flag("--dry-run", target.dry_run, "Print the changes as gxrm diff does; write nothing");
+}
+
+gxrm::Model LoadModel(const std::string& path) {
+  try {
+    return OnFile(path, [&] { return gxrm::Model::Load(path); });
+  } catch (const gxrm::LoadError& e) {
+    const gxrm::dom::ParseError& error = e.Where();
+    std::string where;
+    if (error.line > 0)
+      where = "line " + std::to_string(error.line) + ", column " + std::to_string(error.linepos) + ": ";
+    throw ToolError(path + ": " + where + error.reason);
+  } catch (const gxrm::ModelError& e) {
+    throw ToolError(path + ": " + e.what());
+  }
+}
+
+Session::Session(const std::string& file, const Target& target)
+    : file_(file), target_(Checked(target)), model_(LoadModel(file)) {
+  if (!target_.dry_run) return;
+  before_ = gxrm::dom::Document::create();
+  before_->loadXML(model_.ToString());
+}
+
+std::string Session::Finish(bool changed) {
+  if (target_.dry_run) {
+    // Both sides parsed alike, so that the layout the model keeps is no change.
+    gxrm::dom::Document after = gxrm::dom::Document::create();
+    after.loadXML(model_.ToString());
+    const std::vector<diff::Change> changes =
+        OnModel(file_, [&] { return diff::Compare(before_->documentElement(), after.documentElement()); });
+    std::ostringstream out;
+    diff::PrintChanges(changes, out);
+    return out.str();
+  }
+  if (!target_.in_place)
+    WriteOutput(target_.out, file_, OnModel(file_, [&] { return model_.ToString(); }));
+  else if (changed)
+    OnModel(file_, [&] { model_.Save(file_); });
+  return {};
+}
+
+}  // namespace gxrm::tool::edit
