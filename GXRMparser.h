@@ -21,3 +21,4 @@
 #include "catalogue/CGXRMsectMng.h"
 #include "writer/CGXRMwriter.h"
 #include "reader/CGXRMreader.h"
+#include "model/GXRMmodel.h"

@@ -10,7 +10,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-PACKAGES=(build-essential cmake pkg-config clang libclang-rt-14-dev libexpat1-dev libpugixml-dev
+PACKAGES=(build-essential cmake pkg-config clang libclang-rt-14-dev libexpat1-dev libpugixml-dev libre2-dev
           libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
           python3-dev pybind11-dev python3-pytest chromium fonts-noto-cjk
           doxygen lintian dpkg-dev man-db file)

@@ -47,16 +47,23 @@ void SetRecordAttributes(gxrm::dom::detail::AttributeWriter writer, const CGXRMn
   }
 }
 
+// The same for pairs that are UTF-8 already.
+void SetRecordAttributes(gxrm::dom::detail::AttributeWriter writer, const gxrm::Utf8Pairs& record) {
+  for (const auto& [att, value] : record) writer.Set(att, value);
+}
+
 // True when the element can be built in place under `parent`: an element of
 // the same document. Anything else takes the DOM's general road.
 bool CanBuildInPlace(const gxrm::dom::Document& doc, const IXMLDOMElementPtr& parent) {
   return parent && Access::Impl(parent) == Access::Impl(doc);
 }
 
-// Builds one element where it belongs, and takes it out again if a name or
-// value is refused. `name` must be a checked name ending where its string ends.
+// Builds one element where it belongs (last under `under`, or before
+// `before`), and takes it out again if a name or value is refused. `name`
+// must be a checked name ending where its string ends.
+template <typename Record>
 pugi::xml_node BuildInPlace(gxrm::dom::detail::DocImpl& impl, pugi::xml_node under, std::string_view name,
-                            const CGXRMnode& record) {
+                            const Record& record, pugi::xml_node before = pugi::xml_node()) {
   // The appending is announced; the new element is then filled like one
   // under the limbo, which keeps this path, the writer's bulk, lean.
   pugi::xml_node elem = impl.AppendNew(under, pugi::node_element);
@@ -64,6 +71,7 @@ pugi::xml_node BuildInPlace(gxrm::dom::detail::DocImpl& impl, pugi::xml_node und
     if (!elem.set_name(name.data())) throw std::bad_alloc();
     SetRecordAttributes(gxrm::dom::detail::AttributeWriter(elem), record);
     if (!elem.append_child(pugi::node_pcdata).set_value("\n")) throw std::bad_alloc();
+    if (before && !under.insert_move_before(elem, before)) throw std::bad_alloc();
   } catch (const std::bad_alloc&) {
     impl.Discard(elem);
     gxrm::ThrowDomError(gxrm::kErrOutOfMemory, "AddChild");
@@ -113,4 +121,12 @@ IXMLDOMElementPtr CGXRMfileParser::AddChild(const CString& name, const std::vect
     last = BuildInPlace(*Access::Impl(m_pDoc), Access::Pugi(parent), elem_name, record);
   }
   return IXMLDOMElementPtr(Access::MakeNode(Access::Impl(m_pDoc), last));
+}
+
+IXMLDOMElementPtr gxrm::AddChildUtf8(const IXMLDOMElementPtr& parent, const char* name,
+                                     const Utf8Pairs& record, const gxrm::dom::Node& before) {
+  const auto& impl = Access::Impl(gxrm::Require(parent, "the parent to add a child under"));
+  gxrm::dom::detail::CheckName(name, "element name");
+  pugi::xml_node elem = BuildInPlace(*impl, Access::Pugi(parent), name, record, Access::Pugi(before));
+  return IXMLDOMElementPtr(Access::MakeNode(impl, elem));
 }

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/GXRMdomImpl.h"
+#include "core/GXRMdomLoadImpl.h"
 #include "core/GXRMtextImpl.h"
 #include "core/GXRMxmlchars.h"
 
@@ -139,7 +140,7 @@ class DeclaredEntities {
 // so that a failed load never shows a partial document.
 class Loader {
  public:
-  explicit Loader(DocImpl& impl) : impl_(impl) {
+  Loader(DocImpl& impl, bool keep_blank_text) : impl_(impl), keep_blank_text_(keep_blank_text) {
     impl_.parseError = ParseError();
     // The old content leaves the tree like removed nodes do: kept while a
     // handle points into it, freed at once otherwise.
@@ -265,7 +266,7 @@ class Loader {
 
   void FlushText() {
     if (text_.empty()) return;
-    if (!xml::IsWhiteSpace(text_)) {
+    if (keep_blank_text_ || !xml::IsWhiteSpace(text_)) {
       cur_.append_child(pugi::node_pcdata).set_value(text_.c_str());
     }
     text_.clear();
@@ -376,6 +377,7 @@ class Loader {
   }
 
   DocImpl& impl_;
+  bool keep_blank_text_;
   XML_Parser parser_ = nullptr;
   bool chinese_ = false;
   std::string raw_encoding_;
@@ -394,9 +396,11 @@ class Loader {
 
 }  // namespace
 
-bool Document::load(const std::string& path) {
-  DocImpl& impl = Access::Require(*this, "load");
-  Loader loader(impl);
+bool Document::load(const std::string& path) { return detail::LoadFile(*this, path, false); }
+
+bool detail::LoadFile(Document& doc, const std::string& path, bool keep_blank_text) {
+  DocImpl& impl = Access::Require(doc, "load");
+  Loader loader(impl, keep_blank_text);
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
   if (!file) return loader.Fail(-1, "cannot open '" + path + "': " + std::strerror(errno));
   struct stat info;
@@ -406,7 +410,7 @@ bool Document::load(const std::string& path) {
 
 bool Document::loadXML(std::string_view xml) {
   DocImpl& impl = Access::Require(*this, "loadXML");
-  Loader loader(impl);
+  Loader loader(impl, false);
   return loader.RunText(xml);
 }
 

@@ -5,6 +5,8 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "core/CGXRMfileParser.h"
 #include "core/GXRMdom.h"
@@ -38,5 +40,14 @@ IXMLDOMElementPtr FirstChildNamed(const IXMLDOMElementPtr& parent, const char* n
 // The value of the key `attribute` of `element`; raises kErrPointer when the
 // element lacks it.
 std::string KeyText(const IXMLDOMElementPtr& element, const char* attribute);
+
+// (name, value) pairs of one element in UTF-8, in order.
+using Utf8Pairs = std::vector<std::pair<std::string, std::string>>;
+
+// Appends an element named `name` with the record's attributes and a
+// line-feed text node inside it, as AddChild lays out every element, last
+// under `parent` or, when `before` is given, before that child of it.
+IXMLDOMElementPtr AddChildUtf8(const IXMLDOMElementPtr& parent, const char* name, const Utf8Pairs& record,
+                               const dom::Node& before = dom::Node());
 
 }  // namespace gxrm

@@ -110,9 +110,8 @@ class GXRM_API ComponentView {
   const std::string& Floor() const;  ///< "" for the global list
   /// Calls visit(list_name, record_index, attribute, value) for every
   /// attribute of every record of every list, in document order.
-  void ForEachAttribute(
-      const std::function<void(const char* list, int record, const char* name, const char* value)>& visit)
-      const;
+  void ForEachAttribute(const std::function<void(const char* list, int record, const char* name,
+                                                 const char* value)>& visit) const;
   /// The component as a Component, to keep or edit.
   Component Handle() const;
 
@@ -155,6 +154,7 @@ class GXRM_API Component {
 
  private:
   friend class Model;
+  friend class ComponentView;
   Component(std::shared_ptr<ModelState> state, dom::Element element);
   std::shared_ptr<ModelState> state_;
   dom::Element element_;

@@ -10,6 +10,7 @@
 #include "core/GXRMtextImpl.h"
 #include "core/GXRMtreeImpl.h"
 #include "format/GXRMformat.h"
+#include "writer/GXRMlayoutImpl.h"
 
 namespace format = gxrm::format;
 
@@ -50,6 +51,16 @@ const std::vector<CGXRMnode>& TypeRecordsOf(GXRM_obj_base::Kind kind) {
   return none;
 }
 
+// One "Type" element with its two containers.
+IXMLDOMElementPtr AppendTypeRecord(CGXRMfileParser& parser, const IXMLDOMElementPtr& kind_elem,
+                                   const CGXRMnode& type_record) {
+  const CGXRMnode none;
+  IXMLDOMElementPtr type = parser.AddChild(format::kType, type_record, kind_elem);
+  parser.AddChild(format::kObjTypeInfo, none, type);
+  parser.AddChild(format::kObjInstance, none, type);
+  return type;
+}
+
 // AddChild checks the record first and then raises kErrPointer when the
 // document has no root yet.
 bool AppendUnderRoot(CGXRMfileParser& parser, const char* name, const CGXRMnode& record) {
@@ -57,39 +68,30 @@ bool AppendUnderRoot(CGXRMfileParser& parser, const char* name, const CGXRMnode&
   return true;
 }
 
-// One list group of a component element: its element name and its records.
-struct ListGroup {
-  const char* element;
-  const std::vector<CGXRMnode>& records;
-};
-
-// A "TypeClass" or "Instance" with its id and name, then its list groups in order.
-IXMLDOMElementPtr AppendComponent(CGXRMfileParser& parser, const IXMLDOMElementPtr& container,
-                                  const char* element, const char* id_att, const char* name_att,
-                                  const CGXRMobj& record, std::initializer_list<ListGroup> groups) {
+// Lays out components through the parser's GBK AddChild.
+IXMLDOMElementPtr AppendLaidOut(CGXRMfileParser& parser, const IXMLDOMElementPtr& container,
+                                const gxrm::layout::ComponentShape& shape, const CGXRMobj& record,
+                                std::initializer_list<const std::vector<CGXRMnode>*> lists) {
   CGXRMnode head;
-  head.AddAtt(id_att, record.GetId());
-  head.AddAtt(name_att, record.GetName());
-  IXMLDOMElementPtr component = parser.AddChild(element, head, container);
-  for (const ListGroup& group : groups) parser.AddChild(group.element, group.records, component);
-  return component;
+  head.AddAtt(shape.id_att, record.GetId());
+  head.AddAtt(shape.name_att, record.GetName());
+  auto add = [&parser](const char* name, const CGXRMnode& atts, const IXMLDOMElementPtr& parent) {
+    return parser.AddChild(name, atts, parent);
+  };
+  return gxrm::layout::AppendComponent(
+      add, container, shape, head,
+      [&lists](size_t i) -> const std::vector<CGXRMnode>& { return *lists.begin()[i]; });
 }
 
 IXMLDOMElementPtr AppendTypeClass(CGXRMfileParser& parser, const IXMLDOMElementPtr& container,
                                   const CGXRMobjType& type) {
-  return AppendComponent(parser, container, format::kTypeClass, format::kAttClassId, format::kAttClassName,
-                         type,
-                         {{format::kTypeClassAtt, type.AttList()},
-                          {format::kTypeClassGeoAtt, type.GeoAttList()},
-                          {format::kTypeClassSection, type.SectionList()},
-                          {format::kTypeClassSpecialtyAtt, type.SpAttList()}});
+  return AppendLaidOut(parser, container, gxrm::layout::kTypeShape, type,
+                       {&type.AttList(), &type.GeoAttList(), &type.SectionList(), &type.SpAttList()});
 }
 
 bool AppendInstance(CGXRMfileParser& parser, const IXMLDOMElementPtr& container, const CGXRMobj& obj) {
-  AppendComponent(parser, container, format::kInstance, format::kAttObjId, format::kAttObjName, obj,
-                  {{format::kObjAtt, obj.AttList()},
-                   {format::kObjGeoAtt, obj.GeoAttList()},
-                   {format::kObjSection, obj.SectionList()}});
+  AppendLaidOut(parser, container, gxrm::layout::kInstanceShape, obj,
+                {&obj.AttList(), &obj.GeoAttList(), &obj.SectionList()});
   return true;
 }
 
@@ -209,19 +211,12 @@ bool CGXRMwriter::CreateGlobalObjList() {
 }
 
 bool CGXRMwriter::CreateFloorObjList(IXMLDOMElementPtr floor) {
-  for (const KindSkeleton& entry : Skeleton()) {
-    CreateFloorObjTypeList(entry.kind, AddChild(entry.element, CGXRMnode(), floor));
-  }
+  for (const KindSkeleton& entry : Skeleton()) gxrm::layout::AppendKindSkeleton(*this, floor, entry.kind);
   return true;
 }
 
 bool CGXRMwriter::CreateFloorObjTypeList(GXRM_obj_base::Kind kind, IXMLDOMElementPtr kindElem) {
-  const CGXRMnode none;
-  for (const CGXRMnode& type_record : TypeRecordsOf(kind)) {
-    IXMLDOMElementPtr type = AddChild(format::kType, type_record, kindElem);
-    AddChild(format::kObjTypeInfo, none, type);
-    AddChild(format::kObjInstance, none, type);
-  }
+  for (const CGXRMnode& type_record : TypeRecordsOf(kind)) AppendTypeRecord(*this, kindElem, type_record);
   return true;
 }
 
@@ -230,4 +225,19 @@ IXMLDOMElementPtr CGXRMwriter::CheckCalRuleNode() {
   IXMLDOMElementPtr cal_rule = gxrm::FirstChildNamed(root, format::kCalRule);
   if (cal_rule) return cal_rule;
   return AddChild(format::kCalRule, CGXRMnode(), root);
+}
+
+IXMLDOMElementPtr gxrm::layout::AppendTypeSkeleton(CGXRMfileParser& parser,
+                                                   const IXMLDOMElementPtr& kind_elem,
+                                                   const CString& type_name) {
+  CGXRMnode record;
+  record.AddAtt(format::kAttTypeName, type_name);
+  return AppendTypeRecord(parser, kind_elem, record);
+}
+
+IXMLDOMElementPtr gxrm::layout::AppendKindSkeleton(CGXRMfileParser& parser, const IXMLDOMElementPtr& list,
+                                                   GXRM_obj_base::Kind kind) {
+  IXMLDOMElementPtr kind_elem = parser.AddChild(CGXRMobjBase::GetObjNamebyKind(kind), CGXRMnode(), list);
+  for (const CGXRMnode& type_record : TypeRecordsOf(kind)) AppendTypeRecord(parser, kind_elem, type_record);
+  return kind_elem;
 }

@@ -1,0 +1,14 @@
+// GXRMdomLoadImpl.h: loading with the choices Document::load does not offer.
+#pragma once
+
+#include <string>
+
+#include "core/GXRMdom.h"
+
+namespace gxrm::dom::detail {
+
+// As Document::load; with `keep_blank_text` the text nodes that hold only
+// white space stay in the tree, so that the layout of the file survives a save.
+bool LoadFile(Document& doc, const std::string& path, bool keep_blank_text);
+
+}  // namespace gxrm::dom::detail

@@ -1,0 +1,192 @@
+// GXRMcomponent.cpp: reading and changing one component.
+#include "core/GXRMtreeImpl.h"
+#include "model/GXRMmodelImpl.h"
+
+namespace gxrm {
+
+namespace {
+
+using dom::detail::Access;
+
+bool IsTypeElement(pugi::xml_node element) { return model::Is(element, format::kTypeClass); }
+
+// The object list (global or "Floor") a component stands in, three levels up.
+pugi::xml_node ListOf(pugi::xml_node element) { return element.parent().parent().parent().parent(); }
+
+GXRM_objType_base::Type TypeOf(pugi::xml_node element) {
+  return TypeByChineseName(element.parent().parent().attribute(format::kAttTypeName).value());
+}
+
+// The key or list, checked against the lists of this kind of component.
+model::Key Checked(pugi::xml_node element, model::Key parsed, const std::string& key) {
+  if (parsed.of_type != IsTypeElement(element)) {
+    throw QueryError("'" + key + "': " +
+                     (parsed.of_type ? "a list of type definitions, not of instances"
+                                     : "a list of instances, not of type definitions"));
+  }
+  return parsed;
+}
+
+model::Key KeyFor(pugi::xml_node element, const std::string& key) {
+  return Checked(element, model::ParseKey(key), key);
+}
+
+// The first record of the list holding the attribute, or an empty attribute.
+pugi::xml_attribute FindValue(pugi::xml_node element, const model::Key& key, pugi::xml_node* record) {
+  for (pugi::xml_node c = element.first_child(); c; c = c.next_sibling()) {
+    if (!model::Is(c, key.list)) continue;
+    if (pugi::xml_attribute a = c.attribute(key.attr.c_str())) {
+      if (record) *record = c;
+      return a;
+    }
+  }
+  return pugi::xml_attribute();
+}
+
+// Where a new record of list `index` goes: before the first child element
+// that belongs after it in the writer's order, or last.
+pugi::xml_node PlaceOfNewRecord(pugi::xml_node element, const layout::ComponentShape& shape, size_t index) {
+  for (pugi::xml_node c = element.first_child(); c; c = c.next_sibling()) {
+    if (c.type() == pugi::node_element && shape.ListIndex(c.name()) > index) return c;
+  }
+  return pugi::xml_node();
+}
+
+}  // namespace
+
+Component::Component(std::shared_ptr<ModelState> state, dom::Element element)
+    : state_(std::move(state)), element_(std::move(element)) {}
+
+// The element, once it is known to be in the model's tree.
+static pugi::xml_node LiveElement(const ModelState& state, const dom::Element& element) {
+  pugi::xml_node n = Access::Pugi(element);
+  const pugi::xml_node limbo = state.Impl().limbo;
+  for (pugi::xml_node up = n; up; up = up.parent()) {
+    if (up == limbo) throw ModelError("the component was removed from the model");
+  }
+  return n;
+}
+
+std::string Component::Id() const {
+  pugi::xml_node n = LiveElement(*state_, element_);
+  return n.attribute(model::ShapeOf(IsTypeElement(n)).id_att).value();
+}
+
+std::string Component::Name() const {
+  pugi::xml_node n = LiveElement(*state_, element_);
+  return n.attribute(model::ShapeOf(IsTypeElement(n)).name_att).value();
+}
+
+void Component::SetId(const std::string& id) {
+  pugi::xml_node n = LiveElement(*state_, element_);
+  element_.setAttribute(model::ShapeOf(IsTypeElement(n)).id_att, id);
+}
+
+void Component::SetName(const std::string& name) {
+  pugi::xml_node n = LiveElement(*state_, element_);
+  element_.setAttribute(model::ShapeOf(IsTypeElement(n)).name_att, name);
+}
+
+GXRM_objType_base::Type Component::Type() const { return TypeOf(LiveElement(*state_, element_)); }
+
+GXRM_obj_base::Kind Component::Kind() const { return CGXRMobjTypeBase::GetObjKind(Type()); }
+
+std::string Component::Floor() const {
+  pugi::xml_node list = ListOf(LiveElement(*state_, element_));
+  return model::Is(list, format::kFloor) ? list.attribute(format::kAttFloorName).value() : "";
+}
+
+bool Component::IsType() const { return IsTypeElement(LiveElement(*state_, element_)); }
+
+std::optional<std::string> Component::Get(const std::string& key) const {
+  pugi::xml_node n = LiveElement(*state_, element_);
+  pugi::xml_attribute a = FindValue(n, KeyFor(n, key), nullptr);
+  if (!a) return std::nullopt;
+  return std::string(a.value());
+}
+
+void Component::Set(const std::string& key, const std::string& value) {
+  pugi::xml_node n = LiveElement(*state_, element_);
+  model::Key parsed = KeyFor(n, key);
+  pugi::xml_node record;
+  if (!FindValue(n, parsed, &record)) record = model::FirstChild(n, parsed.list);
+  if (record) {
+    state_->Handle(record).setAttribute(parsed.attr, value);
+    return;
+  }
+  const layout::ComponentShape& shape = model::ShapeOf(IsTypeElement(n));
+  pugi::xml_node before = PlaceOfNewRecord(n, shape, shape.ListIndex(parsed.list));
+  AddChildUtf8(element_, parsed.list, {{parsed.attr, value}}, before ? state_->Handle(before) : dom::Node());
+}
+
+bool Component::Remove(const std::string& key) {
+  pugi::xml_node n = LiveElement(*state_, element_);
+  model::Key parsed = KeyFor(n, key);
+  bool removed = false;
+  for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling()) {
+    if (model::Is(c, parsed.list)) removed = c.remove_attribute(parsed.attr.c_str()) || removed;
+  }
+  return removed;
+}
+
+std::vector<Pairs> Component::Records(const std::string& list_name) const {
+  pugi::xml_node n = LiveElement(*state_, element_);
+  const model::Key parsed = Checked(n, model::ParseList(list_name), list_name);
+  std::vector<Pairs> records;
+  for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling()) {
+    if (!model::Is(c, parsed.list)) continue;
+    Pairs& pairs = records.emplace_back();
+    for (pugi::xml_attribute a = c.first_attribute(); a; a = a.next_attribute())
+      pairs.emplace_back(a.name(), a.value());
+  }
+  return records;
+}
+
+bool Component::operator==(const Component& other) const { return element_ == other.element_; }
+
+ComponentView::ComponentView(const ModelState& state, const void* element, const std::string& floor)
+    : state_(state), element_(element), floor_(floor) {}
+
+namespace {
+pugi::xml_node NodeOf(const void* element) {
+  return pugi::xml_node(static_cast<pugi::xml_node_struct*>(const_cast<void*>(element)));
+}
+}  // namespace
+
+const char* ComponentView::Id() const {
+  pugi::xml_node n = NodeOf(element_);
+  return n.attribute(model::ShapeOf(IsTypeElement(n)).id_att).value();
+}
+
+const char* ComponentView::Name() const {
+  pugi::xml_node n = NodeOf(element_);
+  return n.attribute(model::ShapeOf(IsTypeElement(n)).name_att).value();
+}
+
+GXRM_objType_base::Type ComponentView::Type() const { return TypeOf(NodeOf(element_)); }
+
+bool ComponentView::IsType() const { return IsTypeElement(NodeOf(element_)); }
+
+const std::string& ComponentView::Floor() const { return floor_; }
+
+void ComponentView::ForEachAttribute(const std::function<void(const char* list, int record, const char* name,
+                                                              const char* value)>& visit) const {
+  pugi::xml_node n = NodeOf(element_);
+  const layout::ComponentShape& shape = model::ShapeOf(IsTypeElement(n));
+  int counts[4] = {0, 0, 0, 0};
+  for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling()) {
+    if (c.type() != pugi::node_element) continue;
+    size_t index = shape.ListIndex(c.name());
+    if (index == shape.list_count) continue;
+    int record = counts[index]++;
+    for (pugi::xml_attribute a = c.first_attribute(); a; a = a.next_attribute())
+      visit(shape.lists[index], record, a.name(), a.value());
+  }
+}
+
+Component ComponentView::Handle() const {
+  auto state = std::const_pointer_cast<ModelState>(state_.shared_from_this());
+  return Component(state, state->Handle(NodeOf(element_)));
+}
+
+}  // namespace gxrm

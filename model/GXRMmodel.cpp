@@ -1,0 +1,90 @@
+// GXRMmodel.cpp: loading, finding and saving a model.
+#include "model/GXRMmodel.h"
+
+#include "core/GXRMdomLoadImpl.h"
+#include "model/GXRMmodelImpl.h"
+
+namespace gxrm {
+
+namespace {
+
+std::string LoadMessage(const std::string& path, const dom::ParseError& error) {
+  std::string where =
+      error.line > 0 ? ", line " + std::to_string(error.line) + ", column " + std::to_string(error.linepos)
+                     : std::string();
+  return "cannot load '" + path + "'" + where + ": " + error.reason;
+}
+
+bool IsGxrmRoot(pugi::xml_node root) {
+  return root && std::strncmp(root.name(), format::kRootPrefix, std::strlen(format::kRootPrefix)) == 0;
+}
+
+}  // namespace
+
+LoadError::LoadError(std::string path, dom::ParseError error)
+    : ModelError(LoadMessage(path, error)), path_(std::move(path)), error_(std::move(error)) {}
+
+CGXRMfileParser& ModelState::Parser() {
+  if (!builder_) builder_ = std::make_unique<Builder>(doc);
+  return *builder_;
+}
+
+Model::Model(std::shared_ptr<ModelState> state) : state_(std::move(state)) {}
+
+Model Model::Load(const std::string& path) {
+  auto state = std::make_shared<ModelState>();
+  state->doc = dom::Document::create();
+  if (!dom::detail::LoadFile(state->doc, path, true)) throw LoadError(path, state->doc.parseError());
+  pugi::xml_node root = state->Root();
+  if (!IsGxrmRoot(root)) {
+    throw FormatError("'" + path + "' is no GXRM model: its root element is <" + std::string(root.name()) +
+                      ">, not <" + format::kRootPrefix + "...>");
+  }
+  return Model(std::move(state));
+}
+
+std::string Model::Version() const {
+  std::string_view name = state_->Root().name();
+  size_t underscore = name.find('_');
+  if (underscore == std::string_view::npos || underscore + 2 > name.size()) return {};
+  return std::string(name.substr(underscore + 2));
+}
+
+std::vector<std::string> Model::Floors() const {
+  std::vector<std::string> floors;
+  for (pugi::xml_node c = state_->Root().first_child(); c; c = c.next_sibling()) {
+    if (model::Is(c, format::kFloor)) floors.emplace_back(c.attribute(format::kAttFloorName).value());
+  }
+  return floors;
+}
+
+std::vector<Component> Model::Select(const std::string& query) const {
+  std::vector<Component> found;
+  model::Walk(state_->Root(), model::Query(query), [&](pugi::xml_node element, const std::string&, bool) {
+    found.push_back(Component(state_, state_->Handle(element)));
+  });
+  return found;
+}
+
+void Model::Visit(const std::string& query, const std::function<void(const ComponentView&)>& visit) const {
+  model::Walk(state_->Root(), model::Query(query),
+              [&](pugi::xml_node element, const std::string& floor, bool) {
+                visit(ComponentView(*state_, element.internal_object(), floor));
+              });
+}
+
+std::vector<Component> Model::ById(const std::string& id) const {
+  std::vector<Component> found;
+  model::Walk(state_->Root(), model::Query::ForId(id), [&](pugi::xml_node element, const std::string&, bool) {
+    found.push_back(Component(state_, state_->Handle(element)));
+  });
+  return found;
+}
+
+void Model::Save(const std::string& path) const { state_->doc.save(path); }
+
+std::string Model::ToString() const { return state_->doc.xml(); }
+
+dom::Document Model::Document() const { return state_->doc; }
+
+}  // namespace gxrm

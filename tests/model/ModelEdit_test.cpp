@@ -1,0 +1,208 @@
+// Edits through the model: what the saved file holds afterwards, byte for
+// byte against what the writer makes, and what the reader reads back.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "ModelFixture.h"
+#include "reader/CGXRMreader.h"
+
+namespace {
+
+using namespace gxrm_test;
+using namespace GXRM_objType_base;
+using Strings = std::vector<std::string>;
+
+Strings Lines(const std::string& text) {
+  Strings lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// The lines of `b` that differ from those of `a` at the same place; both must have as many lines.
+Strings ChangedLines(const std::string& a, const std::string& b) {
+  Strings la = Lines(a), lb = Lines(b), changed;
+  EXPECT_EQ(la.size(), lb.size());
+  for (size_t i = 0; i < std::min(la.size(), lb.size()); ++i) {
+    if (la[i] != lb[i]) changed.push_back(lb[i]);
+  }
+  return changed;
+}
+
+gxrm::Component One(const gxrm::Model& m, const std::string& query) {
+  std::vector<gxrm::Component> found = m.Select(query);
+  EXPECT_EQ(found.size(), 1u) << query;
+  return found.at(0);
+}
+
+std::vector<CGXRMobj> ReadBack(const std::string& path, const std::string& floor, Type type) {
+  CGXRMreader reader;
+  EXPECT_TRUE(reader.LoadGXRMfile(path));
+  std::vector<CGXRMobj> objs;
+  EXPECT_TRUE(floor.empty() ? reader.GetObjList(type, objs) : reader.GetObjList(Gbk(floor), type, objs));
+  return objs;
+}
+
+TEST(ModelLayout, SavesAWrittenFileUnchangedAndEditsOnlyTouchedLines) {
+  const std::string path = WriteModel("layout.gxrm");
+  const std::string original = ReadFile(path);
+  gxrm::Model m = gxrm::Model::Load(path);
+  EXPECT_EQ(m.ToString(), original);
+  const std::string saved = TempPath("layout-saved.gxrm");
+  m.Save(saved);
+  EXPECT_EQ(ReadFile(saved), original);
+
+  gxrm::Component kz = One(m, "name=KZ1-a");
+  kz.Set("objAtt.材质", "C35");  // in place
+  kz.Set("objGeoAtt.y", "2");    // appended to the first record
+  EXPECT_EQ(ChangedLines(original, m.ToString()),
+            (Strings{"<objAtt 材质=\"C35\" 截面=\"500*500\">", "</objAtt><objGeoAtt x=\"1.5\" y=\"2\">"}));
+  // Queries see the edit at once.
+  EXPECT_EQ(Names(m.Select("objAtt.材质=C35")), (Strings{"KZ1-a", "KZ1-b"}));
+}
+
+TEST(ModelLayout, AddedMovedAndRemovedComponentsStandAsTheWriterWritesThem) {
+  gxrm::Model m = gxrm::Model::Load(WriteModel("edits.gxrm"));
+  gxrm::ComponentRecord kz3{FRAME_COLUMN, false, "KZ3", "9", {{"objGeoAtt", {{{"x", "1"}}}}}, {}};
+  gxrm::Component added = m.Add(kz3, "2F");
+  added.Set("objAtt.材质", "C40");  // a new first list goes before the existing one
+  gxrm::Component kz1b = One(m, "name=KZ1-b");
+  m.Move(kz1b, "2F");
+  EXPECT_EQ(kz1b.Floor(), "2F");
+  gxrm::Component kl1 = One(m, "name=KL1");
+  m.Remove(kl1);
+  gxrm::Component q2 = m.Add({SHEAR_WALL, false, "Q2", "g2", {}, {}});
+
+  CGXRMobj kl1_obj = Obj("KL1", "3", FRAME_BEAM, {{"材质", "C30, 抗渗"}}, {{"x", "abc"}});
+  const std::string expected =
+      WriteModel("edits-expected.gxrm",
+                 {{"2F", Obj("KZ3", "9", FRAME_COLUMN, {{"材质", "C40"}}, {{"x", "1"}})},
+                  {"2F", Obj("KZ1-b", "2", FRAME_COLUMN, {{"材质", "C35"}}, {{"x", " -2"}})},
+                  {"", Obj("Q2", "g2", SHEAR_WALL, {})}},
+                 false);
+  // The expected file still holds KL1: take it out the same way.
+  gxrm::Model reference = gxrm::Model::Load(expected);
+  gxrm::Component ref_kl1 = One(reference, "name=KL1");
+  reference.Remove(ref_kl1);
+  EXPECT_EQ(m.ToString(), reference.ToString());
+  std::string written = ReadFile(expected);
+  EXPECT_NE(written.find("objname=\"KL1\""), std::string::npos);
+
+  const std::string saved = TempPath("edits-saved.gxrm");
+  m.Save(saved);
+  std::vector<CGXRMobj> columns = ReadBack(saved, "2F", FRAME_COLUMN);
+  ASSERT_EQ(columns.size(), 3u);
+  EXPECT_EQ(columns[1].GetName(), "KZ3");
+  EXPECT_EQ(columns[1].GetAttList().at(0).GetNamedAtt(Gbk("材质")), "C40");
+  EXPECT_EQ(ReadBack(saved, "", SHEAR_WALL).size(), 2u);
+  EXPECT_TRUE(ReadBack(saved, "1F", FRAME_BEAM).empty());
+
+  EXPECT_THROW(kl1.Name(), gxrm::ModelError);
+  EXPECT_THROW(kl1.Set("objAtt.a", "b"), gxrm::ModelError);
+  EXPECT_THROW(m.Remove(kl1), gxrm::ModelError);
+  EXPECT_THROW(m.Move(kl1, ""), gxrm::ModelError);
+  EXPECT_EQ(q2.Floor(), "");
+}
+
+TEST(ModelLayout, RemovingAComponentLeavesTheFileAsIfItWasNeverWritten) {
+  gxrm::Model m = gxrm::Model::Load(WriteModel("remove.gxrm"));
+  gxrm::Component kz1b = One(m, "name=KZ1-b");
+  m.Remove(kz1b);
+  EXPECT_EQ(m.ToString(), ReadFile(WriteModel("remove-expected.gxrm", {}, false)));
+}
+
+TEST(ModelEdit, ValuesAndKeys) {
+  gxrm::Model m = gxrm::Model::Load(WriteModel("values.gxrm"));
+  gxrm::Component kz2 = One(m, "name=KZ2");
+  const std::string before = m.ToString();
+  EXPECT_EQ(CodeOf([&] { kz2.Set("objAtt.材质", std::string("a\x01b")); }), gxrm::kErrInvalidArg);
+  EXPECT_EQ(CodeOf([&] { kz2.Set("objSection.bad name", "1"); }), gxrm::kErrInvalidArg);
+  EXPECT_EQ(CodeOf([&] { kz2.SetName("\x02"); }), gxrm::kErrInvalidArg);
+  EXPECT_EQ(m.ToString(), before);
+  EXPECT_THROW(kz2.Set("TypeClassAtt.a", "1"), gxrm::QueryError);
+
+  kz2.Set("objSection.s", "1");
+  kz2.Set("objSection.s", "2");
+  EXPECT_EQ(kz2.Records("objSection"), (std::vector<gxrm::Pairs>{{{"s", "2"}}}));
+  kz2.SetName("KZ2'");
+  kz2.SetId("77");
+  EXPECT_EQ(Names(m.ById("77")), (Strings{"KZ2'"}));
+  EXPECT_TRUE(kz2.Remove("objAtt.材质"));
+  EXPECT_FALSE(kz2.Remove("objAtt.材质"));
+  EXPECT_EQ(kz2.Get("objAtt.材质"), std::nullopt);
+  EXPECT_EQ(Names(m.Select("objAtt.材质=C30")), (Strings{"KZ1-a"}));
+
+  gxrm::Component type = m.ById("t2").at(0);
+  type.Set("TypeClassSpecialtyAtt.sp", "x");
+  EXPECT_EQ(type.Get("TypeClassSpecialtyAtt.sp"), "x");
+}
+
+TEST(ModelEdit, FloorsRenameTogetherWithTheirInformation) {
+  const std::string path = WriteModel("floors.gxrm");
+  gxrm::Model m = gxrm::Model::Load(path);
+  gxrm::Component kz2 = One(m, "name=KZ2");
+  m.RenameFloor("2F", "二层");
+  EXPECT_EQ(m.Floors(), (Strings{"1F", "二层"}));
+  EXPECT_EQ(kz2.Floor(), "二层");
+  EXPECT_EQ(Names(m.Select("floor=二层")), (Strings{"KZ2"}));
+  EXPECT_THROW(m.RenameFloor("1F", "二层"), gxrm::FloorExistsError);
+  EXPECT_THROW(m.RenameFloor("3F", "4F"), gxrm::UnknownFloorError);
+  EXPECT_THROW(m.Add({FRAME_COLUMN, false, "x", "", {}, {}}, "3F"), gxrm::UnknownFloorError);
+  EXPECT_THROW(m.Move(kz2, "3F"), gxrm::UnknownFloorError);
+  EXPECT_THROW(m.Add({TYPE_NONE, false, "x", "", {}, {}}), gxrm::QueryError);
+  EXPECT_THROW(m.Add({FRAME_COLUMN, false, "x", "", {{"TypeClassAtt", {}}}, {}}), gxrm::QueryError);
+
+  const std::string saved = TempPath("floors-saved.gxrm");
+  m.Save(saved);
+  CGXRMreader reader;
+  ASSERT_TRUE(reader.LoadGXRMfile(saved));
+  CStringArray names;
+  reader.GetFloorNames(names);
+  EXPECT_EQ(names, (CStringArray{"1F", Gbk("二层")}));
+  EXPECT_EQ(ReadBack(saved, "二层", FRAME_COLUMN).size(), 1u);
+}
+
+TEST(ModelEdit, AddBuildsMissingListsAndWritesRulesOnFloors) {
+  const std::string path = WriteFile(
+      TempPath("bare.gxrm"),
+      "<GXRMheader_v1.0><GlobalObjList/><Floor floorname=\"1F\"><COLUMN/></Floor></GXRMheader_v1.0>");
+  gxrm::Model m = gxrm::Model::Load(path);
+  m.Add({FRAME_COLUMN, false, "KZ", "1", {{"objAtt", {{{"a", "1"}}}}}, {}});
+  gxrm::ComponentRecord type{FRAME_COLUMN,       true, "KZT", "t", {{"TypeClassAtt", {{{"b", "2"}}}}},
+                             {"<Rule n=\"1\"/>"}};
+  m.Add(type, "1F");
+  m.Add(type);
+  EXPECT_EQ(Names(m.Select("is=any")), (Strings{"KZT", "KZ", "KZT"}));
+  EXPECT_THROW(m.Add({FRAME_COLUMN, true, "bad", "", {}, {"not xml"}}, "1F"), gxrm::ModelError);
+
+  const std::string saved = TempPath("bare-saved.gxrm");
+  m.Save(saved);
+  EXPECT_EQ(ReadBack(saved, "", FRAME_COLUMN).size(), 1u);
+  CGXRMreader reader;
+  ASSERT_TRUE(reader.LoadGXRMfile(saved));
+  std::vector<CGXRMobjType> floor_types, global_types;
+  ASSERT_TRUE(reader.GetObjTypeList("1F", FRAME_COLUMN, floor_types));
+  ASSERT_TRUE(reader.GetObjTypeList(FRAME_COLUMN, global_types));
+  ASSERT_EQ(floor_types.size(), 1u);
+  EXPECT_EQ(floor_types[0].CalRules().size(), 1u);
+  EXPECT_TRUE(global_types.at(0).CalRules().empty());  // as the writer: rules only on floors
+}
+
+TEST(ModelLoad, RefusesWhatIsNoModel) {
+  try {
+    gxrm::Model::Load(WriteFile(TempPath("other.xml"), "<html><body/></html>"));
+    ADD_FAILURE();
+  } catch (const gxrm::FormatError& e) {
+    EXPECT_NE(std::string(e.what()).find("html"), std::string::npos) << e.what();
+  }
+  try {
+    gxrm::Model::Load(WriteFile(TempPath("broken.xml"), "<GXRMheader_v1.0>\n<a></b>"));
+    ADD_FAILURE();
+  } catch (const gxrm::LoadError& e) {
+    EXPECT_EQ(e.Where().line, 2);
+  }
+  EXPECT_THROW(gxrm::Model::Load(TempPath("missing.gxrm")), gxrm::LoadError);
+}
+
+}  // namespace
