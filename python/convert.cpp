@@ -122,14 +122,23 @@ py::dict AttributeDict(const dom::Node& element) {
 void RaiseSaveError(const DomError& error, py::handle path) {
   int number = 0;
   switch (error.Error()) {
-    case kErrPathNotFound: number = ENOENT; break;
-    case kErrAccessDenied: number = EACCES; break;
-    case kErrDiskFull: number = ENOSPC; break;
-    case kErrFail: number = EIO; break;
-    default: throw error;
+    case kErrPathNotFound:
+      number = ENOENT;
+      break;
+    case kErrAccessDenied:
+      number = EACCES;
+      break;
+    case kErrDiskFull:
+      number = ENOSPC;
+      break;
+    case kErrFail:
+      number = EIO;
+      break;
+    default:
+      throw error;
   }
   // OSError picks the subclass that matches the errno.
-  py::object raised = py::reinterpret_borrow<py::object>(PyExc_OSError)(number, error.what(), path);
+  py::object raised = py::reinterpret_borrow<py::object>(PyExc_OSError)(number, std::strerror(number), path);
   PyErr_SetObject(reinterpret_cast<PyObject*>(Py_TYPE(raised.ptr())), raised.ptr());
   throw py::error_already_set();
 }
@@ -163,12 +172,21 @@ dom::Node Next(const dom::Node& node, const dom::Node& root, int& depth) {
   return dom::Node();
 }
 
+// Whitespace-only text: the layout of the file, not part of a rule.
+bool IsLayout(const dom::Node& node) {
+  if (node.nodeType() != dom::NODE_TEXT) return false;
+  const std::string text = node.text();
+  return text.find_first_not_of(" \t\r\n") == std::string::npos;
+}
+
 }  // namespace
 
 py::list RuleEvents(const dom::Node& rule) {
   py::list events;
   int depth = 0;
-  for (dom::Node node = rule; node; node = Next(node, rule, depth)) events.append(Event(depth, node));
+  for (dom::Node node = rule; node; node = Next(node, rule, depth)) {
+    if (!IsLayout(node)) events.append(Event(depth, node));
+  }
   return events;
 }
 

@@ -37,7 +37,8 @@ class DocumentReader : public CGXRMreader {
 
 // The lists of an instance and of a type definition, in the order of the
 // Python records' fields.
-constexpr std::array<const char*, 3> kInstanceLists = {format::kObjAtt, format::kObjGeoAtt, format::kObjSection};
+constexpr std::array<const char*, 3> kInstanceLists = {format::kObjAtt, format::kObjGeoAtt,
+                                                       format::kObjSection};
 constexpr std::array<const char*, 4> kTypeLists = {format::kTypeClassAtt, format::kTypeClassGeoAtt,
                                                    format::kTypeClassSection, format::kTypeClassSpecialtyAtt};
 
@@ -80,8 +81,8 @@ py::object MakeInstance(const py::handle& cls, const py::handle& type, const Com
   py::object instance = py::reinterpret_steal<py::object>(tp->tp_alloc(tp, 0));
   if (!instance) throw py::error_already_set();
   const auto [atts, geometry, sections] = ListDicts(view, kInstanceLists);
-  const py::object values[] = {py::reinterpret_borrow<py::object>(type), Str(view.Name()), Str(view.Id()),
-                               atts, geometry, sections};
+  const py::object values[] = {
+      py::reinterpret_borrow<py::object>(type), Str(view.Name()), Str(view.Id()), atts, geometry, sections};
   const auto& fields = InstanceFields();
   for (size_t i = 0; i < fields.size(); ++i) {
     if (PyObject_SetAttr(instance.ptr(), fields[i].ptr(), values[i].ptr()) != 0)
@@ -119,10 +120,16 @@ class CollectorPause {
 // A floor argument: None and "" both stand for the global list.
 std::string FloorName(py::handle floor) { return floor.is_none() ? std::string() : Utf8(floor, "floor"); }
 
-// The query that selects the components of one catalogue type.
-std::string TypeQuery(int type, bool definitions) {
-  std::string query = "type=" + gxrm::ToUtf8(CGXRMobjTypeBase::GetObjTypeName(static_cast<Type>(type)));
-  return definitions ? query + " is=type" : query;
+// The query that selects the instances or type definitions of one catalogue
+// type on one floor ("" the global list).
+std::string ListQuery(int type, const std::string& floor, bool definitions) {
+  std::string quoted;
+  for (char c : floor) {
+    if (c == '"' || c == '\\') quoted += '\\';
+    quoted += c;
+  }
+  const std::string type_name = gxrm::ToUtf8(CGXRMobjTypeBase::GetObjTypeName(static_cast<Type>(type)));
+  return "type=" + type_name + " floor=\"" + quoted + (definitions ? "\" is=type" : "\"");
 }
 
 // Records from Python: a list of mappings of str to str.
@@ -213,8 +220,7 @@ class ModelCore {
 
   // The attributes of the root's first child of that name, or None.
   py::object Section(const char* name) {
-    dom::Element root = model_.Document().documentElement();
-    dom::Node section = root ? root.selectSingleNode(name) : dom::Node();
+    dom::Node section = RootChild(name);
     if (!section) return py::none();
     return AttributeDict(section);
   }
@@ -240,10 +246,8 @@ class ModelCore {
     const std::string name = FloorName(floor);
     py::list instances;
     CollectorPause pause;
-    model_.Visit(TypeQuery(type, false), [&](const ComponentView& view) {
-      if (!view.IsType() && view.Type() == type && view.Floor() == name)
-        Append(instances, MakeInstance(cls, type_obj, view));
-    });
+    model_.Visit(ListQuery(type, name, false),
+                 [&](const ComponentView& view) { Append(instances, MakeInstance(cls, type_obj, view)); });
     return instances;
   }
 
@@ -252,8 +256,7 @@ class ModelCore {
     const std::string name = FloorName(floor);
     py::list defs;
     dom::Node type_class = FirstTypeClass(floor, type);
-    model_.Visit(TypeQuery(type, true), [&](const ComponentView& view) {
-      if (!view.IsType() || view.Type() != type || view.Floor() != name) return;
+    model_.Visit(ListQuery(type, name, true), [&](const ComponentView& view) {
       const auto [atts, geometry, sections, speciality] = ListDicts(view, kTypeLists);
       defs.append(py::make_tuple(Str(view.Name()), Str(view.Id()), atts, geometry, sections, speciality,
                                  type_class ? TypeRules(type_class) : py::list()));
@@ -282,15 +285,15 @@ class ModelCore {
     return all;
   }
 
+  // One dict per element under the cross-section container, with the five
+  // attributes a cross-section has ("" for a missing one).
   py::list CrossSections() {
-    CStringArray values;
-    py::list sections;
-    if (!reader_.GetUserSec(values)) return sections;
     static const char* const keys[] = {format::kAttSecId, format::kAttSecName, format::kAttPoint,
                                        format::kAttBulge, format::kAttInsertPt};
-    for (size_t i = 0; i + 5 <= values.size(); i += 5) {
+    py::list sections;
+    for (const dom::Element& e : ChildElements(RootChild(format::kUserSecInfo))) {
       py::dict section;
-      for (size_t k = 0; k < 5; ++k) section[keys[k]] = StrFromGbk(values[i + k]);
+      for (const char* key : keys) section[key] = Str(e.getAttribute(key));
       sections.append(section);
     }
     return sections;
@@ -298,8 +301,8 @@ class ModelCore {
 
   py::list Rules() {
     py::list rules;
-    if (!model_.Document().documentElement()) return rules;
-    for (const IXMLDOMElementPtr& rule : reader_.GetCalRule()) rules.append(RuleEvents(rule));
+    for (const dom::Element& rule : ChildElements(RootChild(format::kCalRule)))
+      rules.append(RuleEvents(rule));
     return rules;
   }
 
@@ -309,9 +312,8 @@ class ModelCore {
     const std::string old = Utf8(old_name, "old name");
     const std::string renamed = Utf8(new_name, "new name");
     std::vector<Component> found;
-    model_.Visit(TypeQuery(type, false), [&](const ComponentView& view) {
-      if (!view.IsType() && view.Type() == type && view.Floor() == name && old == view.Name())
-        found.push_back(view.Handle());
+    model_.Visit(ListQuery(type, name, false), [&](const ComponentView& view) {
+      if (old == view.Name()) found.push_back(view.Handle());
     });
     for (Component& c : found) c.SetName(renamed);
     return static_cast<int>(found.size());
@@ -357,6 +359,21 @@ class ModelCore {
  private:
   explicit ModelCore(Model model)
       : model_(std::move(model)), reader_(model_.Document()), lock_(std::make_shared<ObjectLock>()) {}
+
+  // The root's first child of that name; empty when there is none.
+  dom::Node RootChild(const char* name) const {
+    dom::Element root = model_.Document().documentElement();
+    return root ? root.selectSingleNode(name) : dom::Node();
+  }
+
+  // The child elements of a node (none for an empty handle), in order.
+  static std::vector<dom::Element> ChildElements(const dom::Node& parent) {
+    std::vector<dom::Element> elements;
+    for (dom::Node n = parent ? parent.firstChild() : dom::Node(); n; n = n.nextSibling()) {
+      if (n.nodeType() == dom::NODE_ELEMENT) elements.emplace_back(n);
+    }
+    return elements;
+  }
 
   py::list Wrap(const std::vector<Component>& components) const {
     py::list out;
