@@ -166,7 +166,12 @@ class ComponentCore {
       : component_(std::move(component)), lock_(std::move(lock)) {}
 
   ObjectLock& Lock() const { return *lock_; }
-  Component& Get() { return component_; }
+  // The component, once it is known to be of the model whose lock that is:
+  // another model's component is guarded by another lock.
+  Component& Of(const std::shared_ptr<ObjectLock>& model_lock) {
+    if (model_lock != lock_) throw ModelError("the component belongs to another model");
+    return component_;
+  }
 
   py::str Id() const { return Str(component_.Id()); }
   py::str Name() const { return Str(component_.Name()); }
@@ -337,8 +342,8 @@ class ModelCore {
     return ComponentCore(model_.Add(record, FloorName(floor)), lock_);
   }
 
-  void Remove(ComponentCore& c) { model_.Remove(c.Get()); }
-  void Move(ComponentCore& c, py::handle floor) { model_.Move(c.Get(), FloorName(floor)); }
+  void Remove(ComponentCore& c) { model_.Remove(c.Of(lock_)); }
+  void Move(ComponentCore& c, py::handle floor) { model_.Move(c.Of(lock_), FloorName(floor)); }
   void RenameFloor(py::handle old_name, py::handle new_name) {
     model_.RenameFloor(Utf8(old_name, "floor"), Utf8(new_name, "new floor name"));
   }

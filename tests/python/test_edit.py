@@ -51,7 +51,7 @@ def test_component_edits_are_saved(model, tmp_path):
     assert [(c.name, c.get("objAtt.材质")) for c in again] == [("柱-改", "C60")]
 
 
-def test_add_move_remove_and_rename_floor(model, tmp_path):
+def test_add_move_remove_and_rename_floor(model, sample_path, tmp_path):
     rule = ET.fromstring('<CalItem name="体积">L*B*H</CalItem>')
     definition = gxrm.TypeDef("框架柱", "KZ-新", "8001", [{"材质": "C30"}], rules=[rule])
     added_def = model.add(definition, "第2层")
@@ -72,6 +72,11 @@ def test_add_move_remove_and_rename_floor(model, tmp_path):
         model.rename_floor("二层", "第1层")
     with pytest.raises(KeyError):
         model.rename_floor("第2层", "x")
+    stranger = gxrm.load(sample_path).select()[0]
+    for use in (lambda: model.remove(stranger), lambda: model.move(stranger, "")):
+        with pytest.raises(gxrm.Error, match="another model"):
+            use()
+    assert stranger.floor == ""
     model.remove(added_def)
     for use in (lambda: added_def.name, lambda: added_def.set("TypeClassAtt.a", "1"), lambda: model.move(added_def, "")):
         with pytest.raises(gxrm.Error):
@@ -138,43 +143,66 @@ def test_writer_ordering_errors_name_what_comes_first():
             call(gxrm.Writer())
 
 
-def run_together(*jobs, rounds=30):
-    """Runs each job `rounds` times in its own thread, all at once; re-raises a failure."""
-    failures = []
+def run_together(background, *jobs, rounds=10):
+    """Runs each job `rounds` times in its own thread while `background` runs
+    over and over in another; re-raises the first failure."""
+    failures, done = [], threading.Event()
 
-    def loop(job):
+    def loop(job, again):
         try:
-            for n in range(rounds):
+            n = 0
+            while n < rounds if not again else not done.is_set():
                 job(n)
+                n += 1
         except BaseException as error:  # noqa: BLE001 - handed to the main thread
             failures.append(error)
 
-    threads = [threading.Thread(target=loop, args=(job,)) for job in jobs]
-    for t in threads:
+    editor = threading.Thread(target=loop, args=(background, True))
+    threads = [threading.Thread(target=loop, args=(job, False)) for job in jobs]
+    for t in [editor] + threads:
         t.start()
     for t in threads:
         t.join()
+    done.set()
+    editor.join()
     if failures:
         raise failures[0]
 
 
-def test_one_model_or_writer_shared_by_threads(model, writer, tmp_path):
-    a, b = tmp_path / "a.gxrm", tmp_path / "b.gxrm"
-    columns = model.select("type=框架柱")
+def test_one_model_shared_by_threads(model, tmp_path):
+    # A first floor long enough that a save spends a while between the two
+    # places a floor's name stands.
+    doors = [model.add(gxrm.Instance(Type.DOOR, "M", attributes=[{"k": "v" * 2000}]), "第1层") for _ in range(500)]
+    names = ["第2层", "二层"]
 
-    def edit(n):
-        for c in columns:
-            c.set("objAtt.轮次", str(n))
-        model.add(gxrm.Instance(Type.DOOR, f"M{n}"), "第1层")
+    def edit(n):  # changes two places at once, and frees elements a save may be walking
+        model.rename_floor(names[n % 2], names[(n + 1) % 2])
+        doors.append(model.add(gxrm.Instance(Type.DOOR, f"M{n}", attributes=[{"k": "v" * 50}] * 20), "第1层"))
+        model.remove(doors.pop(0))
 
-    run_together(edit, lambda n: model.save(a), lambda n: model.save(b), lambda n: list(model.iter_instances()))
-    for path in (a, b):  # whole files, each between two edits of one value
-        values = sorted(int(c.get("objAtt.轮次")) for c in gxrm.load(path).select("type=框架柱"))
-        assert values[-1] - values[0] <= 1
+    def save(path):
+        model.save(path)
+        saved = gxrm.load(path)  # a whole file, with both places renamed or neither
+        assert [f.name for f in saved.floors] == [f.params["floorname"] for f in saved.floors]
 
-    def add(n):
-        writer.add(gxrm.Instance(Type.DOOR, f"M{n}", attributes=[{"k": "v" * 100}]), "F1")
+    run_together(edit, lambda n: save(tmp_path / "a.gxrm"), lambda n: save(tmp_path / "b.gxrm"),
+                 lambda n: list(model.iter_instances()))
 
-    run_together(add, lambda n: writer.save(a), lambda n: writer.save(b), lambda n: writer.to_string())
-    writer.save(a)
-    assert len(gxrm.load(a).instances(Type.DOOR, "F1")) == 30
+
+def test_one_writer_shared_by_threads(writer, tmp_path):
+    for n in range(500):  # a long first floor, as above
+        writer.add(gxrm.Instance(Type.DOOR, "M", attributes=[{"k": "v" * 2000}]), "F1")
+
+    def add(n):  # a floor stands in two places, written by one call
+        if n < 300:
+            writer.add_floor(f"F{n + 2}")
+            writer.add(gxrm.Instance(Type.DOOR, "M"), f"F{n + 2}")
+
+    def save(path):
+        writer.save(path)
+        saved = gxrm.load(path)  # a whole file, each floor in both places
+        assert all(f.params for f in saved.floors)
+        assert {c.floor for c in saved.select()} <= {f.name for f in saved.floors}
+
+    run_together(add, lambda n: save(tmp_path / "a.gxrm"), lambda n: save(tmp_path / "b.gxrm"),
+                 lambda n: writer.to_string())
