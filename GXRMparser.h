@@ -19,6 +19,7 @@
 #include "catalogue/CGXRMobjBase.h"
 #include "catalogue/CGXRMobjTypeBase.h"
 #include "catalogue/CGXRMsectMng.h"
+#include "catalogue/GXRMnames.h"
 #include "writer/CGXRMwriter.h"
 #include "reader/CGXRMreader.h"
 #include "model/GXRMmodel.h"

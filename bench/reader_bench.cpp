@@ -20,9 +20,6 @@
 #include <expat.h>
 #include <iconv.h>
 #include <pugixml.hpp>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -37,11 +34,14 @@
 
 #include "DirectIconv.h"
 #include "LargeModel.h"
+#include "PeakMemory.h"
 #include "RatioReporter.h"
 #include "format/GXRMformat.h"
 #include "reader/CGXRMreader.h"
 
 namespace {
+
+using gxrm::bench::PeakKiB;
 
 namespace format = gxrm::format;
 using GXRM_objType_base::Type;
@@ -234,22 +234,6 @@ void BM_ReaderLibrary(benchmark::State& state) {
 
 void BM_ReaderDirect(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(ReadDirect(g_path));
-}
-
-// Runs `work` in a forked child; that child's peak resident set in KiB.
-long PeakKiB(const std::function<void()>& work) {
-  std::fflush(nullptr);
-  pid_t pid = fork();
-  if (pid == 0) {
-    work();
-    _exit(0);
-  }
-  int status = 0;
-  rusage usage{};
-  if (pid < 0 || wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    throw std::runtime_error("the measuring child failed");
-  }
-  return usage.ru_maxrss;
 }
 
 // Writes the model in a child, so that this process never holds it and the

@@ -109,8 +109,13 @@ void Component::Set(const std::string& key, const std::string& value) {
   pugi::xml_node n = LiveElement(*state_, element_);
   model::Key parsed = KeyFor(n, key);
   pugi::xml_node record;
-  if (!FindValue(n, parsed, &record)) record = model::FirstChild(n, parsed.list);
-  if (record) {
+  if (pugi::xml_attribute a = FindValue(n, parsed, &record)) {
+    // In place, as setAttribute would, without a handle per call.
+    dom::detail::CheckText(value, "attribute value");
+    if (!state_->Impl().SetValue(record, a, value)) ThrowDomError(kErrOutOfMemory, "setting a value");
+    return;
+  }
+  if ((record = model::FirstChild(n, parsed.list))) {
     state_->Handle(record).setAttribute(parsed.attr, value);
     return;
   }

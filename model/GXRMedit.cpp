@@ -81,6 +81,20 @@ std::vector<dom::Element> ParseRules(const std::vector<std::string>& rules) {
   return parsed;
 }
 
+// Raises DomError 0x80070057 for a name or value XML cannot carry, before anything changes.
+void CheckRecord(const ComponentRecord& record) {
+  dom::detail::CheckText(record.id, "id");
+  dom::detail::CheckText(record.name, "name");
+  for (const auto& list : record.lists) {
+    for (const Pairs& pairs : list.second) {
+      for (const auto& [name, value] : pairs) {
+        dom::detail::CheckName(name, "attribute name");
+        dom::detail::CheckText(value, "attribute value");
+      }
+    }
+  }
+}
+
 }  // namespace
 
 Component Model::Add(const ComponentRecord& record, const std::string& floor) {
@@ -89,6 +103,7 @@ Component Model::Add(const ComponentRecord& record, const std::string& floor) {
   }
   const layout::ComponentShape& shape = model::ShapeOf(record.is_type);
   const auto lists = ListsInOrder(record, shape);
+  CheckRecord(record);
   const bool with_rules = record.is_type && !floor.empty() && !record.rules.empty();
   const std::vector<dom::Element> rules = with_rules ? ParseRules(record.rules) : std::vector<dom::Element>();
   pugi::xml_node list = ObjectList(state_->Root(), floor);
@@ -115,12 +130,19 @@ Component Model::Add(const ComponentRecord& record, const std::string& floor) {
   }
 }
 
+// Raises ModelError for a component of another model or one already removed.
+static void RequireOwn(bool own, const Component& component) {
+  if (!own) throw ModelError("the component belongs to another model");
+  (void)component.Id();
+}
+
 void Model::Remove(Component& component) {
-  (void)component.Id();  // raises for a component already removed
+  RequireOwn(component.state_ == state_, component);
   component.element_.parentNode().removeChild(component.element_);
 }
 
 void Model::Move(Component& component, const std::string& floor) {
+  RequireOwn(component.state_ == state_, component);
   const bool is_type = component.IsType();
   pugi::xml_node list = ObjectList(state_->Root(), floor);
   ContainerIn(*state_, list, component.Type(), is_type).appendChild(component.element_);
@@ -132,6 +154,7 @@ void Model::RenameFloor(const std::string& old_name, const std::string& new_name
       old_name.empty() ? pugi::xml_node() : ChildWith(root, format::kFloor, format::kAttFloorName, old_name);
   if (!floor) throw UnknownFloorError("the model has no floor '" + old_name + "'");
   if (new_name == old_name) return;
+  if (new_name.empty()) throw ModelError("a floor's name cannot be empty: \"\" is the global list");
   if (ChildWith(root, format::kFloor, format::kAttFloorName, new_name)) {
     throw FloorExistsError("the model has a floor '" + new_name + "' already");
   }

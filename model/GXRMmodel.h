@@ -84,7 +84,8 @@ using Pairs = std::vector<std::pair<std::string, std::string>>;
 /// instance; TypeClassAtt, TypeClassGeoAtt, TypeClassSection,
 /// TypeClassSpecialtyAtt for a type definition) with its records, in order.
 /// `rules` (type definitions only) are XML elements as text, written under
-/// the rule holder in order.
+/// the rule holder in order when the type is added to a floor; as with the
+/// writer, a type added to the global list gets no rules.
 struct ComponentRecord {
   GXRM_objType_base::Type type = GXRM_objType_base::TYPE_NONE;
   bool is_type = false;
@@ -185,15 +186,19 @@ class GXRM_API Model {
   std::vector<Component> ById(const std::string& id) const;
 
   /// Adds a component last in its list on that floor ("" for the global
-  /// list). Raises UnknownFloorError for an unknown floor, QueryError for a
-  /// type no catalogue has.
+  /// list), laid out as the writer lays it out; kind and "Type" elements that
+  /// are missing are made as the writer makes them. Raises UnknownFloorError
+  /// for an unknown floor, QueryError for a type no catalogue has or a list
+  /// the component cannot have, ModelError for a rule that is no element,
+  /// DomError 0x80070057 for a name or value XML cannot carry (nothing is
+  /// added then).
   Component Add(const ComponentRecord& record, const std::string& floor = "");
   /// Takes the component out of the model; later use of it raises ModelError.
   void Remove(Component& component);
   /// Moves the component last into its list on that floor ("" global list).
   void Move(Component& component, const std::string& floor);
-  /// Renames a "Floor" and its floor information together. Raises
-  /// UnknownFloorError or FloorExistsError.
+  /// Renames a "Floor" and its floor information ("FInfo002") together.
+  /// Raises UnknownFloorError, FloorExistsError, or ModelError for "".
   void RenameFloor(const std::string& old_name, const std::string& new_name);
 
   /// Saves safely (whole or not at all): the loaded bytes come back unchanged

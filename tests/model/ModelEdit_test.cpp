@@ -74,7 +74,6 @@ TEST(ModelLayout, AddedMovedAndRemovedComponentsStandAsTheWriterWritesThem) {
   m.Remove(kl1);
   gxrm::Component q2 = m.Add({SHEAR_WALL, false, "Q2", "g2", {}, {}});
 
-  CGXRMobj kl1_obj = Obj("KL1", "3", FRAME_BEAM, {{"材质", "C30, 抗渗"}}, {{"x", "abc"}});
   const std::string expected =
       WriteModel("edits-expected.gxrm",
                  {{"2F", Obj("KZ3", "9", FRAME_COLUMN, {{"材质", "C40"}}, {{"x", "1"}})},
@@ -102,6 +101,9 @@ TEST(ModelLayout, AddedMovedAndRemovedComponentsStandAsTheWriterWritesThem) {
   EXPECT_THROW(kl1.Set("objAtt.a", "b"), gxrm::ModelError);
   EXPECT_THROW(m.Remove(kl1), gxrm::ModelError);
   EXPECT_THROW(m.Move(kl1, ""), gxrm::ModelError);
+  gxrm::Model other = gxrm::Model::Load(saved);
+  EXPECT_THROW(other.Move(q2, "1F"), gxrm::ModelError);
+  EXPECT_THROW(other.Remove(q2), gxrm::ModelError);
   EXPECT_EQ(q2.Floor(), "");
 }
 
@@ -148,6 +150,7 @@ TEST(ModelEdit, FloorsRenameTogetherWithTheirInformation) {
   EXPECT_EQ(Names(m.Select("floor=二层")), (Strings{"KZ2"}));
   EXPECT_THROW(m.RenameFloor("1F", "二层"), gxrm::FloorExistsError);
   EXPECT_THROW(m.RenameFloor("3F", "4F"), gxrm::UnknownFloorError);
+  EXPECT_THROW(m.RenameFloor("1F", ""), gxrm::ModelError);
   EXPECT_THROW(m.Add({FRAME_COLUMN, false, "x", "", {}, {}}, "3F"), gxrm::UnknownFloorError);
   EXPECT_THROW(m.Move(kz2, "3F"), gxrm::UnknownFloorError);
   EXPECT_THROW(m.Add({TYPE_NONE, false, "x", "", {}, {}}), gxrm::QueryError);
@@ -175,6 +178,12 @@ TEST(ModelEdit, AddBuildsMissingListsAndWritesRulesOnFloors) {
   m.Add(type);
   EXPECT_EQ(Names(m.Select("is=any")), (Strings{"KZT", "KZ", "KZT"}));
   EXPECT_THROW(m.Add({FRAME_COLUMN, true, "bad", "", {}, {"not xml"}}, "1F"), gxrm::ModelError);
+  const std::string before = m.ToString();
+  EXPECT_EQ(CodeOf([&] {
+              m.Add({FRAME_BEAM, false, "b", "", {{"objAtt", {{{"a b", "1"}}}}}, {}});
+            }),
+            gxrm::kErrInvalidArg);
+  EXPECT_EQ(m.ToString(), before);  // not even the missing kind element was made
 
   const std::string saved = TempPath("bare-saved.gxrm");
   m.Save(saved);
