@@ -2,8 +2,9 @@
 //
 // Components, floors and edits go through the model; the sections the model
 // does not cover (header, project sections, floor information, cross-sections,
-// rules) through a reader sharing the model's document. Whole lists are read
-// through Model::Visit, which hands out each component without a handle.
+// rules) through the model's document, and floors through a reader sharing
+// it. Whole lists are read through Model::Visit, which hands out each
+// component without a handle.
 #include "model/GXRMmodel.h"
 
 #include <pybind11/stl.h>
@@ -29,7 +30,7 @@ namespace {
 namespace format = gxrm::format;
 using GXRM_objType_base::Type;
 
-// The reader's answers about a model's document.
+// The reader over a model's document, for its floor look-ups.
 class DocumentReader : public CGXRMreader {
  public:
   explicit DocumentReader(const dom::Document& document) { m_pDoc = document; }
@@ -217,11 +218,7 @@ class ModelCore {
 
   py::str Version() const { return Str(model_.Version()); }
 
-  py::dict Header() {
-    CGXRMnode record;
-    reader_.GetRoot(record);
-    return Dict(record);
-  }
+  py::dict Header() const { return AttributeDict(model_.Document().documentElement()); }
 
   // The attributes of the root's first child of that name, or None.
   py::object Section(const char* name) {

@@ -100,6 +100,17 @@ def test_floor_known_only_from_floor_information(writer, tmp_path):
         m.instances(Type.DOOR, "F3")
 
 
+def test_floor_names_that_need_quoting(writer, tmp_path):
+    name = 'F "2", \\ 层'
+    writer.add_floor(name)
+    writer.add(gxrm.TypeDef(Type.DOOR, "MT"), name)
+    writer.add(gxrm.Instance(Type.DOOR, "M"), name)
+    writer.save(tmp_path / "quoted.gxrm")
+    m = gxrm.load(tmp_path / "quoted.gxrm")
+    assert [i.name for i in m.instances(Type.DOOR, name)] == ["M"] and m.types(Type.DOOR, name)[0].name == "MT"
+    assert m.rename(name, Type.DOOR, "M", "N") == 1 and m.instances(Type.DOOR, name)[0].name == "N"
+
+
 def test_types_by_enum_name_or_chinese_name(model):
     floor = model.floors[0].name
     forms = [Type.FRAME_COLUMN, "FRAME_COLUMN", "框架柱"]
