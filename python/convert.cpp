@@ -108,8 +108,10 @@ void Append(const py::list& list, const py::handle& item) {
   if (PyList_Append(list.ptr(), item.ptr()) != 0) throw py::error_already_set();
 }
 
-void SetCached(const py::dict& dict, const char* name, const char* value) {
-  SetItem(dict, Names().Get(name), Values().Get(value));
+void SetCached(PyObject* dict, const char* name, const char* value) {
+  const py::str key = Names().Get(name);
+  const py::str text = Values().Get(value);
+  if (PyDict_SetItem(dict, key.ptr(), text.ptr()) != 0) throw py::error_already_set();
 }
 
 py::dict AttributeDict(const dom::Node& element) {

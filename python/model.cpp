@@ -50,18 +50,22 @@ std::array<py::list, N> ListDicts(const ComponentView& view, const std::array<co
   std::array<py::list, N> lists;
   const char* last_list = nullptr;
   size_t slot = N;
+  int last_record = -1;
+  PyObject* dict = nullptr;  // the record's dict, which its list holds
   view.ForEachAttribute([&](const char* list, int record, const char* name, const char* value) {
-    if (list != last_list) {
-      last_list = list;
-      slot = 0;
-      while (slot < N && std::strcmp(names[slot], list) != 0) ++slot;
+    if (list != last_list || record != last_record) {
+      if (list != last_list) {
+        last_list = list;
+        slot = 0;
+        while (slot < N && std::strcmp(names[slot], list) != 0) ++slot;
+      }
+      last_record = record;
+      if (slot == N || record < 0) return void(dict = nullptr);
+      const py::list& dicts = lists[slot];
+      while (PyList_GET_SIZE(dicts.ptr()) <= record) Append(dicts, py::dict());
+      dict = PyList_GET_ITEM(dicts.ptr(), record);
     }
-    if (slot == N || record < 0) return;
-    const py::list& dicts = lists[slot];
-    while (PyList_GET_SIZE(dicts.ptr()) <= record) Append(dicts, py::dict());
-    if (name != nullptr) {
-      SetCached(py::reinterpret_borrow<py::dict>(PyList_GET_ITEM(dicts.ptr(), record)), name, value);
-    }
+    if (dict != nullptr && name != nullptr) SetCached(dict, name, value);
   });
   return lists;
 }
@@ -154,7 +158,7 @@ py::list RecordDicts(const std::vector<Pairs>& records) {
   py::list dicts;
   for (const Pairs& pairs : records) {
     py::dict dict;
-    for (const auto& [name, value] : pairs) SetCached(dict, name.c_str(), value.c_str());
+    for (const auto& [name, value] : pairs) SetCached(dict.ptr(), name.c_str(), value.c_str());
     Append(dicts, dict);
   }
   return dicts;
