@@ -40,7 +40,8 @@ def _section(getter, element):
 
 
 class Component:
-    """One instance or type definition inside a loaded Model, changed in place.
+    """One instance or type definition inside a loaded Model, changed in
+    place; Model.select(), by_id() and add() make them.
 
     A component stays valid while it is in the model, also after a move
     (``floor`` then names its new floor); any use of a removed one raises
@@ -130,7 +131,8 @@ class Component:
 
 
 class Model:
-    """A loaded building model, to read and to change in place.
+    """A loaded building model, to read and to change in place; gxrm.load()
+    makes it.
 
     The record readers (instances, types, iter_instances, floors, ...) give
     new values on each call. select(), by_id() and add() give Components that
