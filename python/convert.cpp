@@ -2,6 +2,7 @@
 
 #include <Python.h>
 
+#include <cerrno>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -107,16 +108,41 @@ void Append(const py::list& list, const py::handle& item) {
   if (PyList_Append(list.ptr(), item.ptr()) != 0) throw py::error_already_set();
 }
 
-py::dict AttributeDict(dom::detail::ElementView element) {
-  py::dict dict;
-  element.ForEachAttribute(
-      [&](const char* name, const char* value) { SetItem(dict, Names().Get(name), Values().Get(value)); });
-  return dict;
+void SetCached(PyObject* dict, const char* name, const char* value) {
+  const py::str key = Names().Get(name);
+  const py::str text = Values().Get(value);
+  if (PyDict_SetItem(dict, key.ptr(), text.ptr()) != 0) throw py::error_already_set();
 }
 
 py::dict AttributeDict(const dom::Node& element) {
-  if (!element) ThrowDomError(kErrPointer, "attributes: empty handle");
-  return AttributeDict(dom::detail::ElementView::Of(element));
+  py::dict dict;
+  for (const dom::Node& attribute : element.attributes())
+    SetItem(dict, Names().Get(attribute.nodeName()), Values().Get(attribute.text()));
+  return dict;
+}
+
+void RaiseSaveError(const DomError& error, py::handle path) {
+  int number = 0;
+  switch (error.Error()) {
+    case kErrPathNotFound:
+      number = ENOENT;
+      break;
+    case kErrAccessDenied:
+      number = EACCES;
+      break;
+    case kErrDiskFull:
+      number = ENOSPC;
+      break;
+    case kErrFail:
+      number = EIO;
+      break;
+    default:
+      throw error;
+  }
+  // OSError picks the subclass that matches the errno.
+  py::object raised = py::reinterpret_borrow<py::object>(PyExc_OSError)(number, std::strerror(number), path);
+  PyErr_SetObject(reinterpret_cast<PyObject*>(Py_TYPE(raised.ptr())), raised.ptr());
+  throw py::error_already_set();
 }
 
 std::vector<CGXRMnode> Records(py::handle mappings) {
@@ -148,12 +174,21 @@ dom::Node Next(const dom::Node& node, const dom::Node& root, int& depth) {
   return dom::Node();
 }
 
+// Whitespace-only text: the layout of the file, not part of a rule.
+bool IsLayout(const dom::Node& node) {
+  if (node.nodeType() != dom::NODE_TEXT) return false;
+  const std::string text = node.text();
+  return text.find_first_not_of(" \t\r\n") == std::string::npos;
+}
+
 }  // namespace
 
 py::list RuleEvents(const dom::Node& rule) {
   py::list events;
   int depth = 0;
-  for (dom::Node node = rule; node; node = Next(node, rule, depth)) events.append(Event(depth, node));
+  for (dom::Node node = rule; node; node = Next(node, rule, depth)) {
+    if (!IsLayout(node)) events.append(Event(depth, node));
+  }
   return events;
 }
 

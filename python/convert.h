@@ -13,8 +13,8 @@
 
 #include "core/CGXRMnode.h"
 #include "core/GXRMdom.h"
+#include "core/GXRMerror.h"
 #include "core/GXRMtext.h"
-#include "core/GXRMviewImpl.h"
 
 namespace gxrm::python {
 
@@ -32,10 +32,11 @@ py::str StrFromGbk(const CString& gbk);
 CGXRMnode Record(py::handle mapping);
 // A record as a dict; a repeated name keeps its first place and its last value.
 py::dict Dict(const CGXRMnode& record);
-// An element's attributes as a dict in their order. Names and short values
-// that repeat share one str object.
+// An element's attributes as a dict in their order.
 py::dict AttributeDict(const dom::Node& element);
-py::dict AttributeDict(dom::detail::ElementView element);
+// Sets dict[name] = value from UTF-8 text. Names and short values that repeat
+// share one str object, which saves most of the cost of reading a model.
+void SetCached(PyObject* dict, const char* name, const char* value);
 // Appends `item` to `list`.
 void Append(const py::list& list, const py::handle& item);
 // An iterable of mappings as records.
@@ -49,6 +50,11 @@ auto WithFilePath(const std::string& path, Op&& op) {
   py::gil_scoped_release release;
   return op(gbk);
 }
+
+// A failed save as Python's OSError for its cause (FileNotFoundError,
+// PermissionError, ENOSPC, EIO) with errno and the file name; other DOM
+// errors pass on unchanged.
+[[noreturn]] void RaiseSaveError(const DomError& error, py::handle path);
 
 // A rule subtree as a flat list of (depth, node type, name, attributes, text)
 // in document order, walked without recursion; the Python layer rebuilds it.

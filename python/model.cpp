@@ -1,14 +1,18 @@
-// ModelCore: a loaded document, read through the library's reader.
+// ModelCore and ComponentCore: a loaded gxrm::Model and its components.
 //
-// Project sections, floors, cross-sections and rules come from CGXRMreader;
-// instances and type definitions are built straight from the document in one
-// pass each, because the reader's records carry no id and cost a GBK round
-// trip per string.
+// Components, floors and edits go through the model; the sections the model
+// does not cover (header, project sections, floor information, cross-sections,
+// rules) through the model's document, and floors through a reader sharing
+// it. Whole lists are read through Model::Visit, which hands out each
+// component without a handle.
+#include "model/GXRMmodel.h"
+
 #include <pybind11/stl.h>
 
 #include <array>
+#include <cstring>
+#include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "bindings.h"
@@ -16,6 +20,7 @@
 #include "convert.h"
 #include "core/GXRMtext.h"
 #include "format/GXRMformat.h"
+#include "lock.h"
 #include "reader/CGXRMreader.h"
 
 namespace gxrm::python {
@@ -23,44 +28,46 @@ namespace gxrm::python {
 namespace {
 
 namespace format = gxrm::format;
-using dom::detail::ElementView;
 using GXRM_objType_base::Type;
 
-bool Named(const dom::Node& node, const char* name) {
-  return node.nodeType() == dom::NODE_ELEMENT && node.nodeName() == name;
-}
+// The reader over a model's document, for its floor look-ups.
+class DocumentReader : public CGXRMreader {
+ public:
+  explicit DocumentReader(const dom::Document& document) { m_pDoc = document; }
+};
 
-// The dicts of the children named names[i] in lists[i], in document order, in
-// one pass over the children.
+// The lists of an instance and of a type definition, in the order of the
+// Python records' fields.
+constexpr std::array<const char*, 3> kInstanceLists = {format::kObjAtt, format::kObjGeoAtt,
+                                                       format::kObjSection};
+constexpr std::array<const char*, 4> kTypeLists = {format::kTypeClassAtt, format::kTypeClassGeoAtt,
+                                                   format::kTypeClassSection, format::kTypeClassSpecialtyAtt};
+
+// One list of dicts per list name of `names`, one dict per record, from a
+// component's attributes in document order.
 template <size_t N>
-std::array<py::list, N> ChildDicts(ElementView parent, const std::array<const char*, N>& names) {
+std::array<py::list, N> ListDicts(const ComponentView& view, const std::array<const char*, N>& names) {
   std::array<py::list, N> lists;
-  for (ElementView child : parent.ChildElements()) {
-    for (size_t i = 0; i < N; ++i) {
-      if (child.Is(names[i])) {
-        Append(lists[i], AttributeDict(child));
-        break;
+  const char* last_list = nullptr;
+  size_t slot = N;
+  int last_record = -1;
+  PyObject* dict = nullptr;  // the record's dict, which its list holds
+  view.ForEachAttribute([&](const char* list, int record, const char* name, const char* value) {
+    if (list != last_list || record != last_record) {
+      if (list != last_list) {
+        last_list = list;
+        slot = 0;
+        while (slot < N && std::strcmp(names[slot], list) != 0) ++slot;
       }
+      last_record = record;
+      if (slot == N || record < 0) return void(dict = nullptr);
+      const py::list& dicts = lists[slot];
+      while (PyList_GET_SIZE(dicts.ptr()) <= record) Append(dicts, py::dict());
+      dict = PyList_GET_ITEM(dicts.ptr(), record);
     }
-  }
+    if (dict != nullptr && name != nullptr) SetCached(dict, name, value);
+  });
   return lists;
-}
-
-// Rules of a type definition: the child elements of its first rule holder.
-py::list TypeRules(const dom::Node& type_class) {
-  py::list rules;
-  dom::Node holder = type_class.selectSingleNode(format::kTypeClassCalRule);
-  if (!holder) return rules;
-  for (dom::Node rule = holder.firstChild(); rule; rule = rule.nextSibling()) {
-    if (rule.nodeType() == dom::NODE_ELEMENT) rules.append(RuleEvents(rule));
-  }
-  return rules;
-}
-
-// The attribute's value; "" when the element lacks it.
-py::str AttributeStr(ElementView e, const char* name) {
-  const char* value = e.Attribute(name);
-  return Str(value ? value : "");
 }
 
 // The fields an Instance gets, by their attribute names, made once.
@@ -71,21 +78,16 @@ const std::array<py::object, 6>& InstanceFields() {
   return *fields;
 }
 
-// An Instance of one "Instance" element. Its fields are set directly: the
+// An Instance of one component. Its fields are set directly: the
 // constructor's checks and copies are for values from users, and would
 // double the cost of reading a large model.
-py::object MakeInstance(const py::handle& cls, const py::handle& type, ElementView e) {
+py::object MakeInstance(const py::handle& cls, const py::handle& type, const ComponentView& view) {
   auto* tp = reinterpret_cast<PyTypeObject*>(cls.ptr());
   py::object instance = py::reinterpret_steal<py::object>(tp->tp_alloc(tp, 0));
   if (!instance) throw py::error_already_set();
-  const auto [atts, geometry, sections] =
-      ChildDicts(e, std::array{format::kObjAtt, format::kObjGeoAtt, format::kObjSection});
-  const py::object values[] = {py::reinterpret_borrow<py::object>(type),
-                               AttributeStr(e, format::kAttObjName),
-                               AttributeStr(e, format::kAttObjId),
-                               atts,
-                               geometry,
-                               sections};
+  const auto [atts, geometry, sections] = ListDicts(view, kInstanceLists);
+  const py::object values[] = {
+      py::reinterpret_borrow<py::object>(type), Str(view.Name()), Str(view.Id()), atts, geometry, sections};
   const auto& fields = InstanceFields();
   for (size_t i = 0; i < fields.size(); ++i) {
     if (PyObject_SetAttr(instance.ptr(), fields[i].ptr(), values[i].ptr()) != 0)
@@ -94,21 +96,14 @@ py::object MakeInstance(const py::handle& cls, const py::handle& type, ElementVi
   return instance;
 }
 
-py::tuple TypeDefFields(const dom::Element& e) {
-  const ElementView node = ElementView::Of(e);
-  const auto [atts, geometry, sections, speciality] =
-      ChildDicts(node, std::array{format::kTypeClassAtt, format::kTypeClassGeoAtt, format::kTypeClassSection,
-                                  format::kTypeClassSpecialtyAtt});
-  return py::make_tuple(AttributeStr(node, format::kAttClassName), AttributeStr(node, format::kAttClassId),
-                        atts, geometry, sections, speciality, TypeRules(e));
-}
-
-// Calls `visit` with each "Instance" child of a container, in file order.
-template <typename Visit>
-void ForEachInstance(ElementView container, Visit&& visit) {
-  for (ElementView e : container.ChildElements()) {
-    if (e.Is(format::kInstance)) visit(e);
+// Rules of a type definition: the child elements of its first rule holder.
+py::list TypeRules(const dom::Node& type_class) {
+  py::list rules;
+  dom::Node holder = type_class.selectSingleNode(format::kTypeClassCalRule);
+  for (dom::Node rule = holder ? holder.firstChild() : dom::Node(); rule; rule = rule.nextSibling()) {
+    if (rule.nodeType() == dom::NODE_ELEMENT) rules.append(RuleEvents(rule));
   }
+  return rules;
 }
 
 // Pauses the cyclic garbage collector for its lifetime. A batch of instances
@@ -127,44 +122,111 @@ class CollectorPause {
   bool was_enabled_;
 };
 
-// Catalogue types by their name as the document spells it (UTF-8).
-const std::unordered_map<std::string, int>& TypesByName() {
-  static const std::unordered_map<std::string, int> types = [] {
-    std::unordered_map<std::string, int> map;
-    for (int t = 0; t < CGXRMobjTypeBase::GetObjTypeCount(); ++t) {
-      map.emplace(gxrm::ToUtf8(CGXRMobjTypeBase::GetObjTypeName(static_cast<Type>(t))), t);
-    }
-    return map;
-  }();
-  return types;
+// A floor argument: None and "" both stand for the global list.
+std::string FloorName(py::handle floor) { return floor.is_none() ? std::string() : Utf8(floor, "floor"); }
+
+// The query that selects the instances or type definitions of one catalogue
+// type on one floor ("" the global list).
+std::string ListQuery(int type, const std::string& floor, bool definitions) {
+  std::string quoted;
+  for (char c : floor) {
+    if (c == '"' || c == '\\') quoted += '\\';
+    quoted += c;
+  }
+  const std::string type_name = gxrm::ToUtf8(CGXRMobjTypeBase::GetObjTypeName(static_cast<Type>(type)));
+  return "type=" + type_name + " floor=\"" + quoted + (definitions ? "\" is=type" : "\"");
 }
+
+// Records from Python: a list of mappings of str to str.
+std::vector<Pairs> PairsList(py::handle mappings) {
+  std::vector<Pairs> records;
+  if (PyUnicode_Check(mappings.ptr()) || py::hasattr(mappings, "items"))
+    throw py::type_error("expected a list of dicts");
+  for (py::handle mapping : mappings) {
+    Pairs& pairs = records.emplace_back();
+    if (mapping.is_none()) continue;
+    if (!py::hasattr(mapping, "items")) throw py::type_error("a record must be a mapping of str to str");
+    for (py::handle item : mapping.attr("items")()) {
+      py::tuple pair = py::reinterpret_borrow<py::tuple>(item);
+      pairs.emplace_back(Utf8(pair[0], "attribute name"), Utf8(pair[1], "attribute value"));
+    }
+  }
+  return records;
+}
+
+py::list RecordDicts(const std::vector<Pairs>& records) {
+  py::list dicts;
+  for (const Pairs& pairs : records) {
+    py::dict dict;
+    for (const auto& [name, value] : pairs) SetCached(dict.ptr(), name.c_str(), value.c_str());
+    Append(dicts, dict);
+  }
+  return dicts;
+}
+
+// One component of a model, with the model's lock.
+class ComponentCore {
+ public:
+  ComponentCore(Component component, std::shared_ptr<ObjectLock> lock)
+      : component_(std::move(component)), lock_(std::move(lock)) {}
+
+  ObjectLock& Lock() const { return *lock_; }
+  // The component, once it is known to be of the model whose lock that is:
+  // another model's component is guarded by another lock.
+  Component& Of(const std::shared_ptr<ObjectLock>& model_lock) {
+    if (model_lock != lock_) throw ModelError("the component belongs to another model");
+    return component_;
+  }
+
+  py::str Id() const { return Str(component_.Id()); }
+  py::str Name() const { return Str(component_.Name()); }
+  void SetId(py::handle id) { component_.SetId(Utf8(id, "id")); }
+  void SetName(py::handle name) { component_.SetName(Utf8(name, "name")); }
+  int TypeOf() const { return component_.Type(); }
+  int Kind() const { return component_.Kind(); }
+  py::str Floor() const { return Str(component_.Floor()); }
+  bool IsType() const { return component_.IsType(); }
+
+  py::object Value(py::handle key) const {
+    std::optional<std::string> value = component_.Get(Utf8(key, "key"));
+    return value ? py::object(Str(*value)) : py::object(py::none());
+  }
+  void Set(py::handle key, py::handle value) { component_.Set(Utf8(key, "key"), Utf8(value, "value")); }
+  bool Remove(py::handle key) { return component_.Remove(Utf8(key, "key")); }
+  py::list Records(py::handle list) const { return RecordDicts(component_.Records(Utf8(list, "list name"))); }
+  bool Same(const ComponentCore& other) const { return component_ == other.component_; }
+
+ private:
+  Component component_;
+  std::shared_ptr<ObjectLock> lock_;
+};
 
 class ModelCore {
  public:
-  // Loads the file; returns the parser's complaint, line and column, or None.
-  py::object Load(const std::string& path) {
-    if (WithFilePath(path, [this](const CString& gbk) { return reader_.LoadGXRMfile(gbk); }))
-      return py::none();
-    auto error = reader_.GetLoadError();
-    return py::make_tuple(Str(error.reason), error.line, error.linepos);
+  // Loads the file at a path in the file system's bytes; the parser's
+  // complaint, line and column when it is not well-formed.
+  static py::object Load(const py::bytes& path) {
+    const std::string file = path;
+    std::optional<Model> model;
+    try {
+      py::gil_scoped_release release;
+      model.emplace(Model::Load(file));
+    } catch (const LoadError& error) {
+      const dom::ParseError& where = error.Where();
+      return py::make_tuple(Str(where.reason), where.line, where.linepos);
+    }
+    return py::cast(ModelCore(std::move(*model)));
   }
 
-  py::str Version() {
-    CString version;
-    reader_.GetGXRMfileVer(version);
-    return StrFromGbk(version);
-  }
+  ObjectLock& Lock() const { return *lock_; }
 
-  py::dict Header() {
-    CGXRMnode record;
-    reader_.GetRoot(record);
-    return Dict(record);
-  }
+  py::str Version() const { return Str(model_.Version()); }
+
+  py::dict Header() const { return AttributeDict(model_.Document().documentElement()); }
 
   // The attributes of the root's first child of that name, or None.
   py::object Section(const char* name) {
-    dom::Element root = Root();
-    dom::Node section = root ? root.selectSingleNode(name) : dom::Node();
+    dom::Node section = RootChild(name);
     if (!section) return py::none();
     return AttributeDict(section);
   }
@@ -183,50 +245,61 @@ class ModelCore {
     return floors;
   }
 
+  // The names of the floors with a component list, in file order.
+  std::vector<std::string> ListFloors() const { return model_.Floors(); }
+
   py::list Instances(py::handle floor, int type, py::handle type_obj, py::handle cls) {
+    const std::string name = FloorName(floor);
     py::list instances;
-    const ElementView container = ElementView::Of(Container(floor, type, false));
     CollectorPause pause;
-    ForEachInstance(container, [&](ElementView e) { Append(instances, MakeInstance(cls, type_obj, e)); });
+    model_.Visit(ListQuery(type, name, false),
+                 [&](const ComponentView& view) { Append(instances, MakeInstance(cls, type_obj, view)); });
     return instances;
   }
 
   // One tuple of fields per type definition, for the Python layer to finish.
   py::list TypeDefs(py::handle floor, int type) {
+    const std::string name = FloorName(floor);
     py::list defs;
-    dom::Node container = Container(floor, type, true);
-    for (dom::Node e = container ? container.firstChild() : dom::Node(); e; e = e.nextSibling()) {
-      if (Named(e, format::kTypeClass)) defs.append(TypeDefFields(e));
-    }
+    dom::Node type_class = FirstTypeClass(floor, type);
+    model_.Visit(ListQuery(type, name, true), [&](const ComponentView& view) {
+      const auto [atts, geometry, sections, speciality] = ListDicts(view, kTypeLists);
+      defs.append(py::make_tuple(Str(view.Name()), Str(view.Id()), atts, geometry, sections, speciality,
+                                 type_class ? TypeRules(type_class) : py::list()));
+      type_class = NextTypeClass(type_class);
+    });
     return defs;
   }
 
   // Every instance as (floor name or None, instance): global list, then floors.
-  py::list AllInstances(py::list type_objs, py::handle cls) {
+  py::list AllInstances(const py::list& type_objs, py::handle cls) {
     py::list all;
-    dom::Element root = Root();
-    if (!root) return all;
-    const ElementView node = ElementView::Of(root);
+    std::string floor_name;
+    py::object floor = py::none();
     CollectorPause pause;
-    if (ElementView global = node.FirstChild(format::kGlobalObjList)) {
-      AppendListInstances(global, py::none(), type_objs, cls, all);
-    }
-    for (ElementView e : node.ChildElements()) {
-      if (!e.Is(format::kFloor)) continue;
-      AppendListInstances(e, AttributeStr(e, format::kAttFloorName), type_objs, cls, all);
-    }
+    model_.Visit("", [&](const ComponentView& view) {
+      if (view.IsType()) return;
+      if (view.Floor() != floor_name) {
+        floor_name = view.Floor();
+        floor = floor_name.empty() ? py::object(py::none()) : py::object(Str(floor_name));
+      }
+      py::object instance = MakeInstance(cls, type_objs[view.Type()], view);
+      PyObject* pair = PyTuple_Pack(2, floor.ptr(), instance.ptr());
+      if (pair == nullptr) throw py::error_already_set();
+      Append(all, py::reinterpret_steal<py::object>(pair));
+    });
     return all;
   }
 
+  // One dict per element under the cross-section container, with the five
+  // attributes a cross-section has ("" for a missing one).
   py::list CrossSections() {
-    CStringArray values;
-    py::list sections;
-    if (!reader_.GetUserSec(values)) return sections;
     static const char* const keys[] = {format::kAttSecId, format::kAttSecName, format::kAttPoint,
                                        format::kAttBulge, format::kAttInsertPt};
-    for (size_t i = 0; i + 5 <= values.size(); i += 5) {
+    py::list sections;
+    for (const dom::Element& e : ChildElements(RootChild(format::kUserSecInfo))) {
       py::dict section;
-      for (size_t k = 0; k < 5; ++k) section[keys[k]] = StrFromGbk(values[i + k]);
+      for (const char* key : keys) section[key] = Str(e.getAttribute(key));
       sections.append(section);
     }
     return sections;
@@ -234,104 +307,164 @@ class ModelCore {
 
   py::list Rules() {
     py::list rules;
-    if (!Root()) return rules;
-    for (const IXMLDOMElementPtr& rule : reader_.GetCalRule()) rules.append(RuleEvents(rule));
+    for (const dom::Element& rule : ChildElements(RootChild(format::kCalRule)))
+      rules.append(RuleEvents(rule));
     return rules;
   }
 
   // Renames the instances of that name in one list; how many were renamed.
-  int Rename(py::handle floor, int type, py::handle oldName, py::handle newName) {
-    const CString floorName = Gbk(floor, "floor name");
-    const std::string old = Utf8(oldName, "old name");
-    const CString renamed = Gbk(newName, "new name");
-    dom::Node container = Container(floor, type, false);
-    int count = 0;
-    for (dom::Node e = container ? container.firstChild() : dom::Node(); e; e = e.nextSibling()) {
-      count += Named(e, format::kInstance) && dom::Element(e).getAttribute(format::kAttObjName) == old;
-    }
-    if (count > 0) reader_.ChangeObjName(floorName, static_cast<Type>(type), gxrm::FromUtf8(old), renamed);
-    return count;
+  int Rename(py::handle floor, int type, py::handle old_name, py::handle new_name) {
+    const std::string name = FloorName(floor);
+    const std::string old = Utf8(old_name, "old name");
+    const std::string renamed = Utf8(new_name, "new name");
+    std::vector<Component> found;
+    model_.Visit(ListQuery(type, name, false), [&](const ComponentView& view) {
+      if (old == view.Name()) found.push_back(view.Handle());
+    });
+    for (Component& c : found) c.SetName(renamed);
+    return static_cast<int>(found.size());
   }
 
-  void Save(const std::string& path) {
-    WithFilePath(path, [this](const CString& gbk) { reader_.SaveGXRMinstance(gbk); });
+  py::list Select(py::handle query) const { return Wrap(model_.Select(Utf8(query, "query"))); }
+  py::list ById(py::handle id) const { return Wrap(model_.ById(Utf8(id, "id"))); }
+
+  ComponentCore Add(int type, bool is_type, py::handle name, py::handle id, const py::list& lists,
+                    const std::vector<std::string>& rules, py::handle floor) {
+    ComponentRecord record;
+    record.type = static_cast<Type>(type);
+    record.is_type = is_type;
+    record.name = Utf8(name, "name");
+    record.id = Utf8(id, "id");
+    const auto& names = is_type ? std::vector<const char*>(kTypeLists.begin(), kTypeLists.end())
+                                : std::vector<const char*>(kInstanceLists.begin(), kInstanceLists.end());
+    for (size_t i = 0; i < names.size() && i < lists.size(); ++i)
+      record.lists.emplace_back(names[i], PairsList(lists[i]));
+    record.rules = rules;
+    return ComponentCore(model_.Add(record, FloorName(floor)), lock_);
   }
+
+  void Remove(ComponentCore& c) { model_.Remove(c.Of(lock_)); }
+  void Move(ComponentCore& c, py::handle floor) { model_.Move(c.Of(lock_), FloorName(floor)); }
+  void RenameFloor(py::handle old_name, py::handle new_name) {
+    model_.RenameFloor(Utf8(old_name, "floor"), Utf8(new_name, "new floor name"));
+  }
+
+  // Saves to a path in the file system's bytes; `shown` names it in errors.
+  void Save(const py::bytes& path, py::handle shown) const {
+    const std::string file = path;
+    try {
+      py::gil_scoped_release release;
+      model_.Save(file);
+    } catch (const DomError& error) {
+      RaiseSaveError(error, shown);
+    }
+  }
+
+  py::str Xml() const { return Str(model_.ToString()); }
 
  private:
-  dom::Element Root() {
-    IXMLDOMElementPtr root;
-    reader_.GetRootElem(root);
-    return root;
+  explicit ModelCore(Model model)
+      : model_(std::move(model)), reader_(model_.Document()), lock_(std::make_shared<ObjectLock>()) {}
+
+  // The root's first child of that name; empty when there is none.
+  dom::Node RootChild(const char* name) const {
+    dom::Element root = model_.Document().documentElement();
+    return root ? root.selectSingleNode(name) : dom::Node();
   }
 
-  // The type-definition or instance container of a list; KeyError for an
-  // unknown floor, an empty handle when the list has no such container.
-  dom::Node Container(py::handle floor, int type, bool definitions) {
-    IXMLDOMElementPtr node;
-    const Type t = static_cast<Type>(type);
-    if (floor.is_none()) {
-      dom::Element root = Root();
-      if (!root || !root.selectSingleNode(format::kGlobalObjList)) return dom::Node();
-      definitions ? reader_.GetObjTypeInfoNode(t, node) : reader_.GetObjInstanceNode(t, node);
-      return node;
+  // The child elements of a node (none for an empty handle), in order.
+  static std::vector<dom::Element> ChildElements(const dom::Node& parent) {
+    std::vector<dom::Element> elements;
+    for (dom::Node n = parent ? parent.firstChild() : dom::Node(); n; n = n.nextSibling()) {
+      if (n.nodeType() == dom::NODE_ELEMENT) elements.emplace_back(n);
     }
-    const CString name = Gbk(floor, "floor name");
-    IXMLDOMElementPtr floor_node;
-    if (!reader_.GetFloorNode(name, floor_node)) throw py::key_error(Utf8(floor, "floor name"));
-    definitions ? reader_.GetObjTypeInfoNode(name, t, node) : reader_.GetObjInstanceNode(name, t, node);
+    return elements;
+  }
+
+  py::list Wrap(const std::vector<Component>& components) const {
+    py::list out;
+    for (const Component& c : components) out.append(ComponentCore(c, lock_));
+    return out;
+  }
+
+  // The first type definition of that type on the floor (None: the global
+  // list), found as the reader finds it; empty when there is none.
+  dom::Node FirstTypeClass(py::handle floor, int type) {
+    IXMLDOMElementPtr container;
+    const Type t = static_cast<Type>(type);
+    dom::Element root = model_.Document().documentElement();
+    if (floor.is_none()) {
+      if (!root || !root.selectSingleNode(format::kGlobalObjList)) return dom::Node();
+      reader_.GetObjTypeInfoNode(t, container);
+    } else {
+      reader_.GetObjTypeInfoNode(Gbk(floor, "floor"), t, container);
+    }
+    return NextTypeClass(container ? container.firstChild() : dom::Node(), true);
+  }
+
+  // The next "TypeClass" from `node` (itself included when `self`).
+  static dom::Node NextTypeClass(dom::Node node, bool self = false) {
+    if (node && !self) node = node.nextSibling();
+    while (node && !(node.nodeType() == dom::NODE_ELEMENT && node.nodeName() == format::kTypeClass))
+      node = node.nextSibling();
     return node;
   }
 
-  // The instances of one object list, in file order, with their catalogue type.
-  static void AppendListInstances(ElementView list, const py::object& floor, const py::list& type_objs,
-                                  const py::handle& cls, const py::list& out) {
-    const auto& types = TypesByName();
-    for (ElementView kind : list.ChildElements()) {
-      for (ElementView type_elem : kind.ChildElements()) {
-        if (!type_elem.Is(format::kType)) continue;
-        const char* type_name = type_elem.Attribute(format::kAttTypeName);
-        auto found = types.find(type_name ? type_name : "");
-        if (found == types.end()) continue;
-        py::handle type_obj = type_objs[found->second];
-        AppendContainerInstances(type_elem.FirstChild(format::kObjInstance), floor, type_obj, cls, out);
-      }
-    }
-  }
-
-  static void AppendContainerInstances(ElementView container, const py::object& floor,
-                                       const py::handle& type_obj, const py::handle& cls,
-                                       const py::list& out) {
-    ForEachInstance(container, [&](ElementView e) {
-      py::object instance = MakeInstance(cls, type_obj, e);
-      PyObject* pair = PyTuple_Pack(2, floor.ptr(), instance.ptr());
-      if (pair == nullptr) throw py::error_already_set();
-      Append(out, py::reinterpret_steal<py::object>(pair));
-    });
-  }
-
-  CGXRMreader reader_;
+  Model model_;
+  DocumentReader reader_;
+  std::shared_ptr<ObjectLock> lock_;
 };
+
+// A binding that reads the attributes of one project section.
+auto SectionReaderOf(const char* name) {
+  return [name](ModelCore& core) {
+    auto hold = core.Lock().Hold();
+    return core.Section(name);
+  };
+}
 
 }  // namespace
 
 void BindModel(py::module_& m) {
+  py::class_<ComponentCore>(m, "ComponentCore")
+      .def("id", Locked(&ComponentCore::Id))
+      .def("name", Locked(&ComponentCore::Name))
+      .def("set_id", Locked(&ComponentCore::SetId))
+      .def("set_name", Locked(&ComponentCore::SetName))
+      .def("type", Locked(&ComponentCore::TypeOf))
+      .def("kind", Locked(&ComponentCore::Kind))
+      .def("floor", Locked(&ComponentCore::Floor))
+      .def("is_type", Locked(&ComponentCore::IsType))
+      .def("get", Locked(&ComponentCore::Value))
+      .def("set", Locked(&ComponentCore::Set))
+      .def("remove", Locked(&ComponentCore::Remove))
+      .def("records", Locked(&ComponentCore::Records))
+      .def("same", &ComponentCore::Same);
+
   py::class_<ModelCore>(m, "ModelCore")
-      .def(py::init<>())
-      .def("load", &ModelCore::Load)
-      .def("version", &ModelCore::Version)
-      .def("header", &ModelCore::Header)
-      .def("project_settings", [](ModelCore& c) { return c.Section(format::kProjSetting); })
-      .def("rule_settings", [](ModelCore& c) { return c.Section(format::kCalRule); })
-      .def("cross_section_settings", [](ModelCore& c) { return c.Section(format::kUserSecInfo); })
-      .def("floor_settings", [](ModelCore& c) { return c.Section(format::kProjFloorInfo); })
-      .def("floors", &ModelCore::Floors)
-      .def("instances", &ModelCore::Instances)
-      .def("typedefs", &ModelCore::TypeDefs)
-      .def("all_instances", &ModelCore::AllInstances)
-      .def("cross_sections", &ModelCore::CrossSections)
-      .def("rules", &ModelCore::Rules)
-      .def("rename", &ModelCore::Rename)
-      .def("save", &ModelCore::Save);
+      .def_static("load", &ModelCore::Load)
+      .def("version", Locked(&ModelCore::Version))
+      .def("header", Locked(&ModelCore::Header))
+      .def("project_settings", SectionReaderOf(format::kProjSetting))
+      .def("rule_settings", SectionReaderOf(format::kCalRule))
+      .def("cross_section_settings", SectionReaderOf(format::kUserSecInfo))
+      .def("floor_settings", SectionReaderOf(format::kProjFloorInfo))
+      .def("floors", Locked(&ModelCore::Floors))
+      .def("list_floors", Locked(&ModelCore::ListFloors))
+      .def("instances", Locked(&ModelCore::Instances))
+      .def("typedefs", Locked(&ModelCore::TypeDefs))
+      .def("all_instances", Locked(&ModelCore::AllInstances))
+      .def("cross_sections", Locked(&ModelCore::CrossSections))
+      .def("rules", Locked(&ModelCore::Rules))
+      .def("rename", Locked(&ModelCore::Rename))
+      .def("select", Locked(&ModelCore::Select))
+      .def("by_id", Locked(&ModelCore::ById))
+      .def("add", Locked(&ModelCore::Add))
+      .def("remove", Locked(&ModelCore::Remove))
+      .def("move", Locked(&ModelCore::Move))
+      .def("rename_floor", Locked(&ModelCore::RenameFloor))
+      .def("save", Locked(&ModelCore::Save))
+      .def("xml", Locked(&ModelCore::Xml));
 }
 
 }  // namespace gxrm::python

@@ -1,9 +1,11 @@
 // WriterCore: a new document built through the library's writer.
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "bindings.h"
 #include "convert.h"
+#include "lock.h"
 #include "core/GXRMerror.h"
 #include "core/GXRMtext.h"
 #include "writer/CGXRMwriter.h"
@@ -24,10 +26,12 @@ void FillLists(Record& record, py::handle attributes, py::handle geometry, py::h
 
 class WriterCore : public CGXRMwriter {
  public:
-  explicit WriterCore(py::handle header) {
+  explicit WriterCore(py::handle header) : lock_(std::make_shared<ObjectLock>()) {
     CGXRMnode record = Record(header);
     CreateGXRMinstance(record);  // true or raises
   }
+
+  ObjectLock& Lock() const { return *lock_; }
 
   void ProjectSettings(py::handle attrs) { CreateProjSetting(Record(attrs)); }
   void Rules(py::handle attrs) { CreateCalRule(Record(attrs)); }
@@ -67,11 +71,18 @@ class WriterCore : public CGXRMwriter {
                            : AddObjType(Gbk(floor, "floor name"), std::move(def));
   }
 
-  void Save(const std::string& path) {
-    WithFilePath(path, [this](const CString& gbk) { SaveGXRMinstance(gbk); });
+  void Save(py::handle path) {
+    try {
+      WithFilePath(Utf8(path, "path"), [this](const CString& gbk) { SaveGXRMinstance(gbk); });
+    } catch (const DomError& error) {
+      RaiseSaveError(error, path);
+    }
   }
 
   py::str Xml() const { return Str(m_pDoc.xml()); }
+
+ private:
+  std::shared_ptr<ObjectLock> lock_;
 };
 
 }  // namespace
@@ -79,18 +90,18 @@ class WriterCore : public CGXRMwriter {
 void BindWriter(py::module_& m) {
   py::class_<WriterCore>(m, "WriterCore")
       .def(py::init<py::handle>())
-      .def("project_settings", &WriterCore::ProjectSettings)
-      .def("rules", &WriterCore::Rules)
-      .def("append_rules", &WriterCore::AppendRules)
-      .def("cross_sections", &WriterCore::CrossSections)
-      .def("add_section", &WriterCore::AddSection)
-      .def("floor_info", &WriterCore::FloorInfo)
-      .def("floor", &WriterCore::Floor)
-      .def("floor_param", &WriterCore::FloorParam)
-      .def("instance", &WriterCore::Instance)
-      .def("typedef", &WriterCore::TypeDef)
-      .def("save", &WriterCore::Save)
-      .def("xml", &WriterCore::Xml);
+      .def("project_settings", Locked(&WriterCore::ProjectSettings))
+      .def("rules", Locked(&WriterCore::Rules))
+      .def("append_rules", Locked(&WriterCore::AppendRules))
+      .def("cross_sections", Locked(&WriterCore::CrossSections))
+      .def("add_section", Locked(&WriterCore::AddSection))
+      .def("floor_info", Locked(&WriterCore::FloorInfo))
+      .def("floor", Locked(&WriterCore::Floor))
+      .def("floor_param", Locked(&WriterCore::FloorParam))
+      .def("instance", Locked(&WriterCore::Instance))
+      .def("typedef", Locked(&WriterCore::TypeDef))
+      .def("save", Locked(&WriterCore::Save))
+      .def("xml", Locked(&WriterCore::Xml));
 }
 
 }  // namespace gxrm::python

@@ -92,18 +92,30 @@ class Type(enum.IntEnum):
 
     @classmethod
     def from_chinese(cls, name):
-        """The type of that Chinese name, or None."""
+        """The type of that Chinese name ("框架柱"), or None."""
         value = _gxrm.type_from_chinese(name)
         return None if value is None else cls(value)
 
 
+def as_type(value):
+    """The Type that ``value`` stands for: a Type or its number, its name
+    ("FRAME_COLUMN") or its Chinese name ("框架柱"). ValueError for none."""
+    if isinstance(value, str):
+        found = Type.__members__.get(value) or Type.from_chinese(value)
+        if found is None:
+            raise ValueError(f"no type is named {value!r}")
+        return found
+    return Type(value)
+
+
 def map_type_names(source, target, name):
-    """Names that speciality ``target`` gives the type ``name`` of speciality
-    ``source``; ``name`` is a Type or its Chinese name. [] when nothing maps."""
-    if isinstance(name, str):
-        name = Type.from_chinese(name)
-        if name is None:
-            return []
+    """Names that speciality ``target`` (1, 2 or 3) gives the type ``name`` of
+    speciality ``source``; ``name`` is a Type, its name or its Chinese name.
+    [] when nothing maps or no type has that name."""
+    try:
+        name = as_type(name)
+    except ValueError:
+        return []
     return _gxrm.map_type_names(int(source), int(target), int(name))
 
 
@@ -125,11 +137,13 @@ def _section_lookup(vocabulary, direction):
 
 def section_id(vocabulary, key, type):
     """The file's section identifier of a "cal", "steel" or "az" key for that
-    type ("" when there is none)."""
-    return _section_lookup(vocabulary, 0)(key, int(type))
+    type ("" when there is none). ValueError for another vocabulary or an
+    unknown type."""
+    return _section_lookup(vocabulary, 0)(key, int(as_type(type)))
 
 
 def section_key(vocabulary, section, type):
     """The "cal", "steel" or "az" key of a file section identifier for that
-    type (for "cal" the identifier itself when there is none, else "")."""
-    return _section_lookup(vocabulary, 1)(section, int(type))
+    type (for "cal" the identifier itself when there is none, else "").
+    ValueError for another vocabulary or an unknown type."""
+    return _section_lookup(vocabulary, 1)(section, int(as_type(type)))

@@ -1,18 +1,19 @@
 """Value records: component instances, type definitions and floors."""
 
-from ._catalogue import Type
+from ._catalogue import as_type
 from ._rules import rule_key
 
 
 class Instance:
-    """One component instance: a type, a name, an id ("objId", "" when
-    absent) and its "objAtt", "objGeoAtt" and "objSection" records, one dict
-    each, in file order."""
+    """One component instance as a value: a type (a Type, its name or its
+    Chinese name), a name, an id ("objId", "" when absent) and its "objAtt",
+    "objGeoAtt" and "objSection" records, one dict each, in file order.
+    ValueError for an unknown type."""
 
     __slots__ = ("type", "name", "id", "attributes", "geometry", "sections")
 
     def __init__(self, type, name, id="", attributes=(), geometry=(), sections=()):
-        self.type = Type(type)
+        self.type = as_type(type)
         self.name = name
         self.id = id
         self.attributes = list(attributes)

@@ -58,12 +58,15 @@ def _add_text(parent, text):
 def to_xml(rules):
     """The XML text of the rules inside one holder element; tails of the rules
     themselves are not part of a rule and are left out."""
-    out = ["<r>"]
-    for rule in rules:
-        if not ET.iselement(rule) or not isinstance(rule.tag, str):
-            raise TypeError(f"a calculation rule must be an ElementTree element, not {rule!r}")
-        _write(rule, out)
-    out.append("</r>")
+    return "<r>" + "".join(rule_xml(rule) for rule in rules) + "</r>"
+
+
+def rule_xml(rule):
+    """The XML text of one rule, its own tail left out."""
+    if not ET.iselement(rule) or not isinstance(rule.tag, str):
+        raise TypeError(f"a calculation rule must be an ElementTree element, not {rule!r}")
+    out = []
+    _write(rule, out)
     return "".join(out)
 
 

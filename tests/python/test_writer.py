@@ -91,11 +91,9 @@ def test_writer_errors(writer):
                  lambda: writer.add_project_settings({"a": 1})):
         with pytest.raises(TypeError):
             call()
-    for call, code in ((lambda: writer.add_project_settings({"1bad": "x"}), 0x80070057),
-                       (lambda: writer.save("/nonexistent-dir/x.gxrm"), 0x80070003)):
-        with pytest.raises(gxrm.DomError) as raised:
-            call()
-        assert raised.value.code == code
+    with pytest.raises(gxrm.DomError) as raised:
+        writer.add_project_settings({"1bad": "x"})
+    assert raised.value.code == 0x80070057
 
 
 def test_records_compare_by_value():
