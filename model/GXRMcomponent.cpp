@@ -184,6 +184,7 @@ void ComponentView::ForEachAttribute(const std::function<void(const char* list, 
     size_t index = shape.ListIndex(c.name());
     if (index == shape.list_count) continue;
     int record = counts[index]++;
+    if (!c.first_attribute()) visit(shape.lists[index], record, nullptr, nullptr);
     for (pugi::xml_attribute a = c.first_attribute(); a; a = a.next_attribute())
       visit(shape.lists[index], record, a.name(), a.value());
   }

@@ -55,8 +55,9 @@ class GXRM_API FormatError : public ModelError {
 /// A file that cannot be read or is not well-formed XML: where and why.
 class GXRM_API LoadError : public ModelError {
  public:
+  /// The file and why it could not be loaded.
   LoadError(std::string path, dom::ParseError error);
-  const std::string& Path() const noexcept { return path_; }
+  const std::string& Path() const noexcept { return path_; }        ///< the file, as given
   const dom::ParseError& Where() const noexcept { return error_; }  ///< line, column, reason
 
  private:
@@ -87,12 +88,12 @@ using Pairs = std::vector<std::pair<std::string, std::string>>;
 /// the rule holder in order when the type is added to a floor; as with the
 /// writer, a type added to the global list gets no rules.
 struct ComponentRecord {
-  GXRM_objType_base::Type type = GXRM_objType_base::TYPE_NONE;
-  bool is_type = false;
-  std::string name;
-  std::string id;
-  std::vector<std::pair<std::string, std::vector<Pairs>>> lists;
-  std::vector<std::string> rules;
+  GXRM_objType_base::Type type = GXRM_objType_base::TYPE_NONE;    ///< the catalogue type
+  bool is_type = false;                                           ///< a type definition, not an instance
+  std::string name;                                               ///< the name attribute's value
+  std::string id;                                                 ///< the id attribute's value
+  std::vector<std::pair<std::string, std::vector<Pairs>>> lists;  ///< (list name, records) in order
+  std::vector<std::string> rules;  ///< rule elements as XML text (type definitions)
 };
 
 class Model;
@@ -104,13 +105,14 @@ struct ModelState;
 /// Model::Visit callback that hands it out.
 class GXRM_API ComponentView {
  public:
-  const char* Id() const;    ///< "" when absent
-  const char* Name() const;  ///< "" when absent
-  GXRM_objType_base::Type Type() const;
-  bool IsType() const;
-  const std::string& Floor() const;  ///< "" for the global list
+  const char* Id() const;                ///< "" when absent
+  const char* Name() const;              ///< "" when absent
+  GXRM_objType_base::Type Type() const;  ///< the catalogue type of its "Type" element
+  bool IsType() const;                   ///< a type definition, not an instance
+  const std::string& Floor() const;      ///< "" for the global list
   /// Calls visit(list_name, record_index, attribute, value) for every
-  /// attribute of every record of every list, in document order.
+  /// attribute of every record of every list, in document order; a record
+  /// without attributes is reported once with null attribute and value.
   void ForEachAttribute(const std::function<void(const char* list, int record, const char* name,
                                                  const char* value)>& visit) const;
   /// The component as a Component, to keep or edit.
@@ -128,14 +130,14 @@ class GXRM_API ComponentView {
 class GXRM_API Component {
  public:
   /// Each of these raises ModelError once the component has been removed.
-  std::string Id() const;    ///< the id attribute, "" when absent
-  std::string Name() const;  ///< the name attribute, "" when absent
-  void SetId(const std::string& id);
-  void SetName(const std::string& name);
-  GXRM_objType_base::Type Type() const;
-  GXRM_obj_base::Kind Kind() const;
-  std::string Floor() const;  ///< the floor's name; "" for the global list
-  bool IsType() const;        ///< a type definition, not an instance
+  std::string Id() const;                 ///< the id attribute, "" when absent
+  std::string Name() const;               ///< the name attribute, "" when absent
+  void SetId(const std::string& id);      ///< sets the id attribute
+  void SetName(const std::string& name);  ///< sets the name attribute
+  GXRM_objType_base::Type Type() const;   ///< the catalogue type of its "Type" element
+  GXRM_obj_base::Kind Kind() const;       ///< the kind of that type
+  std::string Floor() const;              ///< the floor's name; "" for the global list
+  bool IsType() const;                    ///< a type definition, not an instance
 
   /// The value of KEY (LIST.ATTR) from the first record of LIST holding ATTR;
   /// nullopt when none does. A key that is no LIST.ATTR of this component's
@@ -151,7 +153,7 @@ class GXRM_API Component {
 
   /// True when both stand for the same element.
   bool operator==(const Component& other) const;
-  bool operator!=(const Component& other) const { return !(*this == other); }
+  bool operator!=(const Component& other) const { return !(*this == other); }  ///< not the same element
 
  private:
   friend class Model;
