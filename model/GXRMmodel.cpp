@@ -19,6 +19,20 @@ bool IsGxrmRoot(pugi::xml_node root) {
   return root && std::strncmp(root.name(), format::kRootPrefix, std::strlen(format::kRootPrefix)) == 0;
 }
 
+// The document `load` fills, once its root is a GXRM root.
+template <typename LoadInto>
+std::shared_ptr<ModelState> Loaded(const std::string& name, LoadInto&& load) {
+  auto state = std::make_shared<ModelState>();
+  state->doc = dom::Document::create();
+  if (!load(state->doc)) throw LoadError(name, state->doc.parseError());
+  pugi::xml_node root = state->Root();
+  if (!IsGxrmRoot(root)) {
+    throw FormatError("'" + name + "' is no GXRM model: its root element is <" + std::string(root.name()) +
+                      ">, not <" + format::kRootPrefix + "...>");
+  }
+  return state;
+}
+
 }  // namespace
 
 LoadError::LoadError(std::string path, dom::ParseError error)
@@ -32,15 +46,11 @@ CGXRMfileParser& ModelState::Parser() {
 Model::Model(std::shared_ptr<ModelState> state) : state_(std::move(state)) {}
 
 Model Model::Load(const std::string& path) {
-  auto state = std::make_shared<ModelState>();
-  state->doc = dom::Document::create();
-  if (!dom::detail::LoadFile(state->doc, path, true)) throw LoadError(path, state->doc.parseError());
-  pugi::xml_node root = state->Root();
-  if (!IsGxrmRoot(root)) {
-    throw FormatError("'" + path + "' is no GXRM model: its root element is <" + std::string(root.name()) +
-                      ">, not <" + format::kRootPrefix + "...>");
-  }
-  return Model(std::move(state));
+  return Model(Loaded(path, [&](dom::Document& doc) { return dom::detail::LoadFile(doc, path, true); }));
+}
+
+Model Model::Parse(std::string_view bytes, const std::string& name) {
+  return Model(Loaded(name, [&](dom::Document& doc) { return dom::detail::LoadText(doc, bytes, true); }));
 }
 
 std::string Model::Version() const {

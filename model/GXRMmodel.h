@@ -23,6 +23,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -168,6 +169,9 @@ class GXRM_API Model {
   /// cannot be read or is not well-formed, FormatError for a document whose
   /// root is no GXRM root.
   static Model Load(const std::string& path);
+  /// As Load, from the bytes of a file already read (standard input, a
+  /// download); `name` stands for the file in the errors' messages.
+  static Model Parse(std::string_view bytes, const std::string& name);
 
   /// The format version from the root's name ("1.0").
   std::string Version() const;

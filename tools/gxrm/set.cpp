@@ -58,7 +58,7 @@ int RunSet(const SetOptions& options) {
   const std::vector<Assignment> assignments = ParseAssignments(options.assignments);
   edit::Session session(options.file, options.target);
   std::size_t changed = 0;
-  const std::size_t matched = edit::OnModel(options.file, [&] {
+  const std::size_t matched = edit::OnModel(FileName(options.file), [&] {
     std::vector<gxrm::Component> components = session.Model().Select(options.query);
     for (gxrm::Component& component : components) {
       bool any = false;

@@ -45,6 +45,8 @@ std::string NonUtf8Argument(int argc, const char* const* argv);
 
 // A file's name in messages: "standard input" for "-".
 std::string FileName(const std::string& path);
+// All of standard input; a ToolError when it cannot be read.
+std::string ReadStandardInput();
 
 // Loads `path` (UTF-8; "-" reads standard input) into the reader; a
 // ToolError naming the file and the reason (line and column for XML errors)
