@@ -126,6 +126,10 @@ void Component::Set(const std::string& key, const std::string& value) {
 
 bool Component::Remove(const std::string& key) {
   pugi::xml_node n = LiveElement(*state_, element_);
+  if (key == model::kKeyName || key == model::kKeyId) {
+    const layout::ComponentShape& shape = model::ShapeOf(IsTypeElement(n));
+    return n.remove_attribute(key == model::kKeyName ? shape.name_att : shape.id_att);
+  }
   model::Key parsed = KeyFor(n, key);
   bool removed = false;
   for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling()) {

@@ -145,7 +145,8 @@ class GXRM_API Component {
   /// Sets KEY where Get finds it, else appends it to the first record of the
   /// list, creating that record when the list is empty.
   void Set(const std::string& key, const std::string& value);
-  /// Removes ATTR from every record of LIST; false when none had it.
+  /// Removes ATTR from every record of LIST; false when none had it. The
+  /// keys "name" and "id" remove the component's name or id attribute.
   bool Remove(const std::string& key);
   /// Copies of the records of one list (a list name as in keys), in order.
   std::vector<Pairs> Records(const std::string& list_name) const;

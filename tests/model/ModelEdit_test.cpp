@@ -139,6 +139,17 @@ TEST(ModelEdit, ValuesAndKeys) {
   type.Set("TypeClassSpecialtyAtt.sp", "x");
   EXPECT_EQ(type.Get("TypeClassSpecialtyAtt.sp"), "x");
 
+  // The keys name and id remove the attribute itself, not only its value.
+  const std::string kept = m.ToString();
+  EXPECT_TRUE(kz2.Remove("name"));
+  EXPECT_FALSE(kz2.Remove("name"));
+  EXPECT_TRUE(type.Remove("id"));
+  const Strings changed = ChangedLines(kept, m.ToString());  // the type's line, then the instance's
+  ASSERT_EQ(changed.size(), 2u);
+  EXPECT_EQ(changed[0].find("classId"), std::string::npos) << changed[0];
+  EXPECT_EQ(changed[1].find("objname"), std::string::npos) << changed[1];
+  EXPECT_NE(changed[1].find("objId=\"77\""), std::string::npos) << changed[1];
+  EXPECT_TRUE(m.ById("t2").empty());
 }
 
 TEST(ModelEdit, FloorsRenameTogetherWithTheirInformation) {

@@ -185,6 +185,11 @@ def test_set_changes_removes_and_dry_runs(model, tmp_path):
     assert gxrm("set", model, query, "objAtt.编号=", "-o", out, check=0).stdout == "1 component changed\n"
     assert "objAtt.编号" not in rows_of(out)[0]
     assert gxrm("set", model, QUERY, "bad", "-o", out).returncode == 2
+    # An empty name or id removes the attribute rather than leaving it empty.
+    gxrm("set", model, query, "name=", "id=", "-o", out, check=0)
+    before, after = model.read_bytes(), out.read_bytes()
+    for attribute in (b'objname="', b'objId="'):
+        assert after.count(attribute) == before.count(attribute) - 1 and attribute + b'"' not in after
 
 
 def test_rename_floor(model, tmp_path):
