@@ -28,7 +28,8 @@ std::shared_ptr<ModelState> Loaded(const std::string& name, LoadInto&& load) {
   pugi::xml_node root = state->Root();
   if (!IsGxrmRoot(root)) {
     throw FormatError("'" + name + "' is no GXRM model: its root element is <" + std::string(root.name()) +
-                      ">, not <" + format::kRootPrefix + "...>");
+                          ">, not <" + format::kRootPrefix + "...>",
+                      root.name());
   }
   return state;
 }
@@ -70,7 +71,7 @@ std::vector<std::string> Model::Floors() const {
 
 std::vector<Component> Model::Select(const std::string& query) const {
   std::vector<Component> found;
-  model::Walk(state_->Root(), model::Query(query), [&](pugi::xml_node element, const std::string&, bool) {
+  model::Walk(state_->Root(), model::Query(query), [&](pugi::xml_node element, const std::string&, int) {
     found.push_back(Component(state_, state_->Handle(element)));
   });
   return found;
@@ -78,14 +79,14 @@ std::vector<Component> Model::Select(const std::string& query) const {
 
 void Model::Visit(const std::string& query, const std::function<void(const ComponentView&)>& visit) const {
   model::Walk(state_->Root(), model::Query(query),
-              [&](pugi::xml_node element, const std::string& floor, bool) {
-                visit(ComponentView(*state_, element.internal_object(), floor));
+              [&](pugi::xml_node element, const std::string& floor, int floor_index) {
+                visit(ComponentView(*state_, element.internal_object(), floor, floor_index));
               });
 }
 
 std::vector<Component> Model::ById(const std::string& id) const {
   std::vector<Component> found;
-  model::Walk(state_->Root(), model::Query::ForId(id), [&](pugi::xml_node element, const std::string&, bool) {
+  model::Walk(state_->Root(), model::Query::ForId(id), [&](pugi::xml_node element, const std::string&, int) {
     found.push_back(Component(state_, state_->Handle(element)));
   });
   return found;

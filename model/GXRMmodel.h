@@ -50,7 +50,11 @@ class GXRM_API QueryError : public ModelError {
 /// A well-formed document that is no GXRM model; what() names the root found.
 class GXRM_API FormatError : public ModelError {
  public:
-  using ModelError::ModelError;
+  FormatError(const std::string& message, std::string root) : ModelError(message), root_(std::move(root)) {}
+  const std::string& Root() const noexcept { return root_; }  ///< the root element's name
+
+ private:
+  std::string root_;
 };
 
 /// A file that cannot be read or is not well-formed XML: where and why.
@@ -110,6 +114,9 @@ class GXRM_API ComponentView {
   GXRM_objType_base::Type Type() const;
   bool IsType() const;
   const std::string& Floor() const;  ///< "" for the global list
+  /// Its floor's place in Model::Floors() (floors may share a name); -1
+  /// for the global list.
+  int FloorIndex() const;
   /// Calls visit(list_name, record_index, attribute, value) for every
   /// attribute of every record of every list, in document order.
   void ForEachAttribute(const std::function<void(const char* list, int record, const char* name,
@@ -119,10 +126,11 @@ class GXRM_API ComponentView {
 
  private:
   friend class Model;
-  ComponentView(const ModelState& state, const void* element, const std::string& floor);
+  ComponentView(const ModelState& state, const void* element, const std::string& floor, int floor_index);
   const ModelState& state_;
   const void* element_;
   const std::string& floor_;
+  int floor_index_;
 };
 
 /// One instance or type definition in a model.
@@ -150,6 +158,9 @@ class GXRM_API Component {
   bool Remove(const std::string& key);
   /// Copies of the records of one list (a list name as in keys), in order.
   std::vector<Pairs> Records(const std::string& list_name) const;
+  /// The element underneath, for readers of what the model does not cover
+  /// (a type definition's rules).
+  dom::Element Element() const;
 
   /// True when both stand for the same element.
   bool operator==(const Component& other) const;

@@ -130,11 +130,15 @@ void RequireModelRoot(CGXRMreader& reader, const std::string& name) {
   reader.GetRootElem(root);
   const std::string found = root ? root.nodeName() : std::string();
   if (found.rfind(gxrm::format::kRootPrefix, 0) == 0) return;
-  throw ToolError(name + ": not a GXRM model: its root element is <" + found +
-                  ">, where a model's is named " + gxrm::format::kRootPrefix + " and its version");
+  throw NotAModel(name, found);
 }
 
 }  // namespace
+
+ToolError NotAModel(const std::string& name, const std::string& root) {
+  return ToolError(name + ": not a GXRM model: its root element is <" + root +
+                   ">, where a model's is named " + gxrm::format::kRootPrefix + " and its version");
+}
 
 std::string FileName(const std::string& path) { return path == "-" ? "standard input" : path; }
 

@@ -53,6 +53,9 @@ std::string ReadStandardInput();
 // when it cannot be loaded or its root is no GXRM model's.
 void Load(CGXRMreader& reader, const std::string& path);
 
+// The failure for a file whose root element `root` is no model's.
+ToolError NotAModel(const std::string& name, const std::string& root);
+
 // The message for a floor name the file lacks: "FILE: no floor named 'F'",
 // with the file's floors, or the closest of them when there are many.
 std::string NoSuchFloor(const std::string& file, const std::string& floor,

@@ -40,6 +40,8 @@ gxrm::Model LoadModel(const std::string& path) {
     if (error.line > 0)
       where = "line " + std::to_string(error.line) + ", column " + std::to_string(error.linepos) + ": ";
     throw ToolError(name + ": " + where + error.reason);
+  } catch (const gxrm::FormatError& e) {
+    throw NotAModel(name, e.Root());
   } catch (const gxrm::ModelError& e) {
     throw ToolError(name + ": " + e.what());
   }
