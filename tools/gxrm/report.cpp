@@ -122,14 +122,21 @@ std::size_t CataloguePlace(GXRM_objType_base::Type type) {
   return places.at(type);
 }
 
-// Every object list's components: the global list first, then each floor in file order.
-std::vector<ListComponents> ObjectLists(const gxrm::Model& model) {
-  std::vector<ListComponents> lists(model.Floors().size() + 1);
+// Calls `visit(floor_index, components)` for every object list in file order,
+// -1 the global list, each as soon as it has been read.
+template <typename Visit>
+void ForEachObjectList(const gxrm::Model& model, Visit&& visit) {
+  ListComponents list;
+  int at = -1;
+  const auto reach = [&](int floor_index) {
+    for (; at < floor_index; ++at, list.clear()) visit(at, list);
+  };
   model.Visit("is=any", [&](const gxrm::ComponentView& view) {
-    TypeComponents& type = lists[view.FloorIndex() + 1][CataloguePlace(view.Type())];
+    reach(view.FloorIndex());
+    TypeComponents& type = list[CataloguePlace(view.Type())];
     (view.IsType() ? type.definitions : type.instances).push_back(view.Handle());
   });
-  return lists;
+  reach(static_cast<int>(model.Floors().size()));
 }
 
 // One object list: per type its definitions and instances, and counts per kind.
@@ -238,11 +245,12 @@ Json ModelJson(const gxrm::Model& model, const std::string& file) {
   }
   Strings strings;
   Json lists = Json::array();
-  const std::vector<ListComponents> components = ObjectLists(model);
-  if (walk::Section(root, fmt::kGlobalObjList)) lists.push_back(ListJson(components[0], nullptr, strings));
+  const bool global = static_cast<bool>(walk::Section(root, fmt::kGlobalObjList));
   const std::vector<std::string> floors = model.Floors();
-  for (std::size_t i = 0; i < floors.size(); ++i)
-    lists.push_back(ListJson(components[i + 1], floors[i], strings));
+  ForEachObjectList(model, [&](int floor_index, const ListComponents& list) {
+    if (floor_index >= 0 || global)
+      lists.push_back(ListJson(list, floor_index < 0 ? Json(nullptr) : Json(floors[floor_index]), strings));
+  });
   Json depths = Json::array(), labels = Json::array();
   for (const dom::Element& rule : walk::Children(walk::Section(root, fmt::kCalRule), nullptr))
     AddRuleNodes(rule, depths, labels);
