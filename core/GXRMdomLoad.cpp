@@ -414,4 +414,10 @@ bool Document::loadXML(std::string_view xml) {
   return loader.RunText(xml);
 }
 
+bool detail::LoadText(Document& doc, std::string_view bytes, bool keep_blank_text) {
+  DocImpl& impl = Access::Require(doc, "load");
+  Loader loader(impl, keep_blank_text);
+  return loader.RunText(bytes);
+}
+
 }  // namespace gxrm::dom

@@ -126,6 +126,10 @@ void Component::Set(const std::string& key, const std::string& value) {
 
 bool Component::Remove(const std::string& key) {
   pugi::xml_node n = LiveElement(*state_, element_);
+  if (key == model::kKeyName || key == model::kKeyId) {
+    const layout::ComponentShape& shape = model::ShapeOf(IsTypeElement(n));
+    return n.remove_attribute(key == model::kKeyName ? shape.name_att : shape.id_att);
+  }
   model::Key parsed = KeyFor(n, key);
   bool removed = false;
   for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling()) {
@@ -147,10 +151,16 @@ std::vector<Pairs> Component::Records(const std::string& list_name) const {
   return records;
 }
 
+dom::Element Component::Element() const {
+  LiveElement(*state_, element_);
+  return element_;
+}
+
 bool Component::operator==(const Component& other) const { return element_ == other.element_; }
 
-ComponentView::ComponentView(const ModelState& state, const void* element, const std::string& floor)
-    : state_(state), element_(element), floor_(floor) {}
+ComponentView::ComponentView(const ModelState& state, const void* element, const std::string& floor,
+                             int floor_index)
+    : state_(state), element_(element), floor_(floor), floor_index_(floor_index) {}
 
 namespace {
 pugi::xml_node NodeOf(const void* element) {
@@ -173,6 +183,8 @@ GXRM_objType_base::Type ComponentView::Type() const { return TypeOf(NodeOf(eleme
 bool ComponentView::IsType() const { return IsTypeElement(NodeOf(element_)); }
 
 const std::string& ComponentView::Floor() const { return floor_; }
+
+int ComponentView::FloorIndex() const { return floor_index_; }
 
 void ComponentView::ForEachAttribute(const std::function<void(const char* list, int record, const char* name,
                                                               const char* value)>& visit) const {

@@ -19,6 +19,21 @@ bool IsGxrmRoot(pugi::xml_node root) {
   return root && std::strncmp(root.name(), format::kRootPrefix, std::strlen(format::kRootPrefix)) == 0;
 }
 
+// The document `load` fills, once its root is a GXRM root.
+template <typename LoadInto>
+std::shared_ptr<ModelState> Loaded(const std::string& name, LoadInto&& load) {
+  auto state = std::make_shared<ModelState>();
+  state->doc = dom::Document::create();
+  if (!load(state->doc)) throw LoadError(name, state->doc.parseError());
+  pugi::xml_node root = state->Root();
+  if (!IsGxrmRoot(root)) {
+    throw FormatError("'" + name + "' is no GXRM model: its root element is <" + std::string(root.name()) +
+                          ">, not <" + format::kRootPrefix + "...>",
+                      root.name());
+  }
+  return state;
+}
+
 }  // namespace
 
 LoadError::LoadError(std::string path, dom::ParseError error)
@@ -32,15 +47,11 @@ CGXRMfileParser& ModelState::Parser() {
 Model::Model(std::shared_ptr<ModelState> state) : state_(std::move(state)) {}
 
 Model Model::Load(const std::string& path) {
-  auto state = std::make_shared<ModelState>();
-  state->doc = dom::Document::create();
-  if (!dom::detail::LoadFile(state->doc, path, true)) throw LoadError(path, state->doc.parseError());
-  pugi::xml_node root = state->Root();
-  if (!IsGxrmRoot(root)) {
-    throw FormatError("'" + path + "' is no GXRM model: its root element is <" + std::string(root.name()) +
-                      ">, not <" + format::kRootPrefix + "...>");
-  }
-  return Model(std::move(state));
+  return Model(Loaded(path, [&](dom::Document& doc) { return dom::detail::LoadFile(doc, path, true); }));
+}
+
+Model Model::Parse(std::string_view bytes, const std::string& name) {
+  return Model(Loaded(name, [&](dom::Document& doc) { return dom::detail::LoadText(doc, bytes, true); }));
 }
 
 std::string Model::Version() const {
@@ -60,7 +71,7 @@ std::vector<std::string> Model::Floors() const {
 
 std::vector<Component> Model::Select(const std::string& query) const {
   std::vector<Component> found;
-  model::Walk(state_->Root(), model::Query(query), [&](pugi::xml_node element, const std::string&, bool) {
+  model::Walk(state_->Root(), model::Query(query), [&](pugi::xml_node element, const std::string&, int) {
     found.push_back(Component(state_, state_->Handle(element)));
   });
   return found;
@@ -68,14 +79,14 @@ std::vector<Component> Model::Select(const std::string& query) const {
 
 void Model::Visit(const std::string& query, const std::function<void(const ComponentView&)>& visit) const {
   model::Walk(state_->Root(), model::Query(query),
-              [&](pugi::xml_node element, const std::string& floor, bool) {
-                visit(ComponentView(*state_, element.internal_object(), floor));
+              [&](pugi::xml_node element, const std::string& floor, int floor_index) {
+                visit(ComponentView(*state_, element.internal_object(), floor, floor_index));
               });
 }
 
 std::vector<Component> Model::ById(const std::string& id) const {
   std::vector<Component> found;
-  model::Walk(state_->Root(), model::Query::ForId(id), [&](pugi::xml_node element, const std::string&, bool) {
+  model::Walk(state_->Root(), model::Query::ForId(id), [&](pugi::xml_node element, const std::string&, int) {
     found.push_back(Component(state_, state_->Handle(element)));
   });
   return found;

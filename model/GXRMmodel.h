@@ -23,6 +23,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -49,7 +50,11 @@ class GXRM_API QueryError : public ModelError {
 /// A well-formed document that is no GXRM model; what() names the root found.
 class GXRM_API FormatError : public ModelError {
  public:
-  using ModelError::ModelError;
+  FormatError(const std::string& message, std::string root) : ModelError(message), root_(std::move(root)) {}
+  const std::string& Root() const noexcept { return root_; }  ///< the root element's name
+
+ private:
+  std::string root_;
 };
 
 /// A file that cannot be read or is not well-formed XML: where and why.
@@ -110,6 +115,9 @@ class GXRM_API ComponentView {
   GXRM_objType_base::Type Type() const;  ///< the catalogue type of its "Type" element
   bool IsType() const;                   ///< a type definition, not an instance
   const std::string& Floor() const;      ///< "" for the global list
+  /// Its floor's place in Model::Floors() (floors may share a name); -1
+  /// for the global list.
+  int FloorIndex() const;
   /// Calls visit(list_name, record_index, attribute, value) for every
   /// attribute of every record of every list, in document order; a record
   /// without attributes is reported once with null attribute and value.
@@ -120,10 +128,11 @@ class GXRM_API ComponentView {
 
  private:
   friend class Model;
-  ComponentView(const ModelState& state, const void* element, const std::string& floor);
+  ComponentView(const ModelState& state, const void* element, const std::string& floor, int floor_index);
   const ModelState& state_;
   const void* element_;
   const std::string& floor_;
+  int floor_index_;
 };
 
 /// One instance or type definition in a model.
@@ -146,10 +155,14 @@ class GXRM_API Component {
   /// Sets KEY where Get finds it, else appends it to the first record of the
   /// list, creating that record when the list is empty.
   void Set(const std::string& key, const std::string& value);
-  /// Removes ATTR from every record of LIST; false when none had it.
+  /// Removes ATTR from every record of LIST; false when none had it. The
+  /// keys "name" and "id" remove the component's name or id attribute.
   bool Remove(const std::string& key);
   /// Copies of the records of one list (a list name as in keys), in order.
   std::vector<Pairs> Records(const std::string& list_name) const;
+  /// The element underneath, for readers of what the model does not cover
+  /// (a type definition's rules).
+  dom::Element Element() const;
 
   /// True when both stand for the same element.
   bool operator==(const Component& other) const;
@@ -170,6 +183,9 @@ class GXRM_API Model {
   /// cannot be read or is not well-formed, FormatError for a document whose
   /// root is no GXRM root.
   static Model Load(const std::string& path);
+  /// As Load, from the bytes of a file already read (standard input, a
+  /// download); `name` stands for the file in the errors' messages.
+  static Model Parse(std::string_view bytes, const std::string& name);
 
   /// The format version from the root's name ("1.0").
   std::string Version() const;

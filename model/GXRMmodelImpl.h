@@ -57,22 +57,24 @@ inline const layout::ComponentShape& ShapeOf(bool is_type) {
 }
 
 // The global object list (the first) and then every floor, in file order.
-// `visit(list, floor_name)`; a floor without a name counts as "".
+// `visit(list, floor_name, floor_index)`; a floor without a name counts as
+// "", the global list's index is -1.
 template <typename Visit>
 void ForEachObjectList(pugi::xml_node root, Visit&& visit) {
   std::string floor;
-  if (pugi::xml_node global = FirstChild(root, format::kGlobalObjList)) visit(global, floor);
+  if (pugi::xml_node global = FirstChild(root, format::kGlobalObjList)) visit(global, floor, -1);
+  int index = 0;
   for (pugi::xml_node c = root.first_child(); c; c = c.next_sibling()) {
     if (!Is(c, format::kFloor)) continue;
     floor = c.attribute(format::kAttFloorName).value();
-    visit(c, floor);
+    visit(c, floor, index++);
   }
 }
 
-// Every component the query selects, in file order: `visit(element, floor, is_type)`.
+// Every component the query selects, in file order: `visit(element, floor, floor_index)`.
 template <typename Visit>
 void Walk(pugi::xml_node root, const Query& query, Visit&& visit) {
-  ForEachObjectList(root, [&](pugi::xml_node list, const std::string& floor) {
+  ForEachObjectList(root, [&](pugi::xml_node list, const std::string& floor, int floor_index) {
     if (!query.FloorHolds(floor)) return;
     for (pugi::xml_node kind_elem = list.first_child(); kind_elem; kind_elem = kind_elem.next_sibling()) {
       if (kind_elem.type() != pugi::node_element) continue;
@@ -89,7 +91,7 @@ void Walk(pugi::xml_node root, const Query& query, Visit&& visit) {
           pugi::xml_node container =
               FirstChild(type_elem, is_type ? format::kObjTypeInfo : format::kObjInstance);
           for (pugi::xml_node c = container.first_child(); c; c = c.next_sibling()) {
-            if (Is(c, shape.element) && query.ComponentHolds(c, shape)) visit(c, floor, is_type);
+            if (Is(c, shape.element) && query.ComponentHolds(c, shape)) visit(c, floor, floor_index);
           }
         }
       }

@@ -20,6 +20,10 @@ class RE2;
 
 namespace gxrm::model {
 
+// The keys of a component's name and id, in queries and in Component::Remove.
+inline constexpr char kKeyName[] = "name";
+inline constexpr char kKeyId[] = "id";
+
 // A LIST.ATTR key: the list's element name (a format constant) and the attribute.
 struct Key {
   const char* list;

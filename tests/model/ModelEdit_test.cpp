@@ -138,6 +138,18 @@ TEST(ModelEdit, ValuesAndKeys) {
   gxrm::Component type = m.ById("t2").at(0);
   type.Set("TypeClassSpecialtyAtt.sp", "x");
   EXPECT_EQ(type.Get("TypeClassSpecialtyAtt.sp"), "x");
+
+  // The keys name and id remove the attribute itself, not only its value.
+  const std::string kept = m.ToString();
+  EXPECT_TRUE(kz2.Remove("name"));
+  EXPECT_FALSE(kz2.Remove("name"));
+  EXPECT_TRUE(type.Remove("id"));
+  const Strings changed = ChangedLines(kept, m.ToString());  // the type's line, then the instance's
+  ASSERT_EQ(changed.size(), 2u);
+  EXPECT_EQ(changed[0].find("classId"), std::string::npos) << changed[0];
+  EXPECT_EQ(changed[1].find("objname"), std::string::npos) << changed[1];
+  EXPECT_NE(changed[1].find("objId=\"77\""), std::string::npos) << changed[1];
+  EXPECT_TRUE(m.ById("t2").empty());
 }
 
 TEST(ModelEdit, FloorsRenameTogetherWithTheirInformation) {
@@ -212,6 +224,24 @@ TEST(ModelLoad, RefusesWhatIsNoModel) {
     EXPECT_EQ(e.Where().line, 2);
   }
   EXPECT_THROW(gxrm::Model::Load(TempPath("missing.gxrm")), gxrm::LoadError);
+}
+
+// Bytes already read (standard input) load as their file does, layout and all,
+// and their errors name what the caller calls them.
+TEST(ModelLoad, ParsesBytesAsLoadReadsTheFile) {
+  const std::string bytes = ReadFile(WriteModel("parsed.gxrm"));
+  gxrm::Model m = gxrm::Model::Parse(bytes, "standard input");
+  EXPECT_EQ(m.ToString(), bytes);
+  EXPECT_EQ(Names(m.Select("type=框架柱")), (Strings{"KZ1-a", "KZ1-b", "KZ2"}));
+  try {
+    gxrm::Model::Parse("<GXRMheader_v1.0>\n<a></b>", "standard input");
+    ADD_FAILURE();
+  } catch (const gxrm::LoadError& e) {
+    EXPECT_EQ(e.Path(), "standard input");
+    EXPECT_EQ(e.Where().line, 2);
+  }
+  EXPECT_THROW(gxrm::Model::Parse("<html/>", "standard input"), gxrm::FormatError);
+  EXPECT_THROW(gxrm::Model::Parse("", "standard input"), gxrm::LoadError);
 }
 
 }  // namespace

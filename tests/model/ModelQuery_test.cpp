@@ -132,6 +132,10 @@ TEST_F(ModelQuery, VisitSeesWhatSelectSelects) {
   });
   EXPECT_EQ(seen, Names(model_->Select("floor=1F")));
   EXPECT_EQ(attributes, "objAtt0材质=C30;objAtt0截面=500*500;objGeoAtt0x=1.5;");
+  // Each component's floor by place, as floors may share a name; -1 is the global list.
+  std::vector<int> places;
+  model_->Visit("is=any", [&](const gxrm::ComponentView& v) { places.push_back(v.FloorIndex()); });
+  EXPECT_EQ(places, (std::vector<int>{-1, -1, 0, 0, 0, 1, 1}));
 }
 
 TEST(ModelNumbers, ReadsWhatStrtodReadsWhenFinite) {

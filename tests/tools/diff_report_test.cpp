@@ -21,6 +21,13 @@ std::vector<std::string> Lines(const Json& diff) {
   return lines;
 }
 
+// The model data a report page embeds.
+Json PageData(const std::string& page) {
+  const std::string open = "<script type=\"application/json\" id=\"gxrm-data\">";
+  const std::size_t begin = page.find(open) + open.size();
+  return Json::parse(page.substr(begin, page.find("</script>", begin) - begin));
+}
+
 class Diff : public Gxrm {
  protected:
   // A sample building as "old.gxrm" and its JSON form to edit.
@@ -234,14 +241,38 @@ TEST_F(Diff, ReportEmbedsEveryValueAsData) {
   Write(model, "new.gxrm");
   EXPECT_EQ(Out({"report", "new.gxrm"}), "wrote new.html\n");
   const std::string page = ReadFile(dir_ / "new.html");
-  const std::string open = "<script type=\"application/json\" id=\"gxrm-data\">";
-  const std::size_t begin = page.find(open) + open.size();
-  const std::size_t end = page.find("</script>", begin);
-  const Json data = Json::parse(page.substr(begin, end - begin));
+  const Json data = PageData(page);
   EXPECT_EQ(data["header"][0], Json::array({"ProjName", hostile}));
   EXPECT_EQ(page.find("alert(1)</script>"), std::string::npos);
   ExpectHas(page, {"<meta charset=\"utf-8\">", "华东建筑设计研究院"});
   ExpectHas(page, {"src=", "<link", "url("}, false);  // nothing fetched from anywhere
+}
+
+// The page reads the model as the reader does (its --diff page reads the
+// reader's document): floors that share a name keep their own lists, and the
+// layout inside a rule is no rule text.
+TEST_F(Diff, ReportReadsTheModelAsTheReaderDoes) {
+  Json model = Old();
+  Section(model, "CalRule")["rules"].push_back(
+      Json::parse(R"({"name": "G", "children": [{"name": "Leaf", "attributes": {"v": "1"}}]})"));
+  Write(model, "new.gxrm");
+  // The second floor takes the first one's name, in the file's own bytes.
+  std::string xml = ReadFile(dir_ / "new.gxrm");
+  const std::string floor = "<Floor floorname=\"";
+  const std::size_t first = xml.find(floor) + floor.size(), second = xml.find(floor, first) + floor.size();
+  xml.replace(second, xml.find('"', second) - second, xml.substr(first, xml.find('"', first) - first));
+  xml.replace(xml.find("<G><Leaf"), 3, "<G>\n  ");  // a rule laid out by hand
+  WriteFile(dir_ / "new.gxrm", xml);
+  ASSERT_EQ(Run({"report", "new.gxrm", "-o", "alone.html"}).status, 0);
+  ASSERT_EQ(Run({"report", "new.gxrm", "--diff", "new.gxrm", "-o", "paired.html"}).status, 0);
+  const Json alone = PageData(ReadFile(dir_ / "alone.html"));
+  Json paired = PageData(ReadFile(dir_ / "paired.html"));
+  paired.erase("diff");
+  EXPECT_EQ(alone, paired);
+  ASSERT_EQ(alone["lists"].size(), 4u);
+  EXPECT_EQ(alone["lists"][2]["floor"], "第1层");
+  EXPECT_EQ(alone["lists"][2]["counts"], alone["lists"][1]["counts"]);
+  EXPECT_EQ(alone["rules"]["label"].back(), Json::parse(R"(["Leaf", [["v", "1"]]])"));
 }
 
 }  // namespace

@@ -154,7 +154,7 @@ TEST_F(Gxrm, SampleIsDeterministicAndInfoCountsIt) {
   ASSERT_EQ(Run({"sample"}).status, 0);
   EXPECT_EQ(ReadFile(dir_ / "building.gxrm"), first);
   ExpectHas(Out({"info", "building.gxrm"}),
-            {"version:        1.0\n",
+            {"version:            1.0\n",
              "floors (6):", "user cross-sections (3):", "calculation rules (3 of 3 nodes):"});
   // 1 x 2 bays: 6 columns, 5 + 4 frame beams and 2 secondary ones, 4 shear
   // and 2 brick walls with one opening each, 2 slabs and 2 rooms.
@@ -164,7 +164,8 @@ TEST_F(Gxrm, SampleIsDeterministicAndInfoCountsIt) {
              "\n  第1层     1/1   2/6   2/9   1/2   1/6     -           2/2      1/2       -\n",
              "\n  第2层     1/1   2/6   2/9   1/2   1/6     -           2/2      1/2       -\n"});
   const std::string bare = Out({"info", Data("bare.gxrm")});
-  ExpectHas(bare, {"header:         note=no sections at all\n", "project:        (none)\n",
+  ExpectHas(bare, {"header:             note=no sections at all\n", "project settings:   (none)\n",
+                   "calculation rules:  (none)\n", "floor information:  (none)\n",
                    "calculation rules (0 of 0 nodes):"});
   ExpectHas(bare, {"floors (", "(global)"}, false);
 }
@@ -377,9 +378,9 @@ TEST_F(Gxrm, InfoJsonFollowsItsSchema) {
   const Json info = Json::parse(Out({"info", "a.gxrm", "--json"}));
   std::vector<std::string> members;
   for (const auto& item : info.items()) members.push_back(item.key());
-  EXPECT_EQ(members,
-            (std::vector<std::string>{"format", "version", "header", "project", "ruleSection", "floorSection",
-                                      "floors", "objectLists", "crossSections", "rules"}));
+  EXPECT_EQ(members, (std::vector<std::string>{"format", "version", "header", "projectSettings",
+                                               "calculationRules", "floorInformation", "floors",
+                                               "objectLists", "crossSections", "rules"}));
   EXPECT_EQ(info["format"], "gxrm-info/1");
   EXPECT_EQ(info["version"], "1.0");
   EXPECT_EQ(info["header"]["ProjName"], "示例办公楼");
@@ -397,7 +398,7 @@ TEST_F(Gxrm, InfoJsonFollowsItsSchema) {
   EXPECT_EQ(info["rules"]["elements"][0]["element"], "Rule");
 
   const Json bare = Json::parse(Out({"info", Data("bare.gxrm"), "--json"}));
-  EXPECT_EQ(bare["project"], nullptr);
+  EXPECT_EQ(bare["projectSettings"], nullptr);
   EXPECT_EQ(bare["floors"], nullptr);
   EXPECT_EQ(bare["objectLists"], Json::array());
 }

@@ -185,6 +185,11 @@ def test_set_changes_removes_and_dry_runs(model, tmp_path):
     assert gxrm("set", model, query, "objAtt.编号=", "-o", out, check=0).stdout == "1 component changed\n"
     assert "objAtt.编号" not in rows_of(out)[0]
     assert gxrm("set", model, QUERY, "bad", "-o", out).returncode == 2
+    # An empty name or id removes the attribute rather than leaving it empty.
+    gxrm("set", model, query, "name=", "id=", "-o", out, check=0)
+    before, after = model.read_bytes(), out.read_bytes()
+    for attribute in (b'objname="', b'objId="'):
+        assert after.count(attribute) == before.count(attribute) - 1 and attribute + b'"' not in after
 
 
 def test_rename_floor(model, tmp_path):
@@ -301,3 +306,29 @@ def test_apply_in_place(model, tmp_path):
     assert model.read_bytes() == original
     gxrm("apply", model, table, "--in-place", check=0)
     assert rows_of(model)[0]["objAtt.指数"] == "2e3"
+
+
+def test_model_commands_read_standard_input(model, tmp_path):
+    def piped(*args, data=model.read_bytes()):
+        return subprocess.run([GXRM, *map(str, args)], input=data, capture_output=True)
+
+    assert piped("select", "-", QUERY).stdout == gxrm("select", model, QUERY, check=0).stdout.encode()
+    first = rows_of(model)[0]
+    query = f"{QUERY} floor={first['floor']} id={first['id']}"
+    out = tmp_path / "out.gxrm"
+    assert piped("set", "-", query, "objAtt.编号=7", "-o", out).returncode == 0
+    assert rows_of(out)[0]["objAtt.编号"] == "7"
+    refused = piped("set", "-", query, "objAtt.编号=7", "--in-place")
+    assert refused.returncode == 2 and b"standard input" in refused.stderr
+
+    table = csv_table(model, tmp_path, "utf-8", lambda rows: rows[1].__setitem__(rows[0].index("objAtt.指数"), "5"))
+    assert piped("apply", "-", table, "-o", out).returncode == 0
+    assert rows_of(out)[0]["objAtt.指数"] == "5"
+    assert piped("apply", "-", table, "--in-place").returncode == 2
+
+    renamed = piped("rename", "-", "--floor", first["floor"], "首层")  # no place to write back: standard output
+    assert renamed.returncode == 0 and renamed.stderr.startswith("standard input: floor ".encode())
+    out.write_bytes(renamed.stdout)
+    assert rows_of(out)[0]["floor"] == "首层"
+    broken = piped("select", "-", data=b"<GXRMheader_v1.0>\n<a></b>")
+    assert broken.returncode == 2 and broken.stderr.startswith(b"gxrm: standard input: line 2, column")

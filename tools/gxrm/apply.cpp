@@ -54,7 +54,7 @@ int RunApply(const ApplyOptions& options) {
   const table::Grid grid = ReadTable(options.table);
   edit::Session session(options.file, options.target);
   std::size_t components = 0;
-  const std::size_t cells = edit::OnModel(options.file, [&] {
+  const std::size_t cells = edit::OnModel(FileName(options.file), [&] {
     table::TableEdits plan = table::PlanEdits(session.Model(), grid, options.table);
     components = plan.components.size();
     return Apply(plan, options.table);

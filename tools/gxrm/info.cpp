@@ -96,9 +96,9 @@ Summary Summarise(CGXRMreader& reader) {
   reader.GetRoot(record);
   s.header = Utf8Pairs(record.Atts());
   const std::tuple<const char*, const char*, bool (CGXRMreader::*)(CGXRMnode&)> sections[] = {
-      {"project:        ", "project", &CGXRMreader::GetProjSetting},
-      {"rule section:   ", "ruleSection", &CGXRMreader::GetCalRule},
-      {"floor section:  ", "floorSection", &CGXRMreader::GetProjFloorInfo}};
+      {"project settings:   ", "projectSettings", &CGXRMreader::GetProjSetting},
+      {"calculation rules:  ", "calculationRules", &CGXRMreader::GetCalRule},
+      {"floor information:  ", "floorInformation", &CGXRMreader::GetProjFloorInfo}};
   for (const auto& [label, key, get] : sections) {
     s.sections.push_back(
         {label, key, (reader.*get)(record) ? std::optional(Utf8Pairs(record.Atts())) : std::nullopt});
@@ -157,7 +157,7 @@ std::string CountCell(const std::pair<std::size_t, std::size_t>& count) {
 }
 
 void PrintText(const Summary& s, std::ostream& out) {
-  out << "version:        " << s.version << "\nheader:         " << Text(s.header) << '\n';
+  out << "version:            " << s.version << "\nheader:             " << Text(s.header) << '\n';
   for (const Summary::Section& section : s.sections)
     out << section.label << (section.attributes ? Text(*section.attributes) : "(none)") << '\n';
   if (s.floors) {

@@ -26,17 +26,25 @@ struct RenameOptions {
   CLI::Option* new_option = nullptr;
 };
 
+// Where the result goes: -o, else in place (""), except that standard input
+// has no place to write back to and its result goes to standard output.
+std::string OutputOf(const RenameOptions& options) {
+  return options.file == "-" && options.output.empty() ? "-" : options.output;
+}
+
 // --floor: the floor and its floor information take the new name together.
 int RenameFloor(const RenameOptions& options) {
   gxrm::Model model = edit::LoadModel(options.file);
+  const std::string name = FileName(options.file);
   const std::string &from = options.floor_names[0], &to = options.floor_names[1];
-  edit::OnModel(options.file, [&] { model.RenameFloor(from, to); });
-  if (!options.output.empty())
-    WriteOutput(options.output, options.file, model.ToString());
+  edit::OnModel(name, [&] { model.RenameFloor(from, to); });
+  const std::string output = OutputOf(options);
+  if (!output.empty())
+    WriteOutput(output, options.file, model.ToString());
   else
-    edit::OnModel(options.file, [&] { model.Save(options.file); });
-  std::ostream& say = options.output == "-" ? std::cerr : std::cout;
-  say << options.file << ": floor " << from << " renamed to " << to << '\n';
+    edit::OnModel(name, [&] { model.Save(options.file); });
+  std::ostream& say = output == "-" ? std::cerr : std::cout;
+  say << name << ": floor " << from << " renamed to " << to << '\n';
   return kOk;
 }
 
@@ -67,8 +75,7 @@ int RunRename(const RenameOptions& options) {
     reader.ChangeObjName(floor, type, oldName, Gbk(options.newName));
   });
   // In place, the file is saved only when something changed; elsewhere, always.
-  // Standard input has no place to write back to: the result goes to standard output.
-  const std::string output = options.file == "-" && options.output.empty() ? "-" : options.output;
+  const std::string output = OutputOf(options);
   if (!output.empty())
     WriteDocument(reader, output, options.file);
   else if (count > 0)

@@ -12,6 +12,7 @@
 #include <unordered_map>
 
 #include "diff_model.h"
+#include "edit/session.h"
 #include "model_walk.h"
 #include "output.h"
 #include "report_assets.h"
@@ -54,14 +55,13 @@ class InstanceTable {
  public:
   explicit InstanceTable(Strings& strings) : strings_(strings) {}
 
-  void Add(const dom::Element& instance) {
-    Set(0, instance.getAttribute(fmt::kAttObjId));
-    Set(1, instance.getAttribute(fmt::kAttObjName));
+  void Add(const gxrm::Component& instance) {
+    Set(0, instance.Id());
+    Set(1, instance.Name());
     for (const char* list : walk::kInstanceLists) {
-      const std::vector<dom::Element> elements = walk::Children(instance, list);
-      for (std::size_t i = 0; i < elements.size(); ++i) {
-        for (const auto& [name, value] : walk::Attributes(elements[i]))
-          Set(Column(ColumnLabel(list, i, name)), value);
+      const std::vector<gxrm::Pairs> records = instance.Records(list);
+      for (std::size_t i = 0; i < records.size(); ++i) {
+        for (const auto& [name, value] : records[i]) Set(Column(ColumnLabel(list, i, name)), value);
       }
     }
     ++rows_;
@@ -94,40 +94,74 @@ class InstanceTable {
   std::vector<std::vector<int>> data_;
 };
 
-Json TypeClassJson(const dom::Element& type_class) {
+Json TypeClassJson(const gxrm::Component& type_class) {
   Json lists = Json::array();
   for (const char* list : walk::kTypeLists) {
-    for (const dom::Element& element : walk::Children(type_class, list))
-      lists.push_back({list, PairsJson(walk::Attributes(element))});
+    for (const gxrm::Pairs& record : type_class.Records(list)) lists.push_back({list, PairsJson(record)});
   }
-  const dom::Node rules = type_class.selectSingleNode(fmt::kTypeClassCalRule);
-  return {{"id", type_class.getAttribute(fmt::kAttClassId)},
-          {"name", type_class.getAttribute(fmt::kAttClassName)},
+  const dom::Node rules = type_class.Element().selectSingleNode(fmt::kTypeClassCalRule);
+  return {{"id", type_class.Id()},
+          {"name", type_class.Name()},
           {"lists", std::move(lists)},
           {"rules", walk::Children(rules, nullptr).size()}};
 }
 
+// The type definitions and instances of one type in one object list.
+struct TypeComponents {
+  std::vector<gxrm::Component> definitions, instances;
+};
+// One object list's components by the type's place in CatalogueTypes().
+using ListComponents = std::map<std::size_t, TypeComponents>;
+
+std::size_t CataloguePlace(GXRM_objType_base::Type type) {
+  static const std::vector<std::size_t> places = [] {
+    std::vector<std::size_t> by_type(CatalogueTypes().size());
+    for (std::size_t i = 0; i < CatalogueTypes().size(); ++i) by_type[CatalogueTypes()[i].type] = i;
+    return by_type;
+  }();
+  return places.at(type);
+}
+
+// Calls `visit(floor_index, components)` for every object list in file order,
+// -1 the global list, each as soon as it has been read.
+template <typename Visit>
+void ForEachObjectList(const gxrm::Model& model, Visit&& visit) {
+  ListComponents list;
+  int at = -1;
+  const auto reach = [&](int floor_index) {
+    for (; at < floor_index; ++at, list.clear()) visit(at, list);
+  };
+  model.Visit("is=any", [&](const gxrm::ComponentView& view) {
+    reach(view.FloorIndex());
+    TypeComponents& type = list[CataloguePlace(view.Type())];
+    (view.IsType() ? type.definitions : type.instances).push_back(view.Handle());
+  });
+  reach(static_cast<int>(model.Floors().size()));
+}
+
 // One object list: per type its definitions and instances, and counts per kind.
-Json ListJson(const dom::Element& list, const Json& floorName, Strings& strings) {
+Json ListJson(const ListComponents& list, const Json& floorName, Strings& strings) {
   Json counts = Json::array();
   for (int k = 0; k < CGXRMobjBase::GetObjCount(); ++k) counts.push_back({0, 0});
   Json types = Json::array();
-  for (const CatalogueType& entry : CatalogueTypes()) {
-    const dom::Element type = walk::TypeElement(list, entry);
-    const auto definitions = walk::Records(type, fmt::kObjTypeInfo, fmt::kTypeClass);
-    const auto instances = walk::Records(type, fmt::kObjInstance, fmt::kInstance);
-    if (definitions.empty() && instances.empty()) continue;
-    counts[entry.kind][0] = counts[entry.kind][0].get<std::size_t>() + definitions.size();
-    counts[entry.kind][1] = counts[entry.kind][1].get<std::size_t>() + instances.size();
+  for (const auto& [place, components] : list) {
+    const CatalogueType& entry = CatalogueTypes()[place];
+    counts[entry.kind][0] = counts[entry.kind][0].get<std::size_t>() + components.definitions.size();
+    counts[entry.kind][1] = counts[entry.kind][1].get<std::size_t>() + components.instances.size();
     Json defs = Json::array();
-    for (const dom::Element& d : definitions) defs.push_back(TypeClassJson(d));
+    for (const gxrm::Component& d : components.definitions) defs.push_back(TypeClassJson(d));
     InstanceTable table(strings);
-    for (const dom::Element& i : instances) table.Add(i);
+    for (const gxrm::Component& i : components.instances) table.Add(i);
     table.Finish();
     types.push_back(
         {{"type", entry.name}, {"kind", entry.kind}, {"defs", std::move(defs)}, {"inst", table.ToJson()}});
   }
   return {{"floor", floorName}, {"counts", std::move(counts)}, {"types", std::move(types)}};
+}
+
+// Text that only lays the file out (the model keeps it).
+bool IsLayout(const dom::Node& node) {
+  return node.nodeType() == dom::NODE_TEXT && node.text().find_first_not_of(" \t\r\n") == std::string::npos;
 }
 
 // A rule's nodes in pre-order, flat, walked without recursion: per node its
@@ -137,6 +171,7 @@ void AddRuleNodes(const dom::Node& rule, Json& depths, Json& labels) {
   while (!stack.empty()) {
     const auto [node, depth] = stack.back();
     stack.pop_back();
+    if (IsLayout(node)) continue;
     const bool element = node.nodeType() == dom::NODE_ELEMENT;
     depths.push_back(depth);
     labels.push_back({node.nodeName(), element ? PairsJson(walk::Attributes(node)) : Json(node.text())});
@@ -198,7 +233,8 @@ Json KindsJson() {
   return kinds;
 }
 
-Json ModelJson(const dom::Element& root, const std::string& file) {
+Json ModelJson(const gxrm::Model& model, const std::string& file) {
+  const dom::Element root = model.Document().documentElement();
   Json sections = Json::array();
   for (const auto& [name, title] : kSectionTitles) {
     const dom::Element section = walk::Section(root, name);
@@ -209,10 +245,12 @@ Json ModelJson(const dom::Element& root, const std::string& file) {
   }
   Strings strings;
   Json lists = Json::array();
-  const dom::Element global = walk::Section(root, fmt::kGlobalObjList);
-  if (global) lists.push_back(ListJson(global, nullptr, strings));
-  for (const dom::Element& floor : walk::Children(root, fmt::kFloor))
-    lists.push_back(ListJson(floor, floor.getAttribute(fmt::kAttFloorName), strings));
+  const bool global = static_cast<bool>(walk::Section(root, fmt::kGlobalObjList));
+  const std::vector<std::string> floors = model.Floors();
+  ForEachObjectList(model, [&](int floor_index, const ListComponents& list) {
+    if (floor_index >= 0 || global)
+      lists.push_back(ListJson(list, floor_index < 0 ? Json(nullptr) : Json(floors[floor_index]), strings));
+  });
   Json depths = Json::array(), labels = Json::array();
   for (const dom::Element& rule : walk::Children(walk::Section(root, fmt::kCalRule), nullptr))
     AddRuleNodes(rule, depths, labels);
@@ -275,21 +313,26 @@ std::string DefaultOutput(const std::string& model) {
   return (has_extension ? model.substr(0, dot) : model) + ".html";
 }
 
-int RunReport(const ReportOptions& options) {
+// The model, and with OLD the changes against it (both read once).
+std::pair<gxrm::Model, Json> Read(const ReportOptions& options) {
+  if (options.old.empty()) return {edit::LoadModel(options.model), Json()};
   CGXRMreader reader, old_reader;
-  if (options.old.empty())
-    Load(reader, options.model);
-  else
-    diff::LoadBoth(old_reader, options.old, reader, options.model);
-  IXMLDOMElementPtr root;
+  diff::LoadBoth(old_reader, options.old, reader, options.model);
+  IXMLDOMElementPtr root, old_root;
   reader.GetRootElem(root);
-  Json data = OnFile(options.model, [&] { return ModelJson(root, options.model); });
-  if (!options.old.empty()) {
-    IXMLDOMElementPtr old_root;
-    old_reader.GetRootElem(old_root);
-    data["diff"] = OnFile(options.model, [&] { return diff::ToJson(diff::Compare(old_root, root)); });
-    data["diff"]["old"] = options.old;
-  }
+  old_reader.GetRootElem(old_root);
+  Json changes = OnFile(options.model, [&] { return diff::ToJson(diff::Compare(old_root, root)); });
+  changes["old"] = options.old;
+  const std::string name = FileName(options.model);
+  gxrm::Model model =
+      edit::OnModel(name, [&] { return gxrm::Model::Parse(root.ownerDocument().xml(), name); });
+  return {std::move(model), std::move(changes)};
+}
+
+int RunReport(const ReportOptions& options) {
+  const auto [model, changes] = Read(options);
+  Json data = edit::OnModel(options.model, [&] { return ModelJson(model, options.model); });
+  if (!options.old.empty()) data["diff"] = changes;
   const std::string output = options.output.empty() ? DefaultOutput(options.model) : options.output;
   WriteOutput(output, options.model, Page(data));
   if (output != "-") std::cout << "wrote " << output << '\n';
@@ -303,8 +346,9 @@ void AddReportCommand(CLI::App& app, int& status) {
   CLI::App* command = AddCommand(app, status, "report", "Write one self-contained HTML page showing a model",
                                  options, RunReport);
   command->add_option("MODEL", options->model, "GXRM file")->required();
-  command->add_option("-o,--output", options->output,
-                      "HTML file to write, - for standard output (default: MODEL with .html; - when MODEL is -)");
+  command->add_option(
+      "-o,--output", options->output,
+      "HTML file to write, - for standard output (default: MODEL with .html; - when MODEL is -)");
   command->add_option("--diff", options->old, "Also show the changes against this earlier GXRM file");
 }
 

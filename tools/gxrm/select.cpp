@@ -75,7 +75,7 @@ int RunSelect(const SelectOptions& options) {
   if (format == "xlsx" && options.out.empty()) throw ToolError("xlsx output needs -o OUT");
   const gxrm::Model model = edit::LoadModel(options.file);
   const std::vector<Row> rows =
-      edit::OnModel(options.file, [&] { return table::SelectRows(model, options.query); });
+      edit::OnModel(FileName(options.file), [&] { return table::SelectRows(model, options.query); });
   const std::string bytes = Render(rows, format, options.encoding);
   if (options.out.empty())
     std::cout << bytes;

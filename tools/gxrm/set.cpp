@@ -41,6 +41,7 @@ std::vector<Assignment> ParseAssignments(const std::vector<std::string>& texts) 
 
 // Makes one assignment on the component; whether it changed anything.
 bool Assign(gxrm::Component& component, const Assignment& a) {
+  if (a.value.empty()) return component.Remove(a.key);
   if (a.key == table::column::kName || a.key == table::column::kId) {
     const bool name = a.key == table::column::kName;
     if ((name ? component.Name() : component.Id()) == a.value) return false;
@@ -48,7 +49,6 @@ bool Assign(gxrm::Component& component, const Assignment& a) {
     return true;
   }
   const std::optional<std::string> current = component.Get(a.key);
-  if (a.value.empty()) return current && component.Remove(a.key);
   if (current == a.value) return false;
   component.Set(a.key, a.value);
   return true;
@@ -58,7 +58,7 @@ int RunSet(const SetOptions& options) {
   const std::vector<Assignment> assignments = ParseAssignments(options.assignments);
   edit::Session session(options.file, options.target);
   std::size_t changed = 0;
-  const std::size_t matched = edit::OnModel(options.file, [&] {
+  const std::size_t matched = edit::OnModel(FileName(options.file), [&] {
     std::vector<gxrm::Component> components = session.Model().Select(options.query);
     for (gxrm::Component& component : components) {
       bool any = false;

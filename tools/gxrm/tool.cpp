@@ -97,21 +97,22 @@ namespace {
 class StandardInputFile {
  public:
   StandardInputFile() {
+    const std::string bytes = ReadStandardInput();
     const char* dir = std::getenv("TMPDIR");
     path_ = std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") + "/gxrm-stdin-XXXXXX";
     const int fd = ::mkstemp(path_.data());
     if (fd < 0)
       throw ToolError("standard input: cannot make a temporary file: " + std::string(std::strerror(errno)));
-    char buf[1 << 16];
     int err = 0;
-    for (ssize_t n; err == 0 && (n = ::read(STDIN_FILENO, buf, sizeof buf)) != 0;) {
+    for (std::size_t at = 0; err == 0 && at < bytes.size();) {
+      const ssize_t n = ::write(fd, bytes.data() + at, bytes.size() - at);
       if (n < 0 && errno != EINTR) err = errno;
-      if (n > 0 && ::write(fd, buf, static_cast<std::size_t>(n)) != n) err = errno != 0 ? errno : EIO;
+      if (n > 0) at += static_cast<std::size_t>(n);
     }
     ::close(fd);
     if (err != 0) {
       ::unlink(path_.c_str());
-      throw ToolError("standard input: cannot be read: " + std::string(std::strerror(err)));
+      throw ToolError("standard input: cannot be copied: " + std::string(std::strerror(err)));
     }
   }
   StandardInputFile(const StandardInputFile&) = delete;
@@ -129,13 +130,29 @@ void RequireModelRoot(CGXRMreader& reader, const std::string& name) {
   reader.GetRootElem(root);
   const std::string found = root ? root.nodeName() : std::string();
   if (found.rfind(gxrm::format::kRootPrefix, 0) == 0) return;
-  throw ToolError(name + ": not a GXRM model: its root element is <" + found +
-                  ">, where a model's is named " + gxrm::format::kRootPrefix + " and its version");
+  throw NotAModel(name, found);
 }
 
 }  // namespace
 
+ToolError NotAModel(const std::string& name, const std::string& root) {
+  return ToolError(name + ": not a GXRM model: its root element is <" + root +
+                   ">, where a model's is named " + gxrm::format::kRootPrefix + " and its version");
+}
+
 std::string FileName(const std::string& path) { return path == "-" ? "standard input" : path; }
+
+std::string ReadStandardInput() {
+  std::string bytes;
+  char buf[1 << 16];
+  for (ssize_t n; (n = ::read(STDIN_FILENO, buf, sizeof buf)) != 0;) {
+    if (n > 0)
+      bytes.append(buf, static_cast<std::size_t>(n));
+    else if (errno != EINTR)
+      throw ToolError("standard input: cannot be read: " + std::string(std::strerror(errno)));
+  }
+  return bytes;
+}
 
 void Load(CGXRMreader& reader, const std::string& path) {
   const std::string name = FileName(path);

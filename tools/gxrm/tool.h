@@ -45,11 +45,16 @@ std::string NonUtf8Argument(int argc, const char* const* argv);
 
 // A file's name in messages: "standard input" for "-".
 std::string FileName(const std::string& path);
+// All of standard input; a ToolError when it cannot be read.
+std::string ReadStandardInput();
 
 // Loads `path` (UTF-8; "-" reads standard input) into the reader; a
 // ToolError naming the file and the reason (line and column for XML errors)
 // when it cannot be loaded or its root is no GXRM model's.
 void Load(CGXRMreader& reader, const std::string& path);
+
+// The failure for a file whose root element `root` is no model's.
+ToolError NotAModel(const std::string& name, const std::string& root);
 
 // The message for a floor name the file lacks: "FILE: no floor named 'F'",
 // with the file's floors, or the closest of them when there are many.

@@ -9,9 +9,11 @@
 namespace gxrm::tool::edit {
 namespace {
 
-const Target& Checked(const Target& target) {
+const Target& Checked(const std::string& file, const Target& target) {
   if (target.out.empty() && !target.in_place && !target.dry_run)
     throw ToolError("give -o OUT or --in-place to write the result (or --dry-run to see it)");
+  if (target.in_place && file == "-")
+    throw ToolError("--in-place needs a file: standard input has no place to write back to; give -o OUT");
   return target;
 }
 
@@ -25,21 +27,28 @@ void AddTargetOptions(CLI::App& command, Target& target) {
 }
 
 gxrm::Model LoadModel(const std::string& path) {
+  const std::string name = FileName(path);
   try {
+    if (path == "-") {
+      const std::string bytes = ReadStandardInput();
+      return OnFile(name, [&] { return gxrm::Model::Parse(bytes, name); });
+    }
     return OnFile(path, [&] { return gxrm::Model::Load(path); });
   } catch (const gxrm::LoadError& e) {
     const gxrm::dom::ParseError& error = e.Where();
     std::string where;
     if (error.line > 0)
       where = "line " + std::to_string(error.line) + ", column " + std::to_string(error.linepos) + ": ";
-    throw ToolError(path + ": " + where + error.reason);
+    throw ToolError(name + ": " + where + error.reason);
+  } catch (const gxrm::FormatError& e) {
+    throw NotAModel(name, e.Root());
   } catch (const gxrm::ModelError& e) {
-    throw ToolError(path + ": " + e.what());
+    throw ToolError(name + ": " + e.what());
   }
 }
 
 Session::Session(const std::string& file, const Target& target)
-    : file_(file), target_(Checked(target)), model_(LoadModel(file)) {
+    : file_(file), target_(Checked(file, target)), model_(LoadModel(file)) {
   if (!target_.dry_run) return;
   before_ = gxrm::dom::Document::create();
   before_->loadXML(model_.ToString());
@@ -50,16 +59,16 @@ std::string Session::Finish(bool changed) {
     // Both sides parsed alike, so that the layout the model keeps is no change.
     gxrm::dom::Document after = gxrm::dom::Document::create();
     after.loadXML(model_.ToString());
-    const std::vector<diff::Change> changes =
-        OnModel(file_, [&] { return diff::Compare(before_->documentElement(), after.documentElement()); });
+    const std::vector<diff::Change> changes = OnModel(
+        FileName(file_), [&] { return diff::Compare(before_->documentElement(), after.documentElement()); });
     std::ostringstream out;
     diff::PrintChanges(changes, out);
     return out.str();
   }
   if (!target_.in_place)
-    WriteOutput(target_.out, file_, OnModel(file_, [&] { return model_.ToString(); }));
+    WriteOutput(target_.out, file_, OnModel(FileName(file_), [&] { return model_.ToString(); }));
   else if (changed)
-    OnModel(file_, [&] { model_.Save(file_); });
+    OnModel(FileName(file_), [&] { model_.Save(file_); });
   return {};
 }
 
