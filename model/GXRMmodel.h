@@ -50,6 +50,7 @@ class GXRM_API QueryError : public ModelError {
 /// A well-formed document that is no GXRM model; what() names the root found.
 class GXRM_API FormatError : public ModelError {
  public:
+  /// The message and the name of the root element found.
   FormatError(const std::string& message, std::string root) : ModelError(message), root_(std::move(root)) {}
   const std::string& Root() const noexcept { return root_; }  ///< the root element's name
 
