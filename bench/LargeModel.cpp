@@ -55,7 +55,7 @@ LargeModel LargeModel::Make(int floors) {
   for (int f = 1; f <= floors; ++f) {
     CString name = U("第" + std::to_string(f) + "层");
     model.floor_names.push_back(name);
-    model.floor_records.push_back(Pairs({{format::kAttFloorKey, name}, {"FInfo003", "3600"}}));
+    model.floor_records.push_back(Pairs({{format::kAttFloorKey, name}, {format::kAttFloorHeight, "3600"}}));
   }
   for (int t = 0; t < CGXRMobjTypeBase::GetObjTypeCount(); ++t) {
     AddRecords(model, static_cast<GXRM_objType_base::Type>(t));

@@ -93,10 +93,10 @@ void WriteFloors(CGXRMwriter& writer) {
   // storey height and bottom elevation (docs/format.md).
   int number = 0;
   for (const Floor& floor : kFloors) {
-    writer.AddFloor(U(floor.name), Record({{"FInfo001", std::to_string(++number)},
+    writer.AddFloor(U(floor.name), Record({{format::kAttFloorNumber, std::to_string(++number)},
                                            {format::kAttFloorKey, floor.name},
-                                           {"FInfo003", floor.height},
-                                           {"FInfo004", floor.elevation}}));
+                                           {format::kAttFloorHeight, floor.height},
+                                           {format::kAttFloorElevation, floor.elevation}}));
     writer.SetFloorParam(U(floor.name), format::kAttBasePoint, "0,0," + std::string(floor.elevation));
   }
 }

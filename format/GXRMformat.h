@@ -62,9 +62,12 @@ inline constexpr char kAttObjId[] = "objId";
 inline constexpr char kAttObjName[] = "objname";
 inline constexpr char kAttFloorKey[] = "FInfo002";
 
-/// Floor information hosts write beside the name: storey height and bottom elevation.
+/// Floor information hosts write beside the name: number, storey height,
+/// bottom elevation and use.
+inline constexpr char kAttFloorNumber[] = "FInfo001";
 inline constexpr char kAttFloorHeight[] = "FInfo003";
 inline constexpr char kAttFloorElevation[] = "FInfo004";
+inline constexpr char kAttFloorUse[] = "FInfo005";
 
 /// Attributes read from each user cross-section, in the order they are returned.
 inline constexpr char kAttSecId[] = "SecID";

@@ -179,11 +179,11 @@ void BuildingSample::Storey(int level) {
   const char* use = level == 1 ? "首层" : level == floors_ ? "顶层" : "标准层";
   top_ = bottom_ + height;
   const CString floor = Gbk(name);
-  writer_.AddFloor(floor, Record({{"FInfo001", Num(level)},
+  writer_.AddFloor(floor, Record({{fmt::kAttFloorNumber, Num(level)},
                                   {fmt::kAttFloorKey, name},
-                                  {"FInfo003", Num(height)},
-                                  {"FInfo004", Num(bottom_)},
-                                  {"FInfo005", use}}));
+                                  {fmt::kAttFloorHeight, Num(height)},
+                                  {fmt::kAttFloorElevation, Num(bottom_)},
+                                  {fmt::kAttFloorUse, use}}));
   writer_.SetFloorParam(floor, Gbk(fmt::kAttBasePoint), Gbk("0,0," + Num(bottom_)));
   writer_.SetFloorParam(floor, Gbk("Elevation"), Gbk(Num(bottom_)));
   TypeDefinitions(&floor);

@@ -199,7 +199,7 @@ function showOverview() {
 }
 
 function showHeader() {
-  const box = section("project", "Project");
+  const box = section("project", "Header and project sections");
   box.append(el("p", {}, ["root element ", el("code", {}, data.root)]), pairsTable(data.header));
   for (const s of data.sections) box.append(el("h3", {}, [s.title + " ", el("small", {}, s.element)]), pairsTable(s.attributes));
 }
