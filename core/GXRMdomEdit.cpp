@@ -2,6 +2,7 @@
 #include <pugixml.hpp>
 
 #include <cstdint>
+#include <cstring>
 
 #include "core/GXRMdomImpl.h"
 #include "core/GXRMerror.h"
@@ -27,7 +28,32 @@ struct NodeRecord {
   void* first_attribute;
 };
 
+// pugixml's record of an attribute.
+struct AttributeRecord {
+  uintptr_t header;
+  char* name;
+  char* value;
+  void* prev_attribute_c;
+  void* next_attribute;
+};
+
 NodeRecord* RecordOf(pugi::xml_node n) { return reinterpret_cast<NodeRecord*>(n.internal_object()); }
+AttributeRecord* RecordOf(pugi::xml_attribute a) {
+  return reinterpret_cast<AttributeRecord*>(a.internal_object());
+}
+
+// Bits of a record's header: pugixml owns (and frees) the name or the value;
+// the strings are shared, so pugixml replaces them instead of writing over them.
+constexpr uintptr_t kTypeBits = 15;
+constexpr uintptr_t kNameOwned = 32;
+constexpr uintptr_t kValueOwned = 16;
+constexpr uintptr_t kShared = 64;
+
+// Points a string of a record just made, still empty, at `text`.
+void PointAt(uintptr_t& header, char*& field, uintptr_t owned, const char* text) {
+  field = const_cast<char*>(text);
+  header = (header & ~owned) | kShared;
+}
 
 bool LayoutMatches() {
   pugi::xml_document d;
@@ -41,6 +67,44 @@ bool LayoutMatches() {
          ra->prev_sibling_c == ra && ra->first_attribute == x.internal_object() && rb->parent == ra &&
          rb->next_sibling == rc && rb->prev_sibling_c == rc && rc->prev_sibling_c == rb &&
          !rc->next_sibling && rc->value == c.value() && !rb->first_child;
+}
+
+// Checks the header bits against what pugixml does with them: it marks the
+// strings it owns, reads a shared one, and replaces it rather than writing
+// over it. Should anything differ, names and values are always copied.
+bool SharingWorks() {
+  pugi::xml_document d;
+  pugi::xml_node e = d.append_child(pugi::node_element);
+  pugi::xml_node t = e.append_child(pugi::node_pcdata);
+  pugi::xml_attribute a = e.append_attribute("a");
+  if (!e.set_name("e") || !t.set_value("v") || !a) return false;
+  const NodeRecord *re = RecordOf(e), *rt = RecordOf(t);
+  const AttributeRecord* ra = RecordOf(a);
+  bool marked = (re->header & kTypeBits) == pugi::node_element && (re->header & kNameOwned) &&
+                re->name == e.name() && (rt->header & kTypeBits) == pugi::node_pcdata &&
+                (rt->header & kValueOwned) && rt->value == t.value() && (ra->header & kNameOwned) &&
+                ra->name == a.name();
+  char text[] = "ab";
+  pugi::xml_node s = e.append_child(pugi::node_pcdata);
+  pugi::xml_attribute sa = e.append_attribute("");
+  if (!marked || !s || !sa || RecordOf(s)->value || RecordOf(sa)->name) return false;
+  PointAt(RecordOf(s)->header, RecordOf(s)->value, kValueOwned, text);
+  PointAt(RecordOf(sa)->header, RecordOf(sa)->name, kNameOwned, text);
+  bool read = s.value() == text && sa.name() == text;
+  bool replaced = s.set_value("x") && sa.set_name("y") && std::strcmp(text, "ab") == 0 &&
+                  std::strcmp(s.value(), "x") == 0 && std::strcmp(sa.name(), "y") == 0;
+  return read && replaced;
+}
+
+// Points a string of a fresh record at the shared copy of `text`; false
+// when there is none and the caller copies it.
+template <typename Record>
+bool Share(SharedStrings& pool, Record* r, char* Record::*field, uintptr_t owned, const char* text) {
+  static const bool works = SharingWorks();
+  const char* shared = works && r && !(r->*field) && *text ? pool.Find(text) : nullptr;
+  if (!shared) return false;
+  PointAt(r->header, r->*field, owned, shared);
+  return true;
 }
 
 // Moves `n` to the end of `parent`'s children, as pugixml does.
@@ -123,6 +187,27 @@ bool DocImpl::SetValue(pugi::xml_node owner, pugi::xml_attribute a, std::string_
 AttributeWriter DocImpl::EditAttributes(pugi::xml_node element) {
   AttributesChanging(element);
   return AttributeWriter(element);
+}
+
+const char* SharedStrings::Find(std::string_view text) {
+  auto found = index_.find(text);
+  if (found != index_.end()) return found->data();
+  if (text.size() > kMaxLength || index_.size() >= kMaxCount) return nullptr;
+  const std::string& copy = copies_.emplace_back(text);
+  index_.insert(copy);
+  return copy.c_str();
+}
+
+bool DocImpl::SetSharedName(pugi::xml_node fresh, const char* name) {
+  return Share(shared_, RecordOf(fresh), &NodeRecord::name, kNameOwned, name) || fresh.set_name(name);
+}
+
+bool DocImpl::SetSharedName(pugi::xml_attribute fresh, const char* name) {
+  return Share(shared_, RecordOf(fresh), &AttributeRecord::name, kNameOwned, name) || fresh.set_name(name);
+}
+
+bool DocImpl::SetSharedValue(pugi::xml_node fresh, const char* text) {
+  return Share(shared_, RecordOf(fresh), &NodeRecord::value, kValueOwned, text) || fresh.set_value(text);
 }
 
 pugi::xml_attribute AttributeWriter::Find(std::string_view name) {

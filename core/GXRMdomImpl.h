@@ -13,12 +13,14 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
 #include <thread>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "core/GXRMdom.h"
@@ -77,6 +79,22 @@ class AttributeWriter {
 // The navigation's index of the root's children and of the "Type" level.
 struct NavIndex;
 
+// One copy of each short string that many nodes of a document carry (names,
+// blank text between tags), for nodes that point at it without owning it.
+// It stops taking new strings past a limit, so that a file of all different
+// names costs no more than before.
+class SharedStrings {
+ public:
+  // The shared copy of `text`; null when it is too long or the pool is full.
+  const char* Find(std::string_view text);
+
+ private:
+  static constexpr size_t kMaxLength = 64;
+  static constexpr size_t kMaxCount = 1024;
+  std::deque<std::string> copies_;  // never moved: the nodes point into them
+  std::unordered_set<std::string_view> index_;
+};
+
 struct DocImpl {
   DocImpl();
 
@@ -120,6 +138,13 @@ struct DocImpl {
   bool SetValue(pugi::xml_node owner, pugi::xml_attribute a, std::string_view value);
   // Sets attributes of `element` one after another (see AttributeWriter).
   AttributeWriter EditAttributes(pugi::xml_node element);
+  // Gives a node just made its name or its text, or an attribute just made its
+  // name, pointing at the document's shared copy where there is one (pugixml
+  // copies the string when the node changes it); otherwise as pugixml's
+  // set_name and set_value do. False when memory cannot be had.
+  bool SetSharedName(pugi::xml_node fresh, const char* name);
+  bool SetSharedName(pugi::xml_attribute fresh, const char* name);
+  bool SetSharedValue(pugi::xml_node fresh, const char* text);
 
   // Changes whenever the document's top-level nodes, the root's children or
   // those children's attributes change.
@@ -177,6 +202,7 @@ struct DocImpl {
     return -1;
   }
 
+  SharedStrings shared_;
   static constexpr int kTypeDepth = 4;
   static constexpr size_t kMinSweep = 64;
   uint64_t root_generation_ = 0;

@@ -137,7 +137,10 @@ class DeclaredEntities {
 };
 
 // Builds the tree from expat's events under a staging element of the limbo,
-// so that a failed load never shows a partial document.
+// so that a failed load never shows a partial document. A load that keeps
+// the blank text between tags (the model's) holds a text node per element
+// more than the host's: it shares the names and the blank text among the
+// nodes (see DocImpl::SetSharedName) to stay near the host's memory.
 class Loader {
  public:
   Loader(DocImpl& impl, bool keep_blank_text) : impl_(impl), keep_blank_text_(keep_blank_text) {
@@ -266,8 +269,10 @@ class Loader {
 
   void FlushText() {
     if (text_.empty()) return;
-    if (keep_blank_text_ || !xml::IsWhiteSpace(text_)) {
+    if (!xml::IsWhiteSpace(text_)) {
       cur_.append_child(pugi::node_pcdata).set_value(text_.c_str());
+    } else if (keep_blank_text_) {
+      impl_.SetSharedValue(cur_.append_child(pugi::node_pcdata), text_.c_str());
     }
     text_.clear();
   }
@@ -279,8 +284,17 @@ class Loader {
     if (l.dtd_unread_ && !l.AttributeEntitiesDeclared()) return;
     l.FlushText();
     pugi::xml_node e = l.cur_.append_child(pugi::node_element);
-    e.set_name(name);
-    for (; *atts; atts += 2) e.append_attribute(atts[0]).set_value(atts[1]);
+    if (!l.keep_blank_text_) {
+      e.set_name(name);
+      for (; *atts; atts += 2) e.append_attribute(atts[0]).set_value(atts[1]);
+    } else {
+      l.impl_.SetSharedName(e, name);
+      for (; *atts; atts += 2) {
+        pugi::xml_attribute a = e.append_attribute("");
+        l.impl_.SetSharedName(a, atts[0]);
+        a.set_value(atts[1]);
+      }
+    }
     l.cur_ = e;
   }
 

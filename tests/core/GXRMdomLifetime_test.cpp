@@ -11,7 +11,10 @@
 
 #include "ParserFixture.h"
 #include "core/GXRMdom.h"
+#include "core/GXRMdomImpl.h"
 #include "core/GXRMerror.h"
+#include "format/GXRMformat.h"
+#include "model/GXRMmodel.h"
 #include "writer/CGXRMwriter.h"
 
 namespace {
@@ -232,6 +235,66 @@ TEST(DomAttributes, LargeRecordsKeepFirstPlaceAndLastValue) {
   EXPECT_EQ(atts.item(1000).nodeName(), "a1000");
   EXPECT_EQ(atts.item(1000).text(), "last");
   EXPECT_EQ(atts.item(1001).text(), "first");
+}
+
+// Loads keeping the blank text between tags: a model's document.
+Document LoadedWithLayout(const std::string& xml) { return gxrm::Model::Parse(xml, "test").Document(); }
+
+// A model's text: `inner` under the root, behind the text `lead`.
+std::string ModelText(const std::string& inner, const std::string& lead = "\n") {
+  const std::string root = std::string(gxrm::format::kRootPrefix) + "1.0";
+  return "<" + root + ">" + lead + inner + "</" + root + ">";
+}
+
+// The bytes pugixml holds for the document `load` makes.
+template <typename Load>
+long long BytesOf(Load&& load, Document& doc) {
+  const long long start = g_live_bytes;
+  doc = load();
+  return g_live_bytes - start;
+}
+
+TEST(DomLayoutLoad, TextBetweenTagsCostsLessThanHalfANodeOnceStringsAreShared) {
+  constexpr int kElements = 2000;
+  std::string inner;
+  for (int i = 0; i < kElements; ++i) inner += "<ComponentRecord MaterialGrade=\"1\">\n</ComponentRecord>";
+  const std::string xml = ModelText(inner);
+  Document host;
+  Document layout;
+  const long long host_bytes = BytesOf([&] { return Loaded(xml); }, host);
+  const long long layout_bytes = BytesOf([&] { return LoadedWithLayout(xml); }, layout);
+  const long long node_record = 8 * sizeof(void*);
+  EXPECT_EQ(layout.xml(), xml);
+  EXPECT_LT(layout_bytes - host_bytes, kElements * node_record / 2);
+}
+
+TEST(DomLayoutLoad, SharedStringsChangeOnlyForTheirNodeAndOutliveTheirDocumentInCopies) {
+  Document doc = LoadedWithLayout(ModelText("<a x=\"1\">\n</a><a x=\"1\">\n</a>"));
+  Node blank = doc.documentElement().firstChild();
+  Node first = blank.nextSibling();
+  Node second = first.nextSibling();
+  // Same lengths: pugixml would write over a string it may reuse.
+  pugi::xml_node a = gxrm::dom::detail::Access::Pugi(first);
+  ASSERT_TRUE(a.set_name("b") && a.first_attribute().set_name("y") && a.first_child().set_value("\t"));
+  blank.text(" ");
+  EXPECT_EQ(doc.xml(), ModelText("<b y=\"1\">\t</b><a x=\"1\">\n</a>", " "));
+
+  Document other = Document::create();
+  other.appendChild(second);
+  doc = Document();
+  blank = first = second = Node();
+  EXPECT_EQ(other.xml(), "<a x=\"1\">\n</a>");
+}
+
+TEST(DomLayoutLoad, ManyDifferentNamesLoadAsTheyStand) {
+  std::string inner;
+  for (int i = 0; i < 3000; ++i) {
+    const std::string n = std::to_string(i);
+    inner += "<e" + n + " a" + n + "=\"v\">\n</e" + n + ">";
+  }
+  inner += "<" + std::string(300, 'n') + ">\n</" + std::string(300, 'n') + ">";
+  const std::string xml = ModelText(inner);
+  EXPECT_EQ(LoadedWithLayout(xml).xml(), xml);
 }
 
 }  // namespace
