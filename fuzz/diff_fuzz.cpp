@@ -3,11 +3,9 @@
 // tool's diff compares them, whole and for one floor. Only gxrm::DomError
 // may come out; anything else (another exception, a crash, a sanitizer
 // report) is a finding.
-#include <unistd.h>
-
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,47 +15,33 @@ namespace {
 
 namespace diff = gxrm::tool::diff;
 
-// One file per side and process, reused for every input.
-std::string InputPath(const char* side) {
-  const char* dir = std::getenv("TMPDIR");
-  return std::string(dir ? dir : "/tmp") + "/diff_fuzz_" + side + "_" + std::to_string(getpid());
-}
-
-bool Write(const std::string& path, std::string_view bytes) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  return std::fclose(f) == 0 && ok;
-}
-
-// The root of `bytes` loaded into `reader`; empty when it does not load.
-IXMLDOMElementPtr Loaded(CGXRMreader& reader, const std::string& path, std::string_view bytes) {
-  IXMLDOMElementPtr root;
-  if (Write(path, bytes) && reader.LoadGXRMfile(path)) reader.GetRootElem(root);
-  return root;
+// The model of `bytes`; none when they are no model.
+std::optional<gxrm::Model> Parsed(std::string_view bytes) {
+  try {
+    return gxrm::Model::Parse(bytes, "input");
+  } catch (const gxrm::ModelError&) {
+    return std::nullopt;
+  }
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const std::string old_path = InputPath("old"), new_path = InputPath("new");
   const std::string_view input(reinterpret_cast<const char*>(data), size);
   const std::size_t cut = input.find('\0');
   const std::string_view old_bytes = input.substr(0, cut);
   const std::string_view new_bytes = cut == std::string_view::npos ? input : input.substr(cut + 1);
   try {
-    CGXRMreader old_reader, new_reader;
-    const IXMLDOMElementPtr old_root = Loaded(old_reader, old_path, old_bytes);
-    const IXMLDOMElementPtr new_root = Loaded(new_reader, new_path, new_bytes);
-    if (!old_root || !new_root) return 0;
-    const std::vector<diff::Change> changes = diff::Compare(old_root, new_root);
+    const std::optional<gxrm::Model> old_model = Parsed(old_bytes), new_model = Parsed(new_bytes);
+    if (!old_model || !new_model) return 0;
+    const std::vector<diff::Change> changes = diff::Compare(*old_model, *new_model);
     if (old_bytes == new_bytes && !changes.empty()) std::abort();  // a model differs from itself
     diff::ToJson(changes).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-    const IXMLDOMElementPtr floor = new_root.selectSingleNode(gxrm::format::kFloor);
+    const std::vector<std::string> floors = new_model->Floors();
     diff::Filter filter;
-    filter.floor = floor ? floor.getAttribute(gxrm::format::kAttFloorName) : std::string();
+    filter.floor = floors.empty() ? std::string() : floors.front();
     filter.type_name = gxrm::tool::CatalogueTypes().front().name;
-    diff::Compare(old_root, new_root, filter);
+    diff::Compare(*old_model, *new_model, filter);
   } catch (const gxrm::DomError&) {
   }
   return 0;

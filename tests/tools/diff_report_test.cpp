@@ -197,6 +197,29 @@ TEST_F(Diff, RepeatedFloorNamesLineBreaksInNamesAndRuleNodeIndices) {
             "added\"\nfloor \"1F\":\n  changed floor \"1F\"\n    Floor[0] basepoint: \"\" -> \"9\"\n");
 }
 
+// White space between tags is layout, which the model keeps: no change, and
+// a rule's node indices are counted without it.
+TEST_F(Diff, LayoutIsNoChangeAndRuleIndicesIgnoreIt) {
+  Old();
+  std::string laid;
+  for (const char c : ReadFile(dir_ / "old.gxrm")) {
+    if (c == '<' && !laid.empty() && laid.back() == '>') laid += "\n  \t";
+    laid += c;
+  }
+  WriteFile(dir_ / "new.gxrm", laid);
+  EXPECT_EQ(Run({"diff", "old.gxrm", "new.gxrm"}).out, "0 added, 0 removed, 0 changed\n");
+  EXPECT_EQ(Run({"diff", "new.gxrm", "old.gxrm"}).status, 0);
+
+  const std::string item = "L*B*H</CalItem>";
+  ASSERT_NE(laid.find(item), std::string::npos);
+  laid.insert(laid.find(item) + 5, "*2");
+  WriteFile(dir_ / "new.gxrm", laid);
+  const Json diff = DiffJson({});
+  ASSERT_EQ(diff["summary"]["changed"], 1) << diff.dump(1);
+  EXPECT_EQ(diff["changes"][0]["attributes"], Json::parse(R"([{"element": "#text", "index": 2,
+      "name": "#text", "old": "L*B*H", "new": "L*B*H*2"}])"));
+}
+
 std::size_t Count(const std::string& text, const std::string& part) {
   std::size_t n = 0;
   for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++n;

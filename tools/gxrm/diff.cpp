@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "diff_model.h"
+#include "edit/session.h"
 #include "tool.h"
 
 namespace gxrm::tool {
@@ -61,17 +62,15 @@ int RunDiff(const DiffOptions& options) {
   if (!options.type.empty())
     filter.type_name = Utf8(CGXRMobjTypeBase::GetObjTypeName(ParseType(options.type)));
   if (options.floor_option->count() > 0) filter.floor = options.floor;
-  CGXRMreader old_reader, new_reader;
-  diff::LoadBoth(old_reader, options.old_file, new_reader, options.new_file);
-  IXMLDOMElementPtr old_root, new_root;
-  old_reader.GetRootElem(old_root);
-  new_reader.GetRootElem(new_root);
-  if (filter.floor && !diff::HasFloor(old_root, *filter.floor) && !diff::HasFloor(new_root, *filter.floor)) {
-    throw ToolError(NoSuchFloor(FileName(options.new_file), *filter.floor, FloorNames(new_root)) +
+  const auto [old_model, new_model] = edit::LoadBoth(options.old_file, options.new_file);
+  if (filter.floor && !diff::HasFloor(old_model, *filter.floor) &&
+      !diff::HasFloor(new_model, *filter.floor)) {
+    throw ToolError(NoSuchFloor(FileName(options.new_file), *filter.floor,
+                                FloorNames(new_model.Document().documentElement())) +
                     "; neither file has it");
   }
   const std::vector<Change> changes =
-      OnFile(options.new_file, [&] { return diff::Compare(old_root, new_root, filter); });
+      edit::OnModel(FileName(options.new_file), [&] { return diff::Compare(old_model, new_model, filter); });
   std::ostringstream out;
   if (options.json)
     out << diff::ToJson(changes).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <deque>
-#include <future>
+#include <map>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
@@ -52,20 +52,20 @@ void CompareElements(const dom::Node& a, const dom::Node& b, const std::string& 
   ComparePairs(walk::Attributes(a), walk::Attributes(b), element, 0, out);
 }
 
-// The n-th child elements named `name` of two records, pairwise.
-void CompareList(const dom::Element& a, const dom::Element& b, const char* name, Changes& out) {
-  const Elements as = walk::Children(a, name), bs = walk::Children(b, name);
-  for (std::size_t i = 0; i < std::max(as.size(), bs.size()); ++i) {
-    ComparePairs(walk::Attributes(i < as.size() ? as[i] : dom::Element()),
-                 walk::Attributes(i < bs.size() ? bs[i] : dom::Element()), name, i, out);
-  }
-}
-
 Text NodeLabel(const dom::Node& node) { return node ? Text(node.nodeName()) : std::nullopt; }
+
+// Whether a node takes part in a rule's comparison: text of white space only
+// is layout, which a model keeps and a reader drops.
+bool Compared(const dom::Node& node) {
+  if (node.nodeType() != dom::NODE_TEXT) return true;
+  const std::string text = node.text();
+  return text.find_first_not_of(" \t\r\n") != std::string::npos;
+}
 
 std::vector<dom::Node> ChildNodes(const dom::Node& node) {
   std::vector<dom::Node> children;
-  for (dom::Node child = node.firstChild(); child; child = child.nextSibling()) children.push_back(child);
+  for (dom::Node child = node.firstChild(); child; child = child.nextSibling())
+    if (Compared(child)) children.push_back(child);
   return children;
 }
 
@@ -77,7 +77,7 @@ std::size_t TreeSize(const dom::Node& node) {
     stack.pop_back();
     if (!top) continue;
     ++size;
-    for (dom::Node child = top.firstChild(); child; child = child.nextSibling()) stack.push_back(child);
+    for (dom::Node& child : ChildNodes(top)) stack.push_back(std::move(child));
   }
   return size;
 }
@@ -112,15 +112,18 @@ void CompareTrees(const dom::Node& a, const dom::Node& b, Changes& out) {
   }
 }
 
-// A record of a list with the keys it is matched by.
+// A record of a list with the keys it is matched by: a component, or a
+// cross-section's element.
+template <typename Item>
 struct Keyed {
-  dom::Element element;
+  Item item;
   std::string id;
   std::string name;
 };
 
-std::vector<Keyed> Keys(const Elements& elements, const char* id_attribute, const char* name_attribute) {
-  std::vector<Keyed> keyed;
+std::vector<Keyed<dom::Element>> Keys(const Elements& elements, const char* id_attribute,
+                                      const char* name_attribute) {
+  std::vector<Keyed<dom::Element>> keyed;
   keyed.reserve(elements.size());
   for (const dom::Element& e : elements)
     keyed.push_back({e, e.getAttribute(id_attribute), e.getAttribute(name_attribute)});
@@ -128,9 +131,10 @@ std::vector<Keyed> Keys(const Elements& elements, const char* id_attribute, cons
 }
 
 using Counts = std::unordered_map<std::string_view, std::size_t>;
-Counts CountIds(const std::vector<Keyed>& list) {
+template <typename Item>
+Counts CountIds(const std::vector<Keyed<Item>>& list) {
   Counts counts;
-  for (const Keyed& k : list) ++counts[k.id];
+  for (const Keyed<Item>& k : list) ++counts[k.id];
   return counts;
 }
 
@@ -139,7 +143,8 @@ constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 // For each record of `b`, the index of its partner in `a` (kNone: added).
 // Ids that are present and unique on both sides match first; what is left
 // matches by name, the n-th of a name in `a` with the n-th in `b`.
-std::vector<std::size_t> Match(const std::vector<Keyed>& a, const std::vector<Keyed>& b) {
+template <typename Item>
+std::vector<std::size_t> Match(const std::vector<Keyed<Item>>& a, const std::vector<Keyed<Item>>& b) {
   const Counts count_a = CountIds(a), count_b = CountIds(b);
   auto unique = [&](const std::string& id) {
     auto in_a = count_a.find(id), in_b = count_b.find(id);
@@ -179,11 +184,10 @@ struct Sink {
   }
 };
 
-using RecordComparer = void (*)(const dom::Element&, const dom::Element&, Changes&);
-
 // Matches two record lists and files what was added, removed or changed.
-void CompareKeyed(const std::vector<Keyed>& a, const std::vector<Keyed>& b, const char* kind,
-                  RecordComparer compare, const Sink& sink) {
+template <typename Item>
+void CompareKeyed(const std::vector<Keyed<Item>>& a, const std::vector<Keyed<Item>>& b, const char* kind,
+                  void (*compare)(const Item&, const Item&, Changes&), const Sink& sink) {
   const std::vector<std::size_t> partner = Match(a, b);
   std::vector<bool> kept(a.size(), false);
   for (std::size_t j = 0; j < b.size(); ++j) {
@@ -193,23 +197,33 @@ void CompareKeyed(const std::vector<Keyed>& a, const std::vector<Keyed>& b, cons
     }
     kept[partner[j]] = true;
     Changes changes;
-    compare(a[partner[j]].element, b[j].element, changes);
+    compare(a[partner[j]].item, b[j].item, changes);
     if (!changes.empty()) sink.Add(What::kChanged, kind, b[j].name, b[j].id, std::move(changes));
   }
   for (std::size_t i = 0; i < a.size(); ++i)
     if (!kept[i]) sink.Add(What::kRemoved, kind, a[i].name, a[i].id);
 }
 
-void CompareTypeClass(const dom::Element& a, const dom::Element& b, Changes& out) {
-  CompareElements(a, b, fmt::kTypeClass, out);
+// The n-th records of a list of two components, pairwise.
+void CompareList(const gxrm::Component& a, const gxrm::Component& b, const char* list, Changes& out) {
+  const std::vector<Pairs> as = a.Records(list), bs = b.Records(list);
+  static const Pairs kNoRecord;
+  for (std::size_t i = 0; i < std::max(as.size(), bs.size()); ++i)
+    ComparePairs(i < as.size() ? as[i] : kNoRecord, i < bs.size() ? bs[i] : kNoRecord, list, i, out);
+}
+
+void CompareTypeClass(const gxrm::Component& a, const gxrm::Component& b, Changes& out) {
+  const dom::Element ea = a.Element(), eb = b.Element();
+  CompareElements(ea, eb, fmt::kTypeClass, out);
   for (const char* list : walk::kTypeLists) CompareList(a, b, list, out);
-  const dom::Node ra = a.selectSingleNode(fmt::kTypeClassCalRule);
-  const dom::Node rb = b.selectSingleNode(fmt::kTypeClassCalRule);
+  // The rules are what the model leaves to the document.
+  const dom::Node ra = ea.selectSingleNode(fmt::kTypeClassCalRule);
+  const dom::Node rb = eb.selectSingleNode(fmt::kTypeClassCalRule);
   if (ra || rb) CompareTrees(ra, rb, out);
 }
 
-void CompareInstance(const dom::Element& a, const dom::Element& b, Changes& out) {
-  CompareElements(a, b, fmt::kInstance, out);
+void CompareInstance(const gxrm::Component& a, const gxrm::Component& b, Changes& out) {
+  CompareElements(a.Element(), b.Element(), fmt::kInstance, out);
   for (const char* list : walk::kInstanceLists) CompareList(a, b, list, out);
 }
 
@@ -217,21 +231,40 @@ void CompareSecInfo(const dom::Element& a, const dom::Element& b, Changes& out) 
   CompareElements(a, b, b.nodeName(), out);
 }
 
-std::vector<Keyed> Definitions(const dom::Element& type) {
-  return Keys(walk::Records(type, fmt::kObjTypeInfo, fmt::kTypeClass), fmt::kAttClassId, fmt::kAttClassName);
-}
+// The components of one object list and type, keyed for matching.
+struct Group {
+  std::vector<Keyed<gxrm::Component>> definitions, instances;
+};
 
-std::vector<Keyed> Instances(const dom::Element& type) {
-  return Keys(walk::Records(type, fmt::kObjInstance, fmt::kInstance), fmt::kAttObjId, fmt::kAttObjName);
-}
+// Every component of a model, by its object list (-1: the global list,
+// else the floor's place among the "Floor" elements) and type.
+class Components {
+ public:
+  explicit Components(const gxrm::Model& model) {
+    model.Visit("is=any", [&](const gxrm::ComponentView& c) {
+      Group& group = groups_[{c.FloorIndex(), c.Type()}];
+      (c.IsType() ? group.definitions : group.instances).push_back({c.Handle(), c.Id(), c.Name()});
+    });
+  }
+  const Group& Of(int list, GXRM_objType_base::Type type) const {
+    static const Group kEmpty;
+    const auto found = groups_.find({list, type});
+    return found == groups_.end() ? kEmpty : found->second;
+  }
 
-void CompareObjectLists(const dom::Element& a, const dom::Element& b, const Filter& filter, Sink sink) {
+ private:
+  std::map<std::pair<int, GXRM_objType_base::Type>, Group> groups_;
+};
+
+// One object list of each model, type by type in catalogue order.
+void CompareObjectLists(const Components& a, int list_a, const Components& b, int list_b,
+                        const Filter& filter, Sink sink) {
   for (const CatalogueType& entry : CatalogueTypes()) {
     if (filter.type_name && *filter.type_name != entry.name) continue;
-    const dom::Element ta = walk::TypeElement(a, entry), tb = walk::TypeElement(b, entry);
+    const Group &ga = a.Of(list_a, entry.type), &gb = b.Of(list_b, entry.type);
     sink.type = entry.name;
-    CompareKeyed(Definitions(ta), Definitions(tb), kind::kType, CompareTypeClass, sink);
-    CompareKeyed(Instances(ta), Instances(tb), kind::kInstance, CompareInstance, sink);
+    CompareKeyed(ga.definitions, gb.definitions, kind::kType, CompareTypeClass, sink);
+    CompareKeyed(ga.instances, gb.instances, kind::kInstance, CompareInstance, sink);
   }
 }
 
@@ -384,7 +417,8 @@ std::vector<bool> InOrder(const std::vector<std::size_t>& old_place,
 // A repeated floor name's second and later floors are told apart by their number.
 Text Repeat(const Floor& floor) { return floor.nth > 0 ? Text(std::to_string(floor.nth)) : std::nullopt; }
 
-void CompareFloors(const dom::Element& a, const dom::Element& b, const Filter& filter, Sink sink) {
+void CompareFloors(const dom::Element& a, const Components& ca, const dom::Element& b, const Components& cb,
+                   const Filter& filter, Sink sink) {
   const std::vector<Floor> fa = Floors(a), fb = Floors(b);
   const Places pa = PlacesOf(fa), pb = PlacesOf(fb);
   const auto wanted = [&](const Floor& floor) { return !filter.floor || *filter.floor == floor.name; };
@@ -419,7 +453,9 @@ void CompareFloors(const dom::Element& a, const dom::Element& b, const Filter& f
     CompareElements(old.list, floor.list, fmt::kFloor, changes);
     if (!changes.empty() && !filter.type_name)
       sink.Add(What::kChanged, kind::kFloor, floor.name, Repeat(floor), std::move(changes));
-    CompareObjectLists(old.list, floor.list, filter, sink);
+    // A floor's place is that of its "Floor" among them when it has one, and
+    // no component is filed under a place past them.
+    CompareObjectLists(ca, static_cast<int>(found->second), cb, static_cast<int>(j), filter, sink);
   }
 }
 
@@ -472,27 +508,16 @@ model::Json ToJson(const std::vector<Change>& changes) {
           {"changes", std::move(list)}};
 }
 
-void LoadBoth(CGXRMreader& old_reader, const std::string& old_path, CGXRMreader& new_reader,
-              const std::string& new_path) {
-  if (old_path == "-" && new_path == "-")
-    throw ToolError("standard input can give only one of the two files");
-  auto loading = std::async(std::launch::async, [&] { Load(new_reader, new_path); });
-  try {
-    Load(old_reader, old_path);
-  } catch (...) {
-    loading.wait();
-    throw;
-  }
-  loading.get();
-}
-
-bool HasFloor(const dom::Element& root, const std::string& name) {
-  const std::vector<Floor> floors = Floors(root);
+bool HasFloor(const gxrm::Model& model, const std::string& name) {
+  const std::vector<Floor> floors = Floors(model.Document().documentElement());
   return std::any_of(floors.begin(), floors.end(), [&](const Floor& f) { return f.name == name; });
 }
 
-std::vector<Change> Compare(const dom::Element& old_root, const dom::Element& new_root,
+std::vector<Change> Compare(const gxrm::Model& old_model, const gxrm::Model& new_model,
                             const Filter& filter) {
+  const dom::Element old_root = old_model.Document().documentElement();
+  const dom::Element new_root = new_model.Document().documentElement();
+  const Components old_components(old_model), new_components(new_model);
   std::vector<Change> changes;
   const Sink sink{changes, std::nullopt, std::nullopt};
   const bool whole = !filter.floor && !filter.type_name;
@@ -502,11 +527,8 @@ std::vector<Change> Compare(const dom::Element& old_root, const dom::Element& ne
     CompareCrossSections(old_root, new_root, sink);
     CompareRules(old_root, new_root, sink);
   }
-  if (!filter.floor) {
-    CompareObjectLists(walk::Section(old_root, fmt::kGlobalObjList),
-                       walk::Section(new_root, fmt::kGlobalObjList), filter, sink);
-  }
-  CompareFloors(old_root, new_root, filter, sink);
+  if (!filter.floor) CompareObjectLists(old_components, -1, new_components, -1, filter, sink);
+  CompareFloors(old_root, old_components, new_root, new_components, filter, sink);
   return changes;
 }
 

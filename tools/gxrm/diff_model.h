@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "json_model.h"
+#include "model/GXRMmodel.h"
 #include "tool.h"
 
 namespace gxrm::tool::diff {
@@ -64,8 +65,8 @@ struct Filter {
   Text type_name;  // UTF-8
 };
 
-// The changes from the model under `old_root` to that under `new_root`.
-std::vector<Change> Compare(const gxrm::dom::Element& old_root, const gxrm::dom::Element& new_root,
+// The changes from `old_model` to `new_model`.
+std::vector<Change> Compare(const gxrm::Model& old_model, const gxrm::Model& new_model,
                             const Filter& filter = {});
 
 // The changes as JSON: {"same", "summary", "changes"} (docs/diff-format.md).
@@ -74,11 +75,7 @@ model::Json ToJson(const std::vector<Change>& changes);
 // The changes in gxrm diff's text form: a summary line, then each change by group.
 void PrintChanges(const std::vector<Change>& changes, std::ostream& out);
 
-// Loads two files at once, each into its reader; the first failure is raised.
-void LoadBoth(CGXRMreader& old_reader, const std::string& old_path, CGXRMreader& new_reader,
-              const std::string& new_path);
-
 // Whether a floor of that name has an object list in the model.
-bool HasFloor(const gxrm::dom::Element& root, const std::string& name);
+bool HasFloor(const gxrm::Model& model, const std::string& name);
 
 }  // namespace gxrm::tool::diff

@@ -22,21 +22,6 @@ std::vector<dom::Element> Children(const dom::Node& parent, const char* name) {
   return children;
 }
 
-dom::Element TypeElement(const dom::Node& list, const CatalogueType& type) {
-  if (!list) return {};
-  dom::Node kind_element = list.selectSingleNode(type.kind_element);
-  if (!kind_element) return {};
-  for (const dom::Element& candidate : Children(kind_element, fmt::kType)) {
-    if (candidate.getAttribute(fmt::kAttTypeName) == type.name) return candidate;
-  }
-  return {};
-}
-
-std::vector<dom::Element> Records(const dom::Element& type, const char* container, const char* record) {
-  if (!type) return {};
-  return Children(type.selectSingleNode(container), record);
-}
-
 dom::Element Section(const dom::Element& root, const char* name) { return root.selectSingleNode(name); }
 
 dom::Element FloorInfo(const dom::Element& root, const std::string& floor) {

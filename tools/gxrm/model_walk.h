@@ -1,8 +1,6 @@
-// model_walk.h: reading a loaded model through the DOM, shared by diff and report.
-//
-// The walk finds object lists the way the library's navigation does (the
-// first kind element of a name, the first "Type" of a type name) but starts
-// from each list element itself, so any "Floor" element can be walked.
+// model_walk.h: reading what the model interface leaves to the document
+// (project sections, cross-sections, rules, floor information), shared by
+// diff and report.
 #pragma once
 
 #include <string>
@@ -29,13 +27,6 @@ Pairs Attributes(const gxrm::dom::Node& node);
 
 // The child elements named `name`, or all child elements when `name` is null.
 std::vector<gxrm::dom::Element> Children(const gxrm::dom::Node& parent, const char* name);
-
-// The "Type" element of a catalogue type in an object list; empty when missing.
-gxrm::dom::Element TypeElement(const gxrm::dom::Node& list, const CatalogueType& type);
-
-// The "TypeClass" or "Instance" records of a type, by `container` and `record` name.
-std::vector<gxrm::dom::Element> Records(const gxrm::dom::Element& type, const char* container,
-                                        const char* record);
 
 // The first child element of the root named `name` (empty when missing).
 gxrm::dom::Element Section(const gxrm::dom::Element& root, const char* name);

@@ -316,16 +316,10 @@ std::string DefaultOutput(const std::string& model) {
 // The model, and with OLD the changes against it (both read once).
 std::pair<gxrm::Model, Json> Read(const ReportOptions& options) {
   if (options.old.empty()) return {edit::LoadModel(options.model), Json()};
-  CGXRMreader reader, old_reader;
-  diff::LoadBoth(old_reader, options.old, reader, options.model);
-  IXMLDOMElementPtr root, old_root;
-  reader.GetRootElem(root);
-  old_reader.GetRootElem(old_root);
-  Json changes = OnFile(options.model, [&] { return diff::ToJson(diff::Compare(old_root, root)); });
+  auto [old_model, model] = edit::LoadBoth(options.old, options.model);
+  Json changes =
+      edit::OnModel(FileName(options.model), [&] { return diff::ToJson(diff::Compare(old_model, model)); });
   changes["old"] = options.old;
-  const std::string name = FileName(options.model);
-  gxrm::Model model =
-      edit::OnModel(name, [&] { return gxrm::Model::Parse(root.ownerDocument().xml(), name); });
   return {std::move(model), std::move(changes)};
 }
 

@@ -1,6 +1,7 @@
 // session.cpp: editing sessions over the model interface.
 #include "session.h"
 
+#include <future>
 #include <sstream>
 
 #include "../diff_model.h"
@@ -47,20 +48,31 @@ gxrm::Model LoadModel(const std::string& path) {
   }
 }
 
+std::pair<gxrm::Model, gxrm::Model> LoadBoth(const std::string& old_path, const std::string& new_path) {
+  if (old_path == "-" && new_path == "-")
+    throw ToolError("standard input can give only one of the two files");
+  auto loading = std::async(std::launch::async, [&] { return LoadModel(new_path); });
+  std::optional<gxrm::Model> old_model;
+  try {
+    old_model.emplace(LoadModel(old_path));
+  } catch (...) {
+    loading.wait();
+    throw;
+  }
+  return {std::move(*old_model), loading.get()};
+}
+
 Session::Session(const std::string& file, const Target& target)
     : file_(file), target_(Checked(file, target)), model_(LoadModel(file)) {
   if (!target_.dry_run) return;
-  before_ = gxrm::dom::Document::create();
-  before_->loadXML(model_.ToString());
+  before_.emplace(
+      OnModel(FileName(file_), [&] { return gxrm::Model::Parse(model_.ToString(), FileName(file_)); }));
 }
 
 std::string Session::Finish(bool changed) {
   if (target_.dry_run) {
-    // Both sides parsed alike, so that the layout the model keeps is no change.
-    gxrm::dom::Document after = gxrm::dom::Document::create();
-    after.loadXML(model_.ToString());
-    const std::vector<diff::Change> changes = OnModel(
-        FileName(file_), [&] { return diff::Compare(before_->documentElement(), after.documentElement()); });
+    const std::vector<diff::Change> changes =
+        OnModel(FileName(file_), [&] { return diff::Compare(*before_, model_); });
     std::ostringstream out;
     diff::PrintChanges(changes, out);
     return out.str();

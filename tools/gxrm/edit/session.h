@@ -8,6 +8,7 @@
 #include <CLI/CLI.hpp>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "../tool.h"
 #include "model/GXRMmodel.h"
@@ -25,6 +26,8 @@ void AddTargetOptions(CLI::App& command, Target& target);
 
 // Loads a model; a ToolError naming the file (and line and column) when it cannot be.
 gxrm::Model LoadModel(const std::string& path);
+// Loads two models at once (OLD, NEW); the first failure is raised.
+std::pair<gxrm::Model, gxrm::Model> LoadBoth(const std::string& old_path, const std::string& new_path);
 
 // Runs `work`; the model interface's errors become ToolErrors, a query's
 // naming its term, the others naming `file`.
@@ -53,7 +56,7 @@ class Session {
   std::string file_;
   Target target_;
   gxrm::Model model_;
-  std::optional<gxrm::dom::Document> before_;  // dry run: the model as loaded
+  std::optional<gxrm::Model> before_;  // dry run: the model as loaded
 };
 
 }  // namespace gxrm::tool::edit
