@@ -32,7 +32,7 @@ DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${debs[@]}" >/dev/n
 version=$(sed -n 's/^project(GXRMparser VERSION \([0-9.]*\).*/\1/p' "$src/CMakeLists.txt")
 test "$(dpkg-query -W -f='${Version}' libgxrmparser1)" = "$version"
 test "$(pkg-config --modversion GXRMparser)" = "$version"
-test "$(gxrm --version)" = "$version"
+test "$(gxrm --version | head -n 1)" = "gxrm (GXRMparser $version)"
 libdir=$(pkg-config --variable=libdir GXRMparser)
 test -f "$libdir/GXRMconfig.ini"
 readelf -d "$libdir/libGXRMparser.so" | grep -q "SONAME.*libGXRMparser.so.${version%%.*}\]"
