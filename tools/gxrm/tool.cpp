@@ -2,6 +2,7 @@
 #include "tool.h"
 
 #include "catalogue/GXRMkindsImpl.h"
+#include "catalogue/GXRMnames.h"
 
 #include <unistd.h>
 
@@ -246,13 +247,8 @@ GXRM_objType_base::Type ParseType(const std::string& text) {
   if (numeric) {
     const int value = std::stoi(text);
     if (value < CGXRMobjTypeBase::GetObjTypeCount()) return static_cast<GXRM_objType_base::Type>(value);
-  } else {
-    try {
-      const auto type = CGXRMobjTypeBase::GetObjTypeByName(Gbk(text));
-      if (type != GXRM_objType_base::TYPE_NONE) return type;
-    } catch (const gxrm::DomError&) {
-      // Text that is no valid UTF-8 names no type either.
-    }
+  } else if (const auto type = gxrm::ParseType(text)) {
+    return *type;
   }
   throw ToolError("unknown component type '" + text + "' (see gxrm catalogue)");
 }

@@ -68,7 +68,7 @@ std::string ConfigurationPath();
 // Shows the library's configuration message with what it means, in English.
 void ExplainConfigurationMessages();
 
-// A component type given by its Chinese name (UTF-8) or its number 0..47.
+// A component type given by its Chinese name (UTF-8), its enum name or its number 0..47.
 GXRM_objType_base::Type ParseType(const std::string& text);
 
 // One catalogue type as it stands in every object list.
