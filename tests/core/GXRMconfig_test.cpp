@@ -40,12 +40,11 @@ TEST(GXRMconfig, ReadsTheVersionWithProfileRulesAndReportsItsAbsence) {
   const char* v21 = "[GXRM_Global_Config]\nGXRMversion=2.1\n";
   const Case cases[] = {
       {"plain", v21, "", "version [2.1]\n"},
-      {"case", "[gxrm_global_config]\ngxrmVERSION=2.1\n", "", "version [2.1]\n"},
-      {"blanks_quotes", "[GXRM_Global_Config]\r\n  GXRMversion =  \"2.1 b\"  \r\n", "", "version [2.1 b]\n"},
-      {"first_key", "[GXRM_Global_Config]\nGXRMversion=1\nGXRMversion=2\n", "", "version [1]\n"},
+      {"blanks", "[gxrm_global_config]\r\n gxrmVERSION = \"2.1 b\" \r\n", "", "version [2.1 b]\n"},
+      {"first_key", "[GXRM_Global_Config]\n;GXRMversion=9\nGXRMversion=1\nGXRMversion=2\n", "",
+       "version [1]\n"},
       {"first_section", "[GXRM_Global_Config]\nother=1\n[GXRM_Global_Config]\nGXRMversion=2\n", "",
        kNoVersion},
-      {"comment", "[GXRM_Global_Config]\n;GXRMversion=9\nGXRMversion=3\n", "", "version [3]\n"},
       {"other_section", "[Other]\nGXRMversion=2.1\n", "", kNoVersion},
       {"empty_value", "[GXRM_Global_Config]\nGXRMversion=\n", "", kNoVersion},
       {"long", long_ini.c_str(), "", "version [" + long_value.substr(0, 99) + "]\n"},
