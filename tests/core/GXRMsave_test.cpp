@@ -64,9 +64,7 @@ std::optional<std::string> InChild(const std::function<std::string()>& body) {
     ::_exit(::write(out[1], report.data(), report.size()) == static_cast<ssize_t>(report.size()) ? 0 : 1);
   }
   ::close(out[1]);
-  std::string report;
-  char buf[256];
-  for (ssize_t n; child > 0 && (n = ::read(out[0], buf, sizeof buf)) > 0;) report.append(buf, n);
+  const std::string report = child > 0 ? ReadFile("/dev/fd/" + std::to_string(out[0])) : "";
   ::close(out[0]);
   int status = 0;
   if (child < 0 || ::waitpid(child, &status, 0) != child) return std::nullopt;
