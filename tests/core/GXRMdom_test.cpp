@@ -25,16 +25,11 @@ using gxrm::dom::Node;
 TEST(DomHandles, EmptyHandlesRaisePointerErrorWithAReadableMessage) {
   DomError e(0x80070003, "cannot save 'x'");
   EXPECT_STREQ(e.what(), "DOM error 0x80070003: cannot save 'x'");
-  Node node;
-  Element elem;
-  Document doc;
-  gxrm::dom::NodeList list;
-  gxrm::dom::NamedNodeMap map;
-  EXPECT_EQ(CodeOf([&] { node.nodeName(); }), 0x80004003u);
-  EXPECT_EQ(CodeOf([&] { elem.setAttribute("a", "1"); }), 0x80004003u);
-  EXPECT_EQ(CodeOf([&] { doc.createElement("a"); }), 0x80004003u);
-  EXPECT_EQ(CodeOf([&] { list.length(); }), 0x80004003u);
-  EXPECT_EQ(CodeOf([&] { map.nextNode(); }), 0x80004003u);
+  EXPECT_EQ(CodeOf([] { Node().nodeName(); }), 0x80004003u);
+  EXPECT_EQ(CodeOf([] { Element().setAttribute("a", "1"); }), 0x80004003u);
+  EXPECT_EQ(CodeOf([] { Document().createElement("a"); }), 0x80004003u);
+  EXPECT_EQ(CodeOf([] { gxrm::dom::NodeList().length(); }), 0x80004003u);
+  EXPECT_EQ(CodeOf([] { gxrm::dom::NamedNodeMap().nextNode(); }), 0x80004003u);
 }
 
 TEST(DomNames, IllegalNamesAndTextAreRefusedBeforeEnteringTheTree) {
