@@ -1,5 +1,4 @@
-// Helpers every test suite shares: GBK text and records from the UTF-8 of
-// the test sources, scratch files, and the code of a raised DOM error.
+// Helpers every test suite shares.
 #pragma once
 
 #include <cstdint>
@@ -16,7 +15,6 @@
 
 namespace gxrm_test {
 
-// GBK text from UTF-8.
 inline CString Gbk(const std::string& utf8) { return gxrm::FromUtf8(utf8); }
 
 // A record from UTF-8 pairs, in their order.

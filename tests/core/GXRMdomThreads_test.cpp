@@ -4,7 +4,7 @@
 // ThreadSanitizer, which reports any unguarded access to the shared document.
 #include <gtest/gtest.h>
 
-#include <condition_variable>
+#include <atomic>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -74,53 +74,6 @@ std::string WalkDom(const Node& top) {
   return seen;
 }
 
-// Handles made on one thread, taken, used and dropped by another.
-class Mailbox {
- public:
-  void Post(Node n) {
-    std::lock_guard<std::mutex> hold(lock_);
-    nodes_.push_back(std::move(n));
-  }
-  std::string TakeAll() {
-    std::vector<Node> taken;
-    {
-      std::lock_guard<std::mutex> hold(lock_);
-      taken.swap(nodes_);
-    }
-    std::string names;
-    for (const Node& n : taken) names += n.nodeName();
-    return names;
-  }
-
- private:
-  std::mutex lock_;
-  std::vector<Node> nodes_;
-};
-
-// Lets the threads start each round together.
-class Barrier {
- public:
-  explicit Barrier(int count) : count_(count) {}
-  void Wait() {
-    std::unique_lock<std::mutex> hold(lock_);
-    const int round = round_;
-    if (++waiting_ == count_) {
-      waiting_ = 0;
-      ++round_;
-      next_round_.notify_all();
-      return;
-    }
-    next_round_.wait(hold, [&] { return round != round_; });
-  }
-
- private:
-  std::mutex lock_;
-  std::condition_variable next_round_;
-  const int count_;
-  int waiting_ = 0;
-  int round_ = 0;
-};
-
 TEST(DomThreads, SeveralThreadsReadOneDocumentAndTradeHandles) {
   const std::string path = WriteModel();
   CGXRMreader expected_reader;
@@ -131,31 +84,34 @@ TEST(DomThreads, SeveralThreadsReadOneDocumentAndTradeHandles) {
   const std::string expected_dom = WalkDom(expected_root);
   const std::string expected_xml = expected_root.ownerDocument().xml();
 
-  // One document per round, on which nothing is looked up before the
-  // threads start together, so that they build its caches at the same time.
-  std::vector<CGXRMreader> shared(kRounds);
-  for (CGXRMreader& reader : shared) ASSERT_TRUE(reader.LoadGXRMfile(path));
-  Barrier barrier(kThreads);
-  Mailbox mailbox;
+  std::mutex mailbox_lock;
+  std::vector<Node> mailbox;  // handles made on one thread, used and dropped on another
   std::vector<int> errors(kThreads, 0);
-  std::vector<std::thread> threads;
-  for (int i = 0; i < kThreads; ++i) {
-    threads.emplace_back([&, i] {
-      for (int round = 0; round < kRounds; ++round) {
-        barrier.Wait();
-        CGXRMreader reader = shared[round];
+  for (int round = 0; round < kRounds; ++round) {
+    // Nothing is looked up on the document before its threads build its caches together.
+    CGXRMreader shared;
+    ASSERT_TRUE(shared.LoadGXRMfile(path));
+    std::atomic<int> started{0};
+    std::vector<std::thread> threads;
+    for (int i = 0; i < kThreads; ++i) {
+      threads.emplace_back([&, i] {
+        for (++started; started < kThreads;) std::this_thread::yield();
+        CGXRMreader reader = shared;
         errors[i] += ReadObjects(reader) != expected_objects;
         IXMLDOMElementPtr root;
         reader.GetRootElem(root);
         if (round % kThreads == i)
           errors[i] += WalkDom(root) != expected_dom || root.ownerDocument().xml() != expected_xml;
-        mailbox.Post(root);
-        mailbox.Post(root.firstChild());
-        mailbox.TakeAll();
-      }
-    });
+        std::vector<Node> taken = {root, root.firstChild()};
+        {
+          std::lock_guard<std::mutex> hold(mailbox_lock);
+          mailbox.swap(taken);
+        }
+        for (const Node& n : taken) errors[i] += n.nodeName().empty();
+      });
+    }
+    for (std::thread& t : threads) t.join();
   }
-  for (std::thread& t : threads) t.join();
   EXPECT_EQ(errors, std::vector<int>(kThreads, 0));
 }
 

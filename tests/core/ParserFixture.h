@@ -1,5 +1,4 @@
-// Helpers of the core tests: documents loaded from text, and a document
-// holder whose document a test can load from text.
+// Documents loaded from text, and a document holder a test can load from text.
 #pragma once
 
 #include <gtest/gtest.h>

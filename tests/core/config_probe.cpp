@@ -10,8 +10,7 @@
 #include "core/GXRMtext.h"
 
 int main(int argc, char** argv) {
-  bool default_handler = argc > 1 && std::strcmp(argv[1], "--default-handler") == 0;
-  if (!default_handler) {
+  if (argc < 2 || std::strcmp(argv[1], "--default-handler") != 0) {
     gxrm::SetMessageHandler([](const CString& text, unsigned style) {
       std::printf("message 0x%X %s\n", style, gxrm::ToUtf8(text).c_str());
     });
