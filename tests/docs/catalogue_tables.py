@@ -57,20 +57,15 @@ def tables():
     return lines
 
 
-def documented():
-    text = DOC.read_text(encoding="utf-8").splitlines()
-    return text[text.index(BEGIN) + 1:text.index(END)]
-
-
 if __name__ == "__main__":
     if "--check" not in sys.argv:
         print("\n".join(tables()))
         sys.exit(0)
-    shown = [line for line in documented() if line.strip()]
+    text = DOC.read_text(encoding="utf-8").splitlines()
+    shown = [line for line in text[text.index(BEGIN) + 1:text.index(END)] if line.strip()]
     made = [line for line in tables() if line.strip()]
+    for line in sorted(set(shown) ^ set(made)):
+        print(("in the document only: " if line in shown else "in the catalogue only: ") + line)
     if shown != made:
-        for line in sorted(set(shown) ^ set(made)):
-            print(("in the document only: " if line in shown else "in the catalogue only: ") + line)
-        print("docs/format.md: the catalogue tables differ; regenerate them with this script")
-        sys.exit(1)
+        sys.exit("docs/format.md: the catalogue tables differ; regenerate them with this script")
     print("docs/format.md: the kinds and types tables match the catalogue")

@@ -13,11 +13,9 @@ INCLUDE = re.compile(r"#include &lt;(?:<a [^>]*>)?([^<&]*)")
 
 
 def problems(html):
-    found = []
     index = (html / "index.html").read_text(encoding="utf-8")
-    for words in ("Two interfaces", "CGXRMreader", "gxrm::Model", "building_example.cpp"):
-        if words not in index:
-            found.append(f"index.html: the main page does not mention {words}")
+    found = [f"index.html: the main page does not mention {words}"
+             for words in ("Two interfaces", "CGXRMreader", "gxrm::Model", "building_example.cpp") if words not in index]
     pages = [p for p in sorted(html.glob("*.html"))
              if re.match(r"(class|struct)[A-Z_]", p.name) and not p.name.endswith("-members.html")]
     if not pages:

@@ -1,24 +1,17 @@
 """Runs the code blocks of the project's documents as a reader would type them.
 
-    run_code_blocks.py BUILD_DIR [FILE ...]
-    (default: README.md, CONTRIBUTING.md, docs/*.md and the man pages docs/*.1)
+    run_code_blocks.py BUILD_DIR [FILE ...]   (default: README.md, CONTRIBUTING.md, docs/*.md, docs/*.1)
 
-Each document gets a scratch folder as working directory, shared by its blocks
-in order, with BUILD_DIR/bin first on PATH and BUILD_DIR/python on PYTHONPATH:
-
-- ```python runs with /usr/bin/python3; ```sh, ```bash and ```shell with bash -e;
-  both must exit with 0.
-- ```console: every "$ " line runs in bash; the lines below it, up to the next
-  "$ " line, are its output (standard error included). Runs of blanks compare as
-  one, "..." stands for any text, and a line holding only "..." for any lines;
-  with no lines shown the output is not compared, and the command fails when
-  it exits with 2 or more (0 and 1 are answers: found or not, same or not).
-- ```cpp with a main() is compiled against the build tree and run.
-- A man page's EXAMPLES section (.nf to .fi) is a console block.
-- Other blocks are text. A line <!-- not run: REASON --> right above a block
-  keeps it from running (installing packages, cloning, building).
+Each document's blocks run in order in one scratch folder, with BUILD_DIR/bin first on PATH and
+BUILD_DIR/python on PYTHONPATH. ```python runs with /usr/bin/python3, ```sh/bash/shell with bash -e;
+both must exit with 0. ```console: each "$ " line runs in bash, and the lines below it are its output
+(standard error included): runs of blanks compare as one, "..." stands for any text and a line of only
+"..." for any lines; with no output shown, the command fails only on an exit status of 2 or more.
+```cpp with a main() is compiled against the build tree and run. A man page's EXAMPLES section is a
+console block. Other blocks are text; a line <!-- not run: REASON --> right above a block skips it.
 """
 
+import collections
 import os
 import re
 import shutil
@@ -30,15 +23,8 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parents[2]
 FENCE = re.compile(r"^(```|~~~)\s*([\w+-]*)")
 SKIP = re.compile(r"^<!--\s*not run\b")
-TIMEOUT = 600
-
-
-class Block:
-    def __init__(self, path, line, lang, text, skipped):
-        self.path, self.line, self.lang, self.text, self.skipped = path, line, lang, text, skipped
-
-    def where(self):
-        return f"{self.path.relative_to(ROOT)}:{self.line}"
+SCRIPTS = ("python", "sh", "bash", "shell")
+Block = collections.namedtuple("Block", "path line lang text skipped")
 
 
 def blocks(path):
@@ -47,48 +33,38 @@ def blocks(path):
     i = 0
     while i < len(lines):
         match = FENCE.match(lines[i])
-        if not match:
-            i += 1
-            continue
-        fence, lang, start = match.group(1), match.group(2).lower(), i
-        skipped = i > 0 and bool(SKIP.match(lines[i - 1].strip()))
         i += 1
-        body = []
-        while i < len(lines) and not lines[i].startswith(fence):
-            body.append(lines[i])
+        if match:
+            start, fence = i, match.group(1)
+            while i < len(lines) and not lines[i].startswith(fence):
+                i += 1
+            yield Block(path, start, match.group(2).lower(), "\n".join(lines[start:i]) + "\n",
+                        start > 1 and bool(SKIP.match(lines[start - 2].strip())))
             i += 1
-        i += 1
-        yield Block(path, start + 1, lang, "\n".join(body) + "\n", skipped)
 
 
 def man_examples(path):
     """The EXAMPLES section of a man page, as one console block."""
     lines = path.read_text(encoding="utf-8").splitlines()
-    if ".SH EXAMPLES" not in lines:
-        return
-    start = lines.index(".SH EXAMPLES")
-    body = []
-    for line in lines[start + 1:]:
-        if line.startswith((".fi", ".SH")):
-            break
-        if not line.startswith("."):
-            body.append(line.replace("\\-", "-").replace("\\e", "\\"))
-    yield Block(path, start + 1, "console", "\n".join(body) + "\n", False)
+    if ".SH EXAMPLES" in lines:
+        start, body = lines.index(".SH EXAMPLES"), []
+        for line in lines[start + 1:]:
+            if line.startswith((".fi", ".SH")):
+                break
+            if not line.startswith("."):
+                body.append(line.replace("\\-", "-").replace("\\e", "\\"))
+        yield Block(path, start + 1, "console", "\n".join(body) + "\n", False)
 
 
 def normalise(line):
     return " ".join(line.split())
 
 
-def line_pattern(expected):
-    return re.compile(".*".join(re.escape(part) for part in normalise(expected).split("...")) + r"\Z")
-
-
 def output_matches(expected, actual):
     """Whether the actual lines match the shown ones ("..." alone: any lines)."""
-    patterns = [None if normalise(e) == "..." else line_pattern(e) for e in expected]
-    # reachable[j]: the patterns so far can match actual[:j]
-    reachable = [True] + [False] * len(actual)
+    patterns = [None if normalise(e) == "..." else
+                re.compile(".*".join(map(re.escape, normalise(e).split("..."))) + r"\Z") for e in expected]
+    reachable = [True] + [False] * len(actual)  # reachable[j]: the patterns so far match actual[:j]
     for pattern in patterns:
         step = [False] * (len(actual) + 1)
         for j in range(len(actual) + 1):
@@ -100,22 +76,20 @@ def output_matches(expected, actual):
     return reachable[len(actual)]
 
 
-def run(command, cwd, env, **kwargs):
+def run(command, cwd, env):
     return subprocess.run(command, cwd=cwd, env=env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
-                          stderr=subprocess.STDOUT, text=True, timeout=TIMEOUT, **kwargs)
+                          stderr=subprocess.STDOUT, text=True, timeout=600)
 
 
 def run_console(block, cwd, env):
     """Problems of a console block, one text each."""
-    commands = []
+    commands, problems = [], []
     for line in block.text.splitlines():
         if line.startswith("$ "):
             commands.append((line[2:], []))
-        elif commands:
+        elif commands and line.strip():
             commands[-1][1].append(line)
-    problems = []
     for command, expected in commands:
-        expected = [e for e in expected if e.strip()]
         done = run(["bash", "-o", "pipefail", "-c", command], cwd, env)
         actual = [a for a in done.stdout.splitlines() if a.strip()]
         if expected and not output_matches(expected, actual):
@@ -128,13 +102,12 @@ def run_console(block, cwd, env):
 def run_script(block, cwd, env, build):
     if block.lang == "python":
         done = run(["/usr/bin/python3", "-c", block.text], cwd, env)
-    elif block.lang in ("sh", "bash", "shell"):
+    elif block.lang in SCRIPTS:
         done = run(["bash", "-e", "-o", "pipefail", "-c", block.text], cwd, env)
     else:
-        source = Path(cwd) / "block.cpp"
-        source.write_text(block.text, encoding="utf-8")
+        (Path(cwd) / "block.cpp").write_text(block.text, encoding="utf-8")
         lib = build / "lib"
-        done = run(["g++", "-std=c++17", "-o", "block", str(source), f"-I{build / 'include'}", f"-L{lib}",
+        done = run(["g++", "-std=c++17", "-o", "block", "block.cpp", f"-I{build / 'include'}", f"-L{lib}",
                     "-lGXRMparser", f"-Wl,-rpath,{lib}"], cwd, env)
         if done.returncode == 0:
             done = run(["./block"], cwd, env)
@@ -142,19 +115,16 @@ def run_script(block, cwd, env, build):
 
 
 def runnable(block):
-    if block.skipped:
-        return False
     if block.lang == "cpp":
-        return re.search(r"\bint\s+main\s*\(", block.text) is not None
-    return block.lang in ("python", "sh", "bash", "shell", "console")
+        return not block.skipped and re.search(r"\bint\s+main\s*\(", block.text) is not None
+    return not block.skipped and block.lang in SCRIPTS + ("console",)
 
 
 def main(argv):
     build = Path(argv[1]).resolve()
     files = [Path(f).resolve() for f in argv[2:]] or [
         p for p in [ROOT / "README.md", ROOT / "CONTRIBUTING.md", *sorted((ROOT / "docs").glob("*.md")),
-                    *sorted((ROOT / "docs").glob("*.[1-8]"))]
-        if p.exists()]
+                    *sorted((ROOT / "docs").glob("*.[1-8]"))] if p.exists()]
     env = dict(os.environ, PATH=f"{build / 'bin'}{os.pathsep}{os.environ['PATH']}",
                PYTHONPATH=str(build / "python"), LC_ALL="C.UTF-8")
     passed = failed = skipped = 0
@@ -163,11 +133,11 @@ def main(argv):
         try:
             for block in (man_examples(path) if path.suffix[1:].isdigit() else blocks(path)):
                 if not runnable(block):
-                    skipped += block.lang in ("python", "sh", "bash", "shell", "console", "cpp")
+                    skipped += block.lang in SCRIPTS + ("console", "cpp")
                     continue
                 problems = (run_console(block, cwd, env) if block.lang == "console"
                             else run_script(block, cwd, env, build))
-                print(f"{block.where()} {block.lang}: {'FAILED' if problems else 'ok'}")
+                print(f"{path.relative_to(ROOT)}:{block.line} {block.lang}: {'FAILED' if problems else 'ok'}")
                 for problem in problems:
                     print("  " + problem.replace("\n", "\n  "))
                 failed += bool(problems)

@@ -50,14 +50,9 @@ def test_blocks_and_markers(tmp_path):
 
 def test_console_commands_share_the_folder_and_check_status(tmp_path):
     def console(text):
-        block = runner.Block(Path("doc.md"), 1, "console", textwrap.dedent(text), False)
-        return runner.run_console(block, str(tmp_path), None)
+        return runner.run_console(runner.Block(Path("doc.md"), 1, "console", text, False), str(tmp_path), None)
 
-    assert console("""\
-        $ echo  made > f.txt
-        $ cat f.txt
-        made
-        """) == []
+    assert console("$ echo  made > f.txt\n$ cat f.txt\nmade\n") == []
     assert len(console("$ ls missing.txt\n")) == 1              # status 2 with nothing shown
     assert console("$ cmp -s f.txt /dev/null || echo differ\ndiffer\n") == []
     assert len(console("$ echo one\ntwo\n")) == 1

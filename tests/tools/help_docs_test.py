@@ -35,17 +35,14 @@ man = re.sub(r"\\f[BIRP]", "", open(man_page, encoding="utf-8").read()).replace(
 head, _, items = man.partition(".SH COMMANDS")
 blocks = {item.split()[1].strip('"'): item for item in items.partition("\n.SH ")[0].split(".TP\n")[1:]}
 commands, options = help_section("Subcommands"), help_section("Options")
-failures = [f"man page: global option {o} missing" for o in options if not mentions(head, o)]
+failures = [] if commands else ["no commands found in --help"]
+failures += [f"man page: global option {o} missing" for o in options if not mentions(head, o)]
 failures += [f"completion: {w} not offered" for w in sorted(set(commands + options) - set(completions('""')))]
 for command in commands:
     own = [o for o in help_section("Options", command) if o not in ("-h", "--help")]
-    if command not in blocks:
-        failures.append(f"man page: command {command} missing")
-    else:
-        failures += [f"man page: {command} {o} missing" for o in own if not mentions(blocks[command], o)]
+    failures += [f"man page: command {command} missing"] if command not in blocks else [
+        f"man page: {command} {o} missing" for o in own if not mentions(blocks[command], o)]
     offered = completions(command, "-")
     failures += [f"completion: {command} {o} not offered" for o in own if o not in offered]
-if not commands:
-    failures.append("no commands found in --help")
 print("\n".join(failures) or f"{len(commands)} commands documented and completed")
 sys.exit(1 if failures else 0)
