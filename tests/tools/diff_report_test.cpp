@@ -55,7 +55,6 @@ TEST_F(Diff, MatchesRecordsByIdAndListsEachChangedAttribute) {
   Section(model, "CalRule")["rules"][0]["attributes"]["method"] = "不扣";
   Build(model.dump(), "new.gxrm");
 
-  EXPECT_EQ(Run({"diff", "old.gxrm", "old.gxrm"}).out, "0 added, 0 removed, 0 changed\n");
   const Json diff = DiffJson({});
   EXPECT_EQ(diff["same"], false);
   EXPECT_EQ(diff["summary"], Json::parse(R"({"added": 1, "removed": 1, "changed": 4})"));
