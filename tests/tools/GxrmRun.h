@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <nlohmann/json.hpp>
@@ -98,6 +99,22 @@ class Gxrm : public testing::Test {
   Json Dump(Args args) const {
     args.insert(args.begin(), "dump");
     return Json::parse(Out(args));
+  }
+
+  // Builds `file` from the JSON model `json`, which must succeed.
+  void Build(const std::string& json, const std::string& file) const {
+    const Outcome run = Run({"build", WriteFile(dir_ / (file + ".json"), json), file});
+    ASSERT_EQ(run.status, 0) << run.err;
+  }
+
+  // Standard output of a shell pipeline run in the test's directory, which must succeed.
+  std::string Piped(const std::string& pipeline) const {
+    std::string out;
+    FILE* pipe = ::popen(("cd " + Quote(dir_) + " && " + pipeline).c_str(), "r");
+    char buf[4096];
+    for (size_t n; pipe != nullptr && (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;) out.append(buf, n);
+    EXPECT_EQ(pipe != nullptr ? ::pclose(pipe) : -1, 0) << pipeline;
+    return out;
   }
 
   fs::path dir_;

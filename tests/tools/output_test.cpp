@@ -1,8 +1,5 @@
 // What gxrm writes: never through planted links, never over its input or a
 // read-only file, through links, to devices and to standard output.
-#include <sys/stat.h>
-
-#include <cstdio>
 #include <string>
 
 #include "GxrmRun.h"
@@ -16,15 +13,6 @@ class Output : public Gxrm {
   void SetUp() override {
     Gxrm::SetUp();
     ASSERT_EQ(Run({"sample", "m.gxrm", "--floors", "1", "--bays", "1", "1"}).status, 0);
-  }
-  // Standard output of a shell pipeline run in the test's directory.
-  std::string Piped(const std::string& pipeline) const {
-    std::string out;
-    FILE* pipe = ::popen(("cd " + Quote(dir_) + " && " + pipeline).c_str(), "r");
-    char buf[4096];
-    for (size_t n; pipe != nullptr && (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;) out.append(buf, n);
-    EXPECT_EQ(pipe != nullptr ? ::pclose(pipe) : -1, 0) << pipeline;
-    return out;
   }
 };
 
@@ -50,8 +38,6 @@ TEST_F(Output, NeverWritesOverItsInputOrAReadOnlyFileNorThroughAPlantedLink) {
   fs::create_symlink("victim", dir_ / "out.html.partial");
   ASSERT_EQ(Run({"report", "m.gxrm", "-o", "out.html"}).status, 0);
   EXPECT_EQ(ReadFile(dir_ / "victim"), "keep");
-  ExpectFailure(Run({"report", "m.gxrm", "-o", "/nonexistent/x.html"}),
-                {"/nonexistent/x.html: cannot write: No such file or directory"});
 }
 
 TEST_F(Output, WritesThroughLinksToDevicesAndToStandardOutput) {
@@ -63,7 +49,6 @@ TEST_F(Output, WritesThroughLinksToDevicesAndToStandardOutput) {
 
   EXPECT_EQ(Out({"report", "m.gxrm", "-o", "-"}), page);
   EXPECT_EQ(Piped(Quote(GXRM_TOOL) + " report m.gxrm -o /dev/stdout | head -c 15"), "<!DOCTYPE html>");
-  EXPECT_TRUE(fs::is_character_file("/dev/null"));
   Out({"report", "m.gxrm", "-o", "/dev/null"});
   EXPECT_TRUE(fs::is_character_file("/dev/null"));
 
