@@ -1,6 +1,7 @@
 import errno
 import os
 import threading
+from concurrent.futures import ThreadPoolExecutor
 import xml.etree.ElementTree as ET
 
 import pytest
@@ -139,27 +140,22 @@ def test_writer_ordering_errors_name_what_comes_first():
 
 def run_together(background, *jobs, rounds=10):
     """Each job `rounds` times on its own thread while `background` loops; re-raises the first failure."""
-    failures, done = [], threading.Event()
+    done = threading.Event()
 
-    def loop(job, again):
+    def loop():
+        n = 0
+        while not done.is_set():
+            background(n)
+            n += 1
+
+    with ThreadPoolExecutor(len(jobs) + 1) as pool:
+        looping = pool.submit(loop)
         try:
-            n = 0
-            while n < rounds if not again else not done.is_set():
-                job(n)
-                n += 1
-        except BaseException as error:  # noqa: BLE001 - handed to the main thread
-            failures.append(error)
-
-    editor = threading.Thread(target=loop, args=(background, True))
-    threads = [threading.Thread(target=loop, args=(job, False)) for job in jobs]
-    for t in [editor] + threads:
-        t.start()
-    for t in threads:
-        t.join()
-    done.set()
-    editor.join()
-    if failures:
-        raise failures[0]
+            for future in [pool.submit(lambda job=job: [job(n) for n in range(rounds)]) for job in jobs]:
+                future.result()
+        finally:
+            done.set()
+        looping.result()
 
 
 def test_one_model_shared_by_threads(model, tmp_path):

@@ -251,7 +251,6 @@ TEST(CGXRMreaderRoundTrip, WrittenModelReadsBackInEveryField) {
   info.AddAtt("FInfo002", floor);
   w.CreateGXRMinstance(header);
   w.GetRootElem(root);
-  ASSERT_TRUE(w.CreateProjSetting(Tricky(5)));
   ASSERT_TRUE(w.CreateProjFloorInfo(Tricky(1)));
   ASSERT_TRUE(w.AddFloor(floor, info));
   ASSERT_TRUE(w.SetFloorParam(floor, Gbk("高度"), Gbk(kTricky[2])));
@@ -267,15 +266,13 @@ TEST(CGXRMreaderRoundTrip, WrittenModelReadsBackInEveryField) {
   }
   w.SaveGXRMinstance(TempPath("roundtrip.gxrm"));
   CGXRMreader reader;
-  CGXRMnode setting, read_info;
+  CGXRMnode read_info;
   CString height;
   ASSERT_TRUE(reader.LoadGXRMfile(TempPath("roundtrip.gxrm")));
   ASSERT_TRUE(reader.GetRoot(header));
-  ASSERT_TRUE(reader.GetProjSetting(setting));
   ASSERT_TRUE(reader.GetFloor(floor, read_info));
   ASSERT_TRUE(reader.GetFloorParam(floor, Gbk("高度"), height));
   EXPECT_EQ(header.GetAttMap(), Tricky(6).GetAttMap());
-  EXPECT_EQ(setting.GetAttMap(), Tricky(5).GetAttMap());
   EXPECT_EQ(read_info.GetAttMap(), info.GetAttMap());
   EXPECT_EQ(height, Gbk(kTricky[2]));
   for (size_t i = 0; i < types.size(); ++i) {
