@@ -37,6 +37,7 @@ def test_component_edits_are_saved(model, tmp_path):
     column.set("objAtt.材质", "C60")
     assert snapshot[0]["材质"] == "C50" and column.get("objAtt.材质") == "C60"
     assert column.remove("objGeoAtt.新值") and not column.remove("objGeoAtt.新值")
+    assert column.get("objGeoAtt.新值") is None  # a missing value converts to None
     with pytest.raises(gxrm.QueryError, match="TypeClassAtt"):
         column.get("TypeClassAtt.x")
     model.save(tmp_path / "edited.gxrm")
