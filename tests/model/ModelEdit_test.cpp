@@ -2,6 +2,7 @@
 // byte against what the writer makes, and what the reader reads back.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <sstream>
 
 #include "ModelFixture.h"
@@ -13,21 +14,17 @@ using namespace gxrm_test;
 using namespace GXRM_objType_base;
 using Strings = std::vector<std::string>;
 
-Strings Lines(const std::string& text) {
-  Strings lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
 // The lines of `b` that differ from those of `a` at the same place; both must have as many lines.
 Strings ChangedLines(const std::string& a, const std::string& b) {
-  Strings la = Lines(a), lb = Lines(b), changed;
-  EXPECT_EQ(la.size(), lb.size());
-  for (size_t i = 0; i < std::min(la.size(), lb.size()); ++i) {
-    if (la[i] != lb[i]) changed.push_back(lb[i]);
+  std::istringstream in_a(a), in_b(b);
+  Strings changed;
+  std::string la, lb;
+  for (;;) {
+    const bool got_a = bool(std::getline(in_a, la)), got_b = bool(std::getline(in_b, lb));
+    EXPECT_EQ(got_a, got_b) << "line counts differ";
+    if (!got_a || !got_b) return changed;
+    if (la != lb) changed.push_back(lb);
   }
-  return changed;
 }
 
 gxrm::Component One(const gxrm::Model& m, const std::string& query) {
@@ -85,23 +82,12 @@ TEST(ModelLayout, AddedMovedAndRemovedComponentsStandAsTheWriterWritesThem) {
   gxrm::Component ref_kl1 = One(reference, "name=KL1");
   reference.Remove(ref_kl1);
   EXPECT_EQ(m.ToString(), reference.ToString());
-  std::string written = ReadFile(expected);
-  EXPECT_NE(written.find("objname=\"KL1\""), std::string::npos);
-
-  const std::string saved = TempPath("edits-saved.gxrm");
-  m.Save(saved);
-  std::vector<CGXRMobj> columns = ReadBack(saved, "2F", FRAME_COLUMN);
-  ASSERT_EQ(columns.size(), 3u);
-  EXPECT_EQ(columns[1].GetName(), "KZ3");
-  EXPECT_EQ(columns[1].GetAttList().at(0).GetNamedAtt(Gbk("材质")), "C40");
-  EXPECT_EQ(ReadBack(saved, "", SHEAR_WALL).size(), 2u);
-  EXPECT_TRUE(ReadBack(saved, "1F", FRAME_BEAM).empty());
 
   EXPECT_THROW(kl1.Name(), gxrm::ModelError);
   EXPECT_THROW(kl1.Set("objAtt.a", "b"), gxrm::ModelError);
   EXPECT_THROW(m.Remove(kl1), gxrm::ModelError);
   EXPECT_THROW(m.Move(kl1, ""), gxrm::ModelError);
-  gxrm::Model other = gxrm::Model::Load(saved);
+  gxrm::Model other = gxrm::Model::Load(expected);
   EXPECT_THROW(other.Move(q2, "1F"), gxrm::ModelError);
   EXPECT_THROW(other.Remove(q2), gxrm::ModelError);
   EXPECT_EQ(q2.Floor(), "");
@@ -210,37 +196,35 @@ TEST(ModelEdit, AddBuildsMissingListsAndWritesRulesOnFloors) {
   EXPECT_TRUE(global_types.at(0).CalRules().empty());  // as the writer: rules only on floors
 }
 
-TEST(ModelLoad, RefusesWhatIsNoModel) {
+// Load reads a file, Parse bytes already read (standard input) the same way,
+// their errors naming what the caller calls them.
+TEST(ModelLoad, RefusesWhatIsNoModelFromFileOrBytes) {
+  const std::string bytes = ReadFile(WriteModel("parsed.gxrm"));
+  gxrm::Model m = gxrm::Model::Parse(bytes, "standard input");
+  EXPECT_EQ(m.ToString(), bytes);
+  EXPECT_EQ(Names(m.Select("type=框架柱")), (Strings{"KZ1-a", "KZ1-b", "KZ2"}));
+  const std::string broken = "<GXRMheader_v1.0>\n<a></b>",
+                    broken_file = WriteFile(TempPath("broken.xml"), broken);
+  for (const auto& [load, path] :
+       {std::pair<std::function<gxrm::Model()>, std::string>{[&] { return gxrm::Model::Load(broken_file); },
+                                                             broken_file},
+        {[&] { return gxrm::Model::Parse(broken, "standard input"); }, "standard input"}}) {
+    try {
+      load();
+      ADD_FAILURE() << path;
+    } catch (const gxrm::LoadError& e) {
+      EXPECT_EQ(e.Path(), path);
+      EXPECT_EQ(e.Where().line, 2);
+    }
+  }
   try {
     gxrm::Model::Load(WriteFile(TempPath("other.xml"), "<html><body/></html>"));
     ADD_FAILURE();
   } catch (const gxrm::FormatError& e) {
     EXPECT_NE(std::string(e.what()).find("html"), std::string::npos) << e.what();
   }
-  try {
-    gxrm::Model::Load(WriteFile(TempPath("broken.xml"), "<GXRMheader_v1.0>\n<a></b>"));
-    ADD_FAILURE();
-  } catch (const gxrm::LoadError& e) {
-    EXPECT_EQ(e.Where().line, 2);
-  }
-  EXPECT_THROW(gxrm::Model::Load(TempPath("missing.gxrm")), gxrm::LoadError);
-}
-
-// Bytes already read (standard input) load as their file does, layout and all,
-// and their errors name what the caller calls them.
-TEST(ModelLoad, ParsesBytesAsLoadReadsTheFile) {
-  const std::string bytes = ReadFile(WriteModel("parsed.gxrm"));
-  gxrm::Model m = gxrm::Model::Parse(bytes, "standard input");
-  EXPECT_EQ(m.ToString(), bytes);
-  EXPECT_EQ(Names(m.Select("type=框架柱")), (Strings{"KZ1-a", "KZ1-b", "KZ2"}));
-  try {
-    gxrm::Model::Parse("<GXRMheader_v1.0>\n<a></b>", "standard input");
-    ADD_FAILURE();
-  } catch (const gxrm::LoadError& e) {
-    EXPECT_EQ(e.Path(), "standard input");
-    EXPECT_EQ(e.Where().line, 2);
-  }
   EXPECT_THROW(gxrm::Model::Parse("<html/>", "standard input"), gxrm::FormatError);
+  EXPECT_THROW(gxrm::Model::Load(TempPath("missing.gxrm")), gxrm::LoadError);
   EXPECT_THROW(gxrm::Model::Parse("", "standard input"), gxrm::LoadError);
 }
 

@@ -34,15 +34,12 @@ TEST_F(ModelQuery, SelectsInFileOrder) {
       {"floor!=\"\" floor!=2F", {"KL1", "KZ1-a", "KZ1-b"}},
       {"floor=1F,2F name~^KZ", {"KZ1-a", "KZ1-b", "KZ2"}},
       {"name~\"^KZ1-[ab]$\"", {"KZ1-a", "KZ1-b"}},
-      {"name=KZ1-a,KZ2", {"KZ1-a", "KZ2"}},
       {"id=1", {"KZ1-a", "KZ2"}},
       {"id>1", {"KL1", "KZ1-b"}},
       {"objAtt.材质=C30", {"KZ1-a", "KZ2"}},
-      {"objAtt.材质=\"C30, 抗渗\"", {"KL1"}},
       {"objAtt.材质=\"C30, 抗渗\",C35", {"KL1", "KZ1-b"}},
       {"objAtt.材质!=C30", {"Q1", "KL1", "KZ1-b"}},
       {"objAtt.截面~\"500\\*500\"", {"KZ1-a"}},
-      {"objAtt.材质~抗", {"KL1"}},
       {"objGeoAtt.x>0", {"KZ1-a"}},
       {"objGeoAtt.x<=-2", {"KZ1-b"}},
       {"objGeoAtt.x>=0x1", {"KZ1-a"}},
@@ -53,7 +50,6 @@ TEST_F(ModelQuery, SelectsInFileOrder) {
       {"is!=instance TypeClassAtt.材质=C30", {"KZ1"}},
       {"is=instance,type id~^t", {"KZ1", "KZ2T"}},
       {"name=\"a \\\"b\\\"\"", {}},
-      {"type=框架柱 objAtt.材质=C30", {"KZ1-a", "KZ2"}},
   };
   for (const Row& row : rows) EXPECT_EQ(Names(model_->Select(row.query)), row.names) << row.query;
 }

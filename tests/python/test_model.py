@@ -5,7 +5,7 @@ import xml.etree.ElementTree as ET
 import pytest
 
 import gxrm
-from gxrm import Type
+from gxrm import Kind, Type
 
 
 def rebuild(m):
@@ -50,12 +50,11 @@ def test_unknown_floors_and_wrong_types(sample):
 
 def test_iter_instances_walks_global_list_then_floors(sample):
     pairs = list(sample.iter_instances())
-    expected = [(None, i) for t in Type for i in sample.instances(t)]
+    in_file_order = [t for k in Kind for t in k.types]
+    expected = [(None, i) for t in in_file_order for i in sample.instances(t)]
     for floor in sample.floors:
-        expected += [(floor.name, i) for t in Type for i in sample.instances(t, floor.name)]
-    assert sorted(pairs, key=repr) == sorted(expected, key=repr)
-    visited = [f for i, (f, _) in enumerate(pairs) if i == 0 or pairs[i - 1][0] != f]
-    assert visited == [None] + [f.name for f in sample.floors]
+        expected += [(floor.name, i) for t in in_file_order for i in sample.instances(t, floor.name)]
+    assert pairs == expected
 
 
 def test_rename_counts_and_saves(sample_path, tmp_path):

@@ -12,8 +12,6 @@ namespace types = GXRM_objType_base;
 
 TEST(CGXRMobj, KindFollowsTheTypeAndLookupsTakeTheFirstNonEmptyValue) {
   CGXRMobj obj(Gbk("墙1"), "w1", types::SHEAR_WALL);
-  EXPECT_EQ(obj.GetName(), Gbk("墙1"));
-  EXPECT_EQ(obj.GetId(), "w1");
   EXPECT_EQ(obj.GetKind(), GXRM_obj_base::WALL);
   obj.SetType(types::DOOR);
   EXPECT_EQ(obj.GetKind(), GXRM_obj_base::WINDOOR);
@@ -36,10 +34,7 @@ TEST(CGXRMobj, KindFollowsTheTypeAndLookupsTakeTheFirstNonEmptyValue) {
 }
 
 TEST(CGXRMobjType, OwnNameIdSpecialityListAndRuleHandlesSharedByCopies) {
-  CGXRMobjType type("A", types::FRAME_BEAM, "7"), copy;
-  const CGXRMobj& base = type;
-  EXPECT_EQ(base.GetName(), "A");
-  EXPECT_EQ(base.GetId(), "7");
+  CGXRMobjType type("A", types::FRAME_BEAM, "7"), copy;  // name and id: the reader's tests
   EXPECT_EQ(type.GetKind(), GXRM_obj_base::BEAM);
   type.AddAttNode(Record({{"A", "att"}}));
   type.AddSpAttNode(Record({{"A", ""}}));
