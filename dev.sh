@@ -6,7 +6,7 @@
 #                   Python snippet on it
 #   ./dev.sh test   install what is missing, build, and run every test: the suite,
 #                   the suite under AddressSanitizer+UndefinedBehaviorSanitizer, the
-#                   thread test under ThreadSanitizer, the install and consumer test,
+#                   thread tests under ThreadSanitizer, the install and consumer test,
 #                   the fuzz corpus and a minute of fuzzing, the Debian packages
 #                   (installed on this machine and removed again), the API reference
 set -euo pipefail
@@ -74,7 +74,7 @@ test_job() {
 
   echo "== ThreadSanitizer"
   build build-tsan -DGXRM_SANITIZE=thread -DGXRM_BUILD_TOOLS=OFF -DGXRM_BUILD_EXAMPLES=OFF
-  ctest --test-dir build-tsan --output-on-failure -R Threads
+  ctest --test-dir build-tsan --output-on-failure -R 'Threads|ParallelLoad'
 
   if [ -x fuzz/run.sh ]; then
     echo "== Fuzzing"

@@ -1,5 +1,6 @@
 // Loading: expat parses strictly and builds the pugixml tree.
 #include <expat.h>
+#include <sched.h>
 #include <iconv.h>
 #include <sys/stat.h>
 
@@ -8,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -16,6 +18,7 @@
 
 #include "core/GXRMdomImpl.h"
 #include "core/GXRMdomLoadImpl.h"
+#include "core/GXRMdomParallelImpl.h"
 #include "core/GXRMtextImpl.h"
 #include "core/GXRMxmlchars.h"
 
@@ -23,6 +26,7 @@ namespace gxrm::dom {
 
 using detail::Access;
 using detail::DocImpl;
+using detail::Source;
 
 namespace {
 
@@ -143,16 +147,8 @@ class DeclaredEntities {
 // nodes (see DocImpl::SetSharedName) to stay near the host's memory.
 class Loader {
  public:
+  // `impl` holds no shown node (see Cleared).
   Loader(DocImpl& impl, bool keep_blank_text) : impl_(impl), keep_blank_text_(keep_blank_text) {
-    impl_.parseError = ParseError();
-    // The old content leaves the tree like removed nodes do: kept while a
-    // handle points into it, freed at once otherwise.
-    bool dropped = false;
-    while (pugi::xml_node n = impl_.FirstShown()) {
-      impl_.TakeOut(n);
-      dropped = true;
-    }
-    if (dropped) impl_.Sweep();
     staging_ = impl_.limbo.append_child(pugi::node_element);
     cur_ = staging_;
   }
@@ -408,30 +404,72 @@ class Loader {
   size_t consumed_ = 0;
 };
 
+// Empties the document for a load. The old content leaves the tree like
+// removed nodes do: kept while a handle points into it, freed at once otherwise.
+DocImpl& Cleared(DocImpl& impl) {
+  impl.parseError = ParseError();
+  while (pugi::xml_node n = impl.FirstShown()) impl.TakeOut(n);
+  if (!impl.Empty()) impl.Sweep();
+  return impl;
+}
+
+size_t UsableCpus() {
+  cpu_set_t set;
+  return ::sched_getaffinity(0, sizeof set, &set) == 0 ? static_cast<size_t>(CPU_COUNT(&set)) : 1;
+}
+
+// True when `source` may be read the parallel way: a large UTF-8 document,
+// two processors, and nothing of the old content kept for a handle.
+bool MayGoParallel(DocImpl& impl, const detail::Source& source, const detail::LoadOptions& options) {
+  if (source.size() == 0 || source.size() < options.parallel_from || !impl.Empty()) return false;
+  if (UsableCpus() < 2 && !options.divide_at_middle) return false;
+  char head[1024];
+  const size_t n = std::min(sizeof head, source.size());
+  if (!source.Read(0, n, head)) return false;
+  std::string_view text(head, n);
+  const std::string encoding = DeclaredEncodingUpper(text);
+  return RawEncoding(text).empty() && (encoding.empty() || encoding == "UTF-8");
+}
+
+bool Load(DocImpl& impl, const detail::Source& source, const detail::LoadOptions& options,
+          const std::function<bool(Loader&)>& strict) {
+  const bool parallel = MayGoParallel(Cleared(impl), source, options) && detail::LoadParallel(impl, source, options);
+  if (options.taken) *options.taken = parallel ? detail::LoadPath::kParallel : detail::LoadPath::kStrict;
+  if (parallel) return true;
+  Loader loader(impl, options.keep_blank_text);
+  return strict(loader);
+}
+
+bool LoadBytes(DocImpl& impl, std::string_view bytes, const detail::LoadOptions& options) {
+  const Source source(bytes);
+  return Load(impl, source, options, [&](Loader& loader) { return loader.RunText(bytes); });
+}
+
 }  // namespace
 
-bool Document::load(const std::string& path) { return detail::LoadFile(*this, path, false); }
+bool Document::load(const std::string& path) { return detail::LoadFile(*this, path, detail::LoadOptions()); }
 
-bool detail::LoadFile(Document& doc, const std::string& path, bool keep_blank_text) {
+bool detail::LoadFile(Document& doc, const std::string& path, const LoadOptions& options) {
   DocImpl& impl = Access::Require(doc, "load");
-  Loader loader(impl, keep_blank_text);
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
-  if (!file) return loader.Fail(-1, "cannot open '" + path + "': " + std::strerror(errno));
   struct stat info;
-  size_t size = ::fstat(::fileno(file.get()), &info) == 0 && info.st_size > 0 ? info.st_size : 0;
-  return loader.Run(file.get(), size);
+  if (!file || ::fstat(::fileno(file.get()), &info) != 0) {
+    const std::string reason = "cannot open '" + path + "': " + std::strerror(errno);
+    return Loader(Cleared(impl), options.keep_blank_text).Fail(-1, reason);
+  }
+  // Only a regular file's size is known beforehand.
+  const bool regular = S_ISREG(info.st_mode);
+  const Source source = regular ? Source(::fileno(file.get()), info) : Source(std::string_view());
+  const size_t size = regular ? static_cast<size_t>(info.st_size) : 0;
+  return Load(impl, source, options, [&](Loader& loader) { return loader.Run(file.get(), size); });
 }
 
 bool Document::loadXML(std::string_view xml) {
-  DocImpl& impl = Access::Require(*this, "loadXML");
-  Loader loader(impl, false);
-  return loader.RunText(xml);
+  return LoadBytes(Access::Require(*this, "loadXML"), xml, detail::LoadOptions());
 }
 
-bool detail::LoadText(Document& doc, std::string_view bytes, bool keep_blank_text) {
-  DocImpl& impl = Access::Require(doc, "load");
-  Loader loader(impl, keep_blank_text);
-  return loader.RunText(bytes);
+bool detail::LoadText(Document& doc, std::string_view bytes, const LoadOptions& options) {
+  return LoadBytes(Access::Require(doc, "load"), bytes, options);
 }
 
 }  // namespace gxrm::dom

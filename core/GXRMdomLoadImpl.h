@@ -1,6 +1,7 @@
 // GXRMdomLoadImpl.h: loading with the choices Document::load does not offer.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -8,11 +9,37 @@
 
 namespace gxrm::dom::detail {
 
-// As Document::load; with `keep_blank_text` the text nodes that hold only
-// white space stay in the tree, so that the layout of the file survives a save,
-// and the nodes share one copy of each name and each such text.
-bool LoadFile(Document& doc, const std::string& path, bool keep_blank_text);
+// Which way a document was read.
+enum class LoadPath {
+  kStrict,    // expat's events built the tree
+  kParallel,  // pugixml built the tree while expat checked the bytes on two threads
+};
+
+struct LoadOptions {
+  // The text nodes that hold only white space stay in the tree, so that the
+  // layout of the file survives a save, and the nodes share one copy of each
+  // name and each such text.
+  bool keep_blank_text = false;
+  // Smaller documents are read the strict way alone: threads would cost more
+  // than they save. 0 lets every document try the parallel way.
+  size_t parallel_from = size_t{1} << 20;
+  // For tests: the check waits for the tree and divides the document at its
+  // middle, whatever the timing of the two threads.
+  bool divide_at_middle = false;
+  // Set, when not null, to the way the document was read.
+  LoadPath* taken = nullptr;
+};
+
+// As Document::load, with the options above (exported for the tests and fuzzers).
+GXRM_API bool LoadFile(Document& doc, const std::string& path, const LoadOptions& options);
 // As LoadFile, from the bytes of a file already read.
-bool LoadText(Document& doc, std::string_view bytes, bool keep_blank_text);
+GXRM_API bool LoadText(Document& doc, std::string_view bytes, const LoadOptions& options);
+
+inline bool LoadFile(Document& doc, const std::string& path, bool keep_blank_text) {
+  return LoadFile(doc, path, LoadOptions{keep_blank_text});
+}
+inline bool LoadText(Document& doc, std::string_view bytes, bool keep_blank_text) {
+  return LoadText(doc, bytes, LoadOptions{keep_blank_text});
+}
 
 }  // namespace gxrm::dom::detail

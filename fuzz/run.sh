@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang, AddressSanitizer and
 # UndefinedBehaviorSanitizer in BUILD_DIR, replays each target's seed corpus,
-# then fuzzes for SECONDS in all (default 60): the reader half of it, the DOM's
-# building and saving and the tool's model comparison a quarter each. New
+# then fuzzes for SECONDS in all (default 60), a quarter each: the reader, the
+# DOM's building and saving, the tool's model comparison, and loading the
+# strict and the parallel way. New
 # inputs go to BUILD_DIR/fuzz-corpus/TARGET; findings are written to
 # BUILD_DIR/fuzz-findings and fail the run. The seed is fixed (FUZZ_SEED,
 # default 1) so that a run can be repeated.
@@ -17,7 +18,7 @@ src=$(cd "$(dirname "$0")/.." && pwd)
 cmake -S "$src" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DGXRM_BUILD_FUZZ=ON -DGXRM_SANITIZE=address,undefined \
   -DGXRM_BUILD_TESTS=OFF -DGXRM_BUILD_EXAMPLES=OFF -DGXRM_BUILD_TOOLS=OFF -DGXRM_INSTALL=OFF
-cmake --build "$build" -j2 --target reader_fuzz dom_fuzz diff_fuzz
+cmake --build "$build" -j2 --target reader_fuzz dom_fuzz diff_fuzz load_fuzz
 
 findings="$build/fuzz-findings"
 mkdir -p "$findings"
@@ -35,6 +36,7 @@ fuzz() {
 }
 
 quarter=$(( seconds / 4 > 0 ? seconds / 4 : 1 ))
-fuzz reader_fuzz "$src/fuzz/corpus" "$src/fuzz/reader.dict" $(( seconds - 2 * quarter > 0 ? seconds - 2 * quarter : 1 ))
+fuzz reader_fuzz "$src/fuzz/corpus" "$src/fuzz/reader.dict" $(( seconds - 3 * quarter > 0 ? seconds - 3 * quarter : 1 ))
 fuzz dom_fuzz "$src/fuzz/dom-corpus" "$src/fuzz/dom.dict" "$quarter"
 fuzz diff_fuzz "$src/fuzz/corpus" "$src/fuzz/reader.dict" "$quarter"
+fuzz load_fuzz "$src/fuzz/load-corpus" "$src/fuzz/load.dict" "$quarter"

@@ -1,0 +1,56 @@
+// What a load gives, as one text: the error, or every node of the tree. The
+// two ways of loading must give the same text for the same bytes.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "core/GXRMdomImpl.h"
+#include "core/GXRMdomLoadImpl.h"
+
+namespace gxrm_test {
+
+// Every node in document order, one line each, indented by depth; no recursion.
+inline std::string TreeText(pugi::xml_node top) {
+  std::string text;
+  int depth = 0;
+  for (pugi::xml_node n = top.first_child(); n;) {
+    text.append(static_cast<size_t>(depth) * 2, ' ');
+    text += std::to_string(n.type()) + " <" + n.name() + "> [" + n.value() + "]";
+    for (pugi::xml_attribute a : n.attributes()) text += std::string(" ") + a.name() + "=[" + a.value() + "]";
+    text += '\n';
+    if (n.first_child()) {
+      n = n.first_child();
+      ++depth;
+      continue;
+    }
+    while (n != top && !n.next_sibling()) {
+      n = n.parent();
+      --depth;
+    }
+    n = n == top ? pugi::xml_node() : n.next_sibling();
+  }
+  return text;
+}
+
+// Loads `bytes` one way (`parallel`: every document tries the parallel way,
+// divided at its middle) and tells what came of it.
+inline std::string LoadOutcome(std::string_view bytes, bool keep_blank_text, bool parallel,
+                               gxrm::dom::detail::LoadPath* taken = nullptr) {
+  namespace dom = gxrm::dom;
+  dom::detail::LoadOptions options;
+  options.keep_blank_text = keep_blank_text;
+  options.parallel_from = parallel ? 0 : static_cast<size_t>(-1);
+  options.divide_at_middle = parallel;
+  options.taken = taken;
+  dom::Document doc = dom::Document::create();
+  if (!dom::detail::LoadText(doc, bytes, options)) {
+    const dom::ParseError& e = doc.parseError();
+    return "refused: " + std::to_string(e.errorCode) + " at " + std::to_string(e.line) + ":" +
+           std::to_string(e.linepos) + " (" + std::to_string(e.filepos) + ") " + e.reason +
+           (doc.documentElement() ? " with a root left" : "");
+  }
+  return TreeText(dom::detail::Access::Pugi(doc));
+}
+
+}  // namespace gxrm_test
