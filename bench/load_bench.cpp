@@ -99,7 +99,8 @@ void BM_LoadOneCore(benchmark::State& state) {
 void BM_StrictOneCore(benchmark::State& state) {
   gxrm::dom::detail::LoadOptions strict;
   strict.parallel_from = static_cast<size_t>(-1);
-  OnOneCore(state, [&](gxrm::dom::Document& doc) { return gxrm::dom::detail::LoadFile(doc, g_path, strict); });
+  OnOneCore(state,
+            [&](gxrm::dom::Document& doc) { return gxrm::dom::detail::LoadFile(doc, g_path, strict); });
 }
 
 void Register(const char* name, void (*function)(benchmark::State&)) {
@@ -117,7 +118,8 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   g_path = (std::filesystem::temp_directory_path() / "load_bench.gxrm").string();
   // Written in a child, so that this process starts small.
-  gxrm::bench::PeakKiB([floors] { gxrm::bench::WriteWithLibrary(gxrm::bench::LargeModel::Make(floors), g_path); });
+  gxrm::bench::PeakKiB(
+      [floors] { gxrm::bench::WriteWithLibrary(gxrm::bench::LargeModel::Make(floors), g_path); });
   std::printf("model: %d floors, %.1f MB\n", floors, std::filesystem::file_size(g_path) / 1e6);
   LoadWithReader();  // the file in the page cache for both sides
   for (int run = 0; run < 5; ++run) {
@@ -131,7 +133,8 @@ int main(int argc, char** argv) {
   gxrm::bench::RatioReporter reporter({
       {"LoadGXRMfile / expat alone", "BM_Load", 0, "BM_Expat", 0, 1.0, true},
       {"LoadGXRMfile / expat alone", "BM_Load", 0, "BM_Expat", 0, 1.6},
-      {"load on one core / the strict way on one core", "BM_LoadOneCore", 0, "BM_StrictOneCore", 0, 1.05, true},
+      {"load on one core / the strict way on one core", "BM_LoadOneCore", 0, "BM_StrictOneCore", 0, 1.05,
+       true},
   });
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();

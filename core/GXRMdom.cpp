@@ -72,15 +72,13 @@ void HandleLink::TakePlace(DocImpl* old_doc, HandleLink& source, DocImpl* doc) n
   ReplaceLocked(source);
 }
 
-DocImpl::DocImpl() { MakeLimbo(); }
-
-void DocImpl::MakeLimbo() {
-  limbo = doc.prepend_child(pugi::node_element);
+DocImpl::DocImpl() {
+  limbo = doc.append_child(pugi::node_element);
   if (!limbo || !limbo.set_name("gxrm-limbo")) throw std::bad_alloc();
   // pugixml's moves mark the document as one whose node order may differ
   // from that of its parsed text; relinking (AppendMove) does not, so one
-  // move marks it here, until the document is parsed anew.
-  doc.prepend_move(limbo);
+  // move marks it here for good.
+  doc.append_move(limbo);
 }
 
 pugi::xml_node DocImpl::Root() const {

@@ -98,19 +98,6 @@ class SharedStrings {
 struct DocImpl {
   DocImpl();
 
-  // Gives a document that holds nothing its limbo, first at document level.
-  void MakeLimbo();
-  // True when the document holds nothing but its empty limbo: no node out of
-  // the tree is kept for a handle, so the whole tree may be replaced.
-  bool Empty() const { return !limbo.first_child() && doc.first_child() == limbo && !limbo.next_sibling(); }
-  // Announces a tree replaced as a whole, by a load.
-  void Replaced() {
-    ++root_generation_;
-    ++type_generation_;
-    pending_ = 0;
-    threshold_ = kMinSweep;
-  }
-
   pugi::xml_document doc;
   pugi::xml_node limbo;
   RingHead ring;

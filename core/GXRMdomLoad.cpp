@@ -13,6 +13,8 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <system_error>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -145,7 +147,7 @@ class DeclaredEntities {
 // the blank text between tags (the model's) holds a text node per element
 // more than the host's: it shares the names and the blank text among the
 // nodes (see DocImpl::SetSharedName) to stay near the host's memory.
-class Loader {
+class Loader : public detail::EventSink {
  public:
   // `impl` holds no shown node (see Cleared).
   Loader(DocImpl& impl, bool keep_blank_text) : impl_(impl), keep_blank_text_(keep_blank_text) {
@@ -178,6 +180,57 @@ class Loader {
 
   bool RunText(std::string_view text) { return Start(text) && Feed(text, true) && Finish(); }
 
+  // ---- The parallel way (see GXRMdomParallelImpl.h) ----
+
+  // Parses [0, split) of a UTF-8 `source` and builds its tree; false, with
+  // the error set, when the document is refused there.
+  bool RunHead(const Source& source, size_t split) {
+    std::string head(std::min<size_t>(1024, source.size()), '\0');
+    if (!source.Read(0, head.size(), head.data())) return Fail(-1, "read error");
+    return Start(head) && FeedSource(source, 0, split, false);
+  }
+  // Parses the rest of `source` from `split` and finishes the tree.
+  bool RunRest(const Source& source, size_t split) {
+    return FeedSource(source, split, source.size(), true) && Finish();
+  }
+  // True when the document has a document type declaration, whose entities
+  // the reading of the rest would not know.
+  bool SawDocumentType() const { return doctype_; }
+  // True when the part parsed ends between two tags inside the root: the
+  // end tags of the elements open there complete it. The parser is done then.
+  bool EndsBetweenTags() {
+    if (cur_ == staging_) return false;
+    std::string closing;
+    for (pugi::xml_node n = cur_; n != staging_; n = n.parent())
+      closing.append("</").append(n.name()).append(">");
+    // Text before the division still comes to OnText; the end tags build nothing.
+    XML_SetElementHandler(parser_, nullptr, nullptr);
+    return XML_Parse(parser_, closing.data(), static_cast<int>(closing.size()), true) == XML_STATUS_OK;
+  }
+  // Finishes the tree once the rest is replayed; false when some element is still open.
+  bool FinishReplayed() { return cur_ == staging_ && Finish(); }
+  // Frees what was built, leaving no error: the document goes the strict way.
+  void Discard() {
+    if (staging_) detail::FreeSubtree(impl_.limbo, staging_);
+    staging_ = pugi::xml_node();
+  }
+
+  void Start(const char* name, const char** atts) override { OnStart(this, name, atts); }
+  void End() override { OnEnd(this, nullptr); }
+  bool Close(const char* name) override {
+    if (cur_ == staging_ || std::strcmp(cur_.name(), name) != 0) return false;
+    OnEnd(this, nullptr);
+    return true;
+  }
+  // Blank text of the epilogue, read as content, is no node.
+  void Text(const char* text, int length) override {
+    if (cur_ != staging_) OnText(this, text, length);
+  }
+  void Comment(const char* text) override { OnComment(this, text); }
+  void Pi(const char* target, const char* data) override { OnPi(this, target, data); }
+  void CdataStart() override { OnCdataStart(this); }
+  void CdataEnd() override { OnCdataEnd(this); }
+
   bool Fail(long code, const std::string& reason) {
     if (impl_.parseError.reason.empty()) {
       impl_.parseError.errorCode = code;
@@ -205,12 +258,25 @@ class Loader {
     XML_SetExternalEntityRefHandler(parser_, OnExternalEntity);
     XML_SetNotStandaloneHandler(parser_, OnNotStandalone);
     XML_SetEntityDeclHandler(parser_, OnEntityDecl);
+    XML_SetStartDoctypeDeclHandler(parser_, OnDoctype);
     return true;
   }
 
   bool Feed(std::string_view data, bool last) {
     if (chinese_) return FeedConverted(data, last);
     return Parse(data, last);
+  }
+
+  bool FeedSource(const Source& source, size_t at, size_t end, bool last) {
+    std::string chunk;
+    do {
+      chunk.resize(std::min(kChunk, end - at));
+      if (!source.Read(at, chunk.size(), chunk.data()))
+        return Fail(-1, std::string("read error: ") + std::strerror(errno));
+      at += chunk.size();
+      if (!Parse(chunk, last && at == end)) return false;
+    } while (at < end);
+    return true;
   }
 
   // Converts a chunk of GBK-family bytes; an incomplete character at the end
@@ -350,6 +416,10 @@ class Loader {
     XML_StopParser(parser_, XML_FALSE);
   }
 
+  static void OnDoctype(void* data, const XML_Char*, const XML_Char*, const XML_Char*, int) {
+    Self(data).doctype_ = true;
+  }
+
   // From here on expat drops unknown entities from attribute values.
   static int OnNotStandalone(void* data) {
     Self(data).dtd_unread_ = true;
@@ -392,6 +462,7 @@ class Loader {
   bool chinese_ = false;
   std::string raw_encoding_;
   bool dtd_unread_ = false;
+  bool doctype_ = false;
   DeclaredEntities entities_;
   pugi::xml_node staging_;
   pugi::xml_node cur_;
@@ -408,8 +479,12 @@ class Loader {
 // removed nodes do: kept while a handle points into it, freed at once otherwise.
 DocImpl& Cleared(DocImpl& impl) {
   impl.parseError = ParseError();
-  while (pugi::xml_node n = impl.FirstShown()) impl.TakeOut(n);
-  if (!impl.Empty()) impl.Sweep();
+  bool dropped = false;
+  while (pugi::xml_node n = impl.FirstShown()) {
+    impl.TakeOut(n);
+    dropped = true;
+  }
+  if (dropped) impl.Sweep();
   return impl;
 }
 
@@ -418,11 +493,11 @@ size_t UsableCpus() {
   return ::sched_getaffinity(0, sizeof set, &set) == 0 ? static_cast<size_t>(CPU_COUNT(&set)) : 1;
 }
 
-// True when `source` may be read the parallel way: a large UTF-8 document,
-// two processors, and nothing of the old content kept for a handle.
-bool MayGoParallel(DocImpl& impl, const detail::Source& source, const detail::LoadOptions& options) {
-  if (source.size() == 0 || source.size() < options.parallel_from || !impl.Empty()) return false;
-  if (UsableCpus() < 2 && !options.divide_at_middle) return false;
+// True when `source` may be read the parallel way: a large UTF-8 document
+// and two processors.
+bool MayGoParallel(const Source& source, const detail::LoadOptions& options) {
+  if (source.size() == 0 || source.size() < options.parallel_from) return false;
+  if (UsableCpus() < 2 && options.divide_from == 0) return false;
   char head[1024];
   const size_t n = std::min(sizeof head, source.size());
   if (!source.Read(0, n, head)) return false;
@@ -431,11 +506,61 @@ bool MayGoParallel(DocImpl& impl, const detail::Source& source, const detail::Lo
   return RawEncoding(text).empty() && (encoding.empty() || encoding == "UTF-8");
 }
 
-bool Load(DocImpl& impl, const detail::Source& source, const detail::LoadOptions& options,
+// The share of the document the calling thread parses: it also builds the
+// tree of the rest from the other thread's events.
+constexpr double kHeadShare = 0.36;
+
+// The calling thread's side of the parallel way. Sets `strict` when the
+// document must be read again the strict way.
+bool ParallelHead(Loader& loader, detail::RestReader& rest, const Source& source, size_t split,
+                  bool& strict) {
+  if (!loader.RunHead(source, split)) return false;  // refused in the part before: that error stands
+  if (loader.SawDocumentType()) {
+    rest.Cancel();
+    return loader.RunRest(source, split);
+  }
+  strict =
+      !loader.EndsBetweenTags() || !rest.Replay(loader) || !source.Unchanged() || !loader.FinishReplayed();
+  return !strict;
+}
+
+// Reads `source` the parallel way when it can be divided; false when it
+// must be read the strict way, with nothing built.
+bool LoadInParallel(DocImpl& impl, const Source& source, const detail::LoadOptions& options, bool& loaded) {
+  const size_t from =
+      options.divide_from ? options.divide_from : static_cast<size_t>(source.size() * kHeadShare);
+  const size_t split = detail::DivisionPoint(source, from);
+  if (split == 0 || split >= source.size()) return false;
+  detail::RestReader rest(source, split);
+  std::thread reader;
+  try {
+    reader = std::thread([&rest] { rest.Run(); });
+  } catch (const std::system_error&) {
+    return false;  // no thread to be had: the strict way needs none
+  }
+  Loader loader(impl, options.keep_blank_text);
+  bool strict = false;
+  try {
+    loaded = ParallelHead(loader, rest, source, split, strict);
+  } catch (...) {
+    rest.Cancel();
+    reader.join();
+    throw;
+  }
+  rest.Cancel();
+  reader.join();
+  if (strict) loader.Discard();
+  if (options.taken && loader.SawDocumentType()) *options.taken = detail::LoadPath::kStrict;
+  return !strict;
+}
+
+bool Load(DocImpl& impl, const Source& source, const detail::LoadOptions& options,
           const std::function<bool(Loader&)>& strict) {
-  const bool parallel = MayGoParallel(Cleared(impl), source, options) && detail::LoadParallel(impl, source, options);
-  if (options.taken) *options.taken = parallel ? detail::LoadPath::kParallel : detail::LoadPath::kStrict;
-  if (parallel) return true;
+  Cleared(impl);
+  if (options.taken) *options.taken = detail::LoadPath::kParallel;
+  bool loaded = false;
+  if (MayGoParallel(source, options) && LoadInParallel(impl, source, options, loaded)) return loaded;
+  if (options.taken) *options.taken = detail::LoadPath::kStrict;
   Loader loader(impl, options.keep_blank_text);
   return strict(loader);
 }

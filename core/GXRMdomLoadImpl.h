@@ -12,7 +12,7 @@ namespace gxrm::dom::detail {
 // Which way a document was read.
 enum class LoadPath {
   kStrict,    // expat's events built the tree
-  kParallel,  // pugixml built the tree while expat checked the bytes on two threads
+  kParallel,  // expat read the document in two parts, on two threads
 };
 
 struct LoadOptions {
@@ -23,9 +23,9 @@ struct LoadOptions {
   // Smaller documents are read the strict way alone: threads would cost more
   // than they save. 0 lets every document try the parallel way.
   size_t parallel_from = size_t{1} << 20;
-  // For tests: the check waits for the tree and divides the document at its
-  // middle, whatever the timing of the two threads.
-  bool divide_at_middle = false;
+  // For tests: where the division is looked for (0: the library's choice),
+  // whatever the number of processors.
+  size_t divide_from = 0;
   // Set, when not null, to the way the document was read.
   LoadPath* taken = nullptr;
 };

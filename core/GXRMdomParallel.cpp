@@ -1,18 +1,13 @@
-// The parallel way of loading: pugixml builds, expat checks on two threads.
+// Reading the rest of a large document on a second thread (see GXRMdomParallelImpl.h).
 #include "core/GXRMdomParallelImpl.h"
 
 #include <unistd.h>
 
 #include <algorithm>
-#include <condition_variable>
+#include <cctype>
+#include <type_traits>
 #include <cstring>
-#include <mutex>
-#include <new>
-#include <system_error>
-#include <thread>
-#include <vector>
-
-#include "core/GXRMxmlchars.h"
+#include <memory>
 
 namespace gxrm::dom::detail {
 
@@ -39,285 +34,396 @@ bool Source::Unchanged() const {
          now.st_mtim.tv_nsec == info_.st_mtim.tv_nsec;
 }
 
-ExpatCheck::ExpatCheck() : parser_(XML_ParserCreate(nullptr)) {
-  if (!parser_) throw std::bad_alloc();
-}
-
-bool ExpatCheck::Feed(const Source& source, size_t offset, size_t n, bool last) {
-  void* buffer = XML_GetBuffer(parser_, static_cast<int>(n));
-  if (!buffer || !source.Read(offset, n, static_cast<char*>(buffer))) return false;
-  return XML_ParseBuffer(parser_, static_cast<int>(n), last) == XML_STATUS_OK;
-}
-
-bool ExpatCheck::Feed(std::string_view text, bool last) {
-  return XML_Parse(parser_, text.data(), static_cast<int>(text.size()), last) == XML_STATUS_OK;
-}
-
 namespace {
 
-size_t StartOf(pugi::xml_node element, const char* base) {
-  return static_cast<size_t>(element.name() - base) - 1;  // the '<' before the name
-}
+constexpr size_t kChunk = 256 << 10;  // what expat is fed at a time, in cache
+constexpr size_t kBlock = 256 << 10;  // what the reading thread hands over at a time
+constexpr size_t kLookAhead = 64 << 10;
+// The stand-in for the elements open before a piece of the rest.
+constexpr std::string_view kStandIn = "<gxrm-rest>";
+constexpr std::string_view kStandInEmpty = "<gxrm-rest/>";
 
-Split MakeSplit(size_t offset, const std::vector<pugi::xml_node>& open) {
-  Split split;
-  split.offset = offset;
-  for (pugi::xml_node e : open) split.opening.append("<").append(e.name()).append(">");
-  for (auto e = open.rbegin(); e != open.rend(); ++e) split.closing.append("</").append(e->name()).append(">");
-  return split;
+bool MayBeginName(unsigned char c) { return std::isalpha(c) || c == '_' || c == ':' || c >= 0x80; }
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+struct ParserFree {
+  void operator()(XML_Parser p) const { XML_ParserFree(p); }
+};
+using Parser = std::unique_ptr<std::remove_pointer_t<XML_Parser>, ParserFree>;
+
+// Feeds [at, end) of `source` to `parser`; false when refused or unreadable.
+bool FeedRange(XML_Parser parser, const Source& source, size_t at, size_t end, bool last) {
+  do {
+    const size_t n = std::min(kChunk, end - at);
+    void* buffer = XML_GetBuffer(parser, static_cast<int>(n));
+    if (!buffer || !source.Read(at, n, static_cast<char*>(buffer))) return false;
+    at += n;
+    if (XML_ParseBuffer(parser, static_cast<int>(n), last && at == end) != XML_STATUS_OK) return false;
+  } while (at < end);
+  return true;
 }
 
 }  // namespace
 
-std::optional<Split> FindSplit(pugi::xml_node root, const char* base, size_t from) {
-  // Each level holds the last element starting before `from`; an element at
-  // or after it found deeper comes earlier in the document than one found
-  // higher up.
-  std::vector<pugi::xml_node> path{root};
-  pugi::xml_node found;
-  size_t found_depth = 0;
-  while (true) {
-    pugi::xml_node before;
-    for (pugi::xml_node c = path.back().first_child(); c; c = c.next_sibling()) {
-      if (c.type() != pugi::node_element) continue;
-      if (StartOf(c, base) >= from) {
-        found = c;
-        found_depth = path.size();
-        break;
-      }
-      before = c;
-    }
-    if (!before) break;
-    path.push_back(before);
+size_t DivisionPoint(const Source& source, size_t from) {
+  if (from >= source.size()) return source.size();
+  std::string window(std::min(kLookAhead, source.size() - from), '\0');
+  if (!source.Read(from, window.size(), window.data())) return source.size();
+  for (size_t i = 0; i + 1 < window.size(); ++i) {
+    if (window[i] == '<' && MayBeginName(static_cast<unsigned char>(window[i + 1]))) return from + i;
   }
-  if (!found) return std::nullopt;
-  path.resize(found_depth);
-  return MakeSplit(StartOf(found, base), path);
+  return source.size();
+}
+
+// ---- The reading thread ----
+
+void RestReader::Run() noexcept {
+  bool ok = false;
+  try {
+    ok = ReadAll();
+  } catch (...) {
+    ok = false;
+  }
+  try {
+    Publish(true, ok);
+  } catch (...) {
+    std::lock_guard<std::mutex> hold(lock_);
+    done_ = true;
+    ok_ = false;
+    published_.notify_all();
+  }
+}
+
+void RestReader::Cancel() {
+  std::lock_guard<std::mutex> hold(lock_);
+  cancelled_ = true;
+}
+
+bool RestReader::Stopped() {
+  std::lock_guard<std::mutex> hold(lock_);
+  return cancelled_;
+}
+
+bool RestReader::ReadAll() {
+  for (size_t at = from_;;) {
+    bool ok = true;
+    const bool end = ReadPiece(at, ok);
+    if (!ok) return false;
+    if (end) return true;
+  }
+}
+
+bool RestReader::ReadPiece(size_t& at, bool& ok) {
+  auto fail = [&ok] {
+    ok = false;
+    return true;
+  };
+  Parser parser(XML_ParserCreate("UTF-8"));
+  if (!parser) return fail();
+  parser_ = parser.get();
+  XML_SetUserData(parser_, this);
+  XML_SetElementHandler(parser_, OnStart, OnEnd);
+  XML_SetCharacterDataHandler(parser_, OnText);
+  XML_SetCommentHandler(parser_, OnComment);
+  XML_SetProcessingInstructionHandler(parser_, OnPi);
+  XML_SetCdataSectionHandler(parser_, OnCdataStart, OnCdataEnd);
+  depth_ = 0;
+  stand_in_closed_ = false;
+  attributes_seen_.fill({});
+  if (XML_Parse(parser_, kStandIn.data(), static_cast<int>(kStandIn.size()), false) != XML_STATUS_OK) {
+    return fail();
+  }
+  for (size_t pos = at;;) {
+    if (Stopped()) return fail();
+    const size_t n = std::min(kChunk, source_.size() - pos);
+    const bool last = pos + n == source_.size();
+    XML_Status status;
+    if (n == 0) {
+      status = XML_Parse(parser_, "", 0, true);
+    } else {
+      void* buffer = XML_GetBuffer(parser_, static_cast<int>(n));
+      if (!buffer || !source_.Read(pos, n, static_cast<char*>(buffer))) return fail();
+      status = XML_ParseBuffer(parser_, static_cast<int>(n), last);
+    }
+    if (status == XML_STATUS_OK) {
+      pos += n;
+      if (block_.size() >= kBlock) Publish(false, true);
+      if (!last) continue;
+    }
+    if (stand_in_closed_) return fail();
+    if (XML_GetErrorCode(parser_) == XML_ERROR_TAG_MISMATCH && depth_ == 1) {
+      // An end tag of an element opened before the division: the piece ends.
+      const size_t name_at = at + static_cast<size_t>(XML_GetCurrentByteIndex(parser_)) - kStandIn.size();
+      std::string name;
+      if (!ClosingTag(name_at, at, name)) return fail();
+      const uint32_t id = Intern(name.c_str());
+      Put(kClose);
+      PutNumber(id);
+      return false;
+    }
+    // The end of the document inside the stand-in: what is left must be the
+    // epilogue, whose text, all blank, the replay leaves out.
+    ok = last && depth_ == 1 && IsEpilogue(at);
+    return true;
+  }
+}
+
+bool RestReader::ClosingTag(size_t name_at, size_t& after, std::string& name) const {
+  if (name_at < from_ + 2 || name_at >= source_.size()) return false;
+  std::string tag(std::min(source_.size() - name_at, size_t{1} << 20) + 2, '\0');
+  if (!source_.Read(name_at - 2, tag.size(), tag.data()) || tag.compare(0, 2, "</") != 0) return false;
+  size_t end = 2;
+  while (end < tag.size() && !IsBlank(tag[end]) && tag[end] != '>') ++end;
+  name = tag.substr(2, end - 2);
+  while (end < tag.size() && IsBlank(tag[end])) ++end;
+  if (end == tag.size() || tag[end] != '>') return false;  // expat read the whole tag: not met
+  after = name_at - 2 + end + 1;
+  return !name.empty();
+}
+
+bool RestReader::IsEpilogue(size_t at) const {
+  Parser parser(XML_ParserCreate("UTF-8"));
+  if (!parser || XML_Parse(parser.get(), kStandInEmpty.data(), static_cast<int>(kStandInEmpty.size()),
+                           false) != XML_STATUS_OK) {
+    return false;
+  }
+  return at == source_.size() ? XML_Parse(parser.get(), "", 0, true) == XML_STATUS_OK
+                              : FeedRange(parser.get(), source_, at, source_.size(), true);
+}
+
+void Block::Grow(size_t need) {
+  const size_t capacity = std::max({need, 2 * capacity_, kBlock + 4096});
+  std::unique_ptr<char[]> data(new char[capacity]);
+  if (size_ > 0) std::memcpy(data.get(), data_.get(), size_);
+  data_ = std::move(data);
+  capacity_ = capacity;
+}
+
+void RestReader::PutText(const char* text, size_t length) {
+  const auto n = static_cast<uint32_t>(length);
+  char* out = block_.Room(sizeof n + length + 1);
+  std::memcpy(out, &n, sizeof n);
+  std::memcpy(out + sizeof n, text, length);
+  out[sizeof n + length] = '\0';
+}
+
+uint32_t NameTable::Find(const char* name, bool& fresh) {
+  uint64_t hash = 14695981039346656037ull;  // FNV-1a
+  const char* end = name;
+  for (; *end; ++end) hash = (hash ^ static_cast<unsigned char>(*end)) * 1099511628211ull;
+  const std::string_view text(name, static_cast<size_t>(end - name));
+  const size_t mask = slots_.size() - 1;
+  for (size_t i = hash & mask;; i = (i + 1) & mask) {
+    const uint32_t slot = slots_[i];
+    if (slot == 0) {
+      fresh = true;
+      const auto id = static_cast<uint32_t>(texts_.size());
+      texts_.emplace_back(text);
+      hashes_.push_back(hash);
+      slots_[i] = id + 1;
+      if (2 * texts_.size() > slots_.size()) Grow();
+      return id;
+    }
+    if (hashes_[slot - 1] == hash && texts_[slot - 1] == text) {
+      fresh = false;
+      return slot - 1;
+    }
+  }
+}
+
+void NameTable::Grow() {
+  std::vector<uint32_t> slots(2 * slots_.size(), 0);
+  const size_t mask = slots.size() - 1;
+  for (uint32_t id = 0; id < texts_.size(); ++id) {
+    size_t i = hashes_[id] & mask;
+    while (slots[i] != 0) i = (i + 1) & mask;
+    slots[i] = id + 1;
+  }
+  slots_.swap(slots);
+}
+
+uint32_t RestReader::Intern(const char* name) {
+  bool fresh = false;
+  const uint32_t id = names_.Find(name, fresh);
+  if (fresh) {
+    Put(kName);
+    PutText(name, names_.Text(id).size());
+  }
+  return id;
+}
+
+uint32_t RestReader::InternAttribute(const char* name) {
+  // expat keeps one copy of each attribute name for the whole parse.
+  AttributeSeen& seen = attributes_seen_[(reinterpret_cast<uintptr_t>(name) >> 3) % attributes_seen_.size()];
+  if (seen.name != name) seen = {name, Intern(name)};
+  return seen.id;
+}
+
+void RestReader::PutNumber(uint32_t n) { std::memcpy(block_.Room(sizeof n), &n, sizeof n); }
+
+void RestReader::Publish(bool last, bool ok) {
+  std::lock_guard<std::mutex> hold(lock_);
+  if (block_.size() > 0) blocks_.push_back(std::move(block_));
+  block_ = Block();
+  if (last) {
+    done_ = true;
+    ok_ = ok;
+  }
+  published_.notify_all();
+}
+
+void RestReader::OnStart(void* data, const XML_Char* name, const XML_Char** atts) {
+  RestReader& r = *static_cast<RestReader*>(data);
+  if (r.depth_++ == 0) return;  // the stand-in
+  // Names are given before the record that uses them.
+  r.ids_.clear();
+  for (const XML_Char** a = atts; *a; a += 2) r.ids_.push_back(r.InternAttribute(a[0]));
+  const uint32_t id = r.Intern(name);
+  r.Put(kStart);
+  r.PutNumber(id);
+  r.PutNumber(static_cast<uint32_t>(r.ids_.size()));
+  for (size_t i = 0; i < r.ids_.size(); ++i) {
+    r.PutNumber(r.ids_[i]);
+    r.PutText(atts[2 * i + 1], std::strlen(atts[2 * i + 1]));
+  }
+}
+
+void RestReader::OnEnd(void* data, const XML_Char*) {
+  RestReader& r = *static_cast<RestReader*>(data);
+  if (--r.depth_ == 0) {
+    // The document's own end tag of that name: not what this reading expects.
+    r.stand_in_closed_ = true;
+    XML_StopParser(r.parser_, XML_FALSE);
+    return;
+  }
+  r.Put(kEnd);
+}
+
+void RestReader::OnText(void* data, const XML_Char* s, int len) {
+  RestReader& r = *static_cast<RestReader*>(data);
+  r.Put(kText);
+  r.PutText(s, static_cast<size_t>(len));
+}
+
+void RestReader::OnComment(void* data, const XML_Char* s) {
+  RestReader& r = *static_cast<RestReader*>(data);
+  r.Put(kComment);
+  r.PutText(s, std::strlen(s));
+}
+
+void RestReader::OnPi(void* data, const XML_Char* target, const XML_Char* s) {
+  RestReader& r = *static_cast<RestReader*>(data);
+  r.Put(kPi);
+  r.PutText(target, std::strlen(target));
+  r.PutText(s, std::strlen(s));
+}
+
+void RestReader::OnCdataStart(void* data) { static_cast<RestReader*>(data)->Put(kCdataStart); }
+
+void RestReader::OnCdataEnd(void* data) { static_cast<RestReader*>(data)->Put(kCdataEnd); }
+
+// ---- The replaying thread ----
+
+bool RestReader::Replay(EventSink& sink) {
+  while (true) {
+    Block block;
+    {
+      std::unique_lock<std::mutex> hold(lock_);
+      published_.wait(hold, [this] { return !blocks_.empty() || done_; });
+      if (blocks_.empty()) return ok_;
+      block = std::move(blocks_.front());
+      blocks_.pop_front();
+    }
+    if (!ReplayBlock(block, sink)) {
+      Cancel();
+      return false;
+    }
+  }
 }
 
 namespace {
 
-constexpr size_t kChunk = 256 << 10;  // what expat is fed at a time, in cache
-
-unsigned int ParseOptions(bool keep_blank_text) {
-  return pugi::parse_cdata | pugi::parse_comments | pugi::parse_pi | pugi::parse_declaration |
-         pugi::parse_doctype | pugi::parse_escapes | pugi::parse_eol | pugi::parse_wconv_attribute |
-         (keep_blank_text ? pugi::parse_ws_pcdata : 0);
-}
-
-// Line ends in a processing instruction, which pugixml leaves as they stand.
-void NormalizeLineEnds(pugi::xml_node pi) {
-  std::string value = pi.value();
-  size_t out = 0;
-  for (size_t i = 0; i < value.size(); ++i) {
-    if (value[i] == '\r' && i + 1 < value.size() && value[i + 1] == '\n') continue;
-    value[out++] = value[i] == '\r' ? '\n' : value[i];
-  }
-  value.resize(out);
-  pi.set_value(value.c_str());
-}
-
-// What pugixml keeps and the strict way does not: text that is white space
-// only once its character references are replaced (when blank text is
-// dropped), and carriage returns in processing instructions. One walk, no
-// recursion.
-void MatchStrictTree(pugi::xml_node doc, bool drop_blank_refs, bool pi_line_ends) {
-  pugi::xml_node n = doc.first_child();
-  while (n) {
-    pugi::xml_node next = n.first_child();
-    if (!next) {
-      for (pugi::xml_node up = n; up && up != doc && !next; up = up.parent()) next = up.next_sibling();
-    }
-    if (drop_blank_refs && n.type() == pugi::node_pcdata && xml::IsWhiteSpace(n.value())) {
-      n.parent().remove_child(n);
-    } else if (pi_line_ends && n.type() == pugi::node_pi && std::strchr(n.value(), '\r')) {
-      NormalizeLineEnds(n);
-    }
-    n = next;
-  }
-}
-
-// The version and standalone of a parsed declaration, and "UTF-8" for the
-// encoding, since the tree holds UTF-8 whatever the file's was.
-void RewriteDeclaration(pugi::xml_node decl) {
-  std::string version = decl.attribute("version").value();
-  std::string standalone = decl.attribute("standalone").value();
-  decl.remove_attributes();
-  decl.append_attribute("version").set_value(version.c_str());
-  decl.append_attribute("encoding").set_value("UTF-8");
-  if (!standalone.empty()) decl.append_attribute("standalone").set_value(standalone.c_str());
-}
-
-bool HasDocumentType(pugi::xml_node doc) {
-  for (pugi::xml_node n = doc.first_child(); n; n = n.next_sibling()) {
-    if (n.type() == pugi::node_doctype) return true;
-  }
-  return false;
-}
-
-// The two threads' shared state: how far the calling thread has taken the
-// bytes, and where the document is divided, decided once by the other.
-class ParallelLoad {
+// Reads the records of one block in order.
+class Records {
  public:
-  ParallelLoad(DocImpl& impl, const Source& source, const LoadOptions& options)
-      : impl_(impl), source_(source), options_(options) {}
-
-  // True when the tree stands and both threads accepted their part.
-  bool Run() {
-    std::thread builder;
-    try {
-      builder = std::thread([this] { BuildAndCheckRest(); });
-    } catch (const std::system_error&) {
-      return false;  // no thread to be had: the strict way needs none
-    }
-    bool head_ok = false;
-    try {
-      head_ok = CheckFromStart();
-    } catch (...) {
-      head_ok = false;
-    }
-    if (!head_ok) Cancel();
-    builder.join();
-    return head_ok && rest_ok_ && source_.Unchanged();
+  explicit Records(const Block& block) : block_(block) {}
+  bool Done() const { return at_ >= block_.size(); }
+  char Kind() { return block_.data()[at_++]; }
+  uint32_t Number() {
+    uint32_t n;
+    std::memcpy(&n, block_.data() + at_, sizeof n);
+    at_ += sizeof n;
+    return n;
+  }
+  // A text and its length; null-terminated in the block.
+  const char* Text(uint32_t& length) {
+    length = Number();
+    const char* text = block_.data() + at_;
+    at_ += length + 1;
+    return text;
+  }
+  const char* Text() {
+    uint32_t length;
+    return Text(length);
   }
 
  private:
-  // The calling thread: expat from the first byte, to the end or to the split.
-  bool CheckFromStart() {
-    if (options_.divide_at_middle) WaitForDecision();
-    ExpatCheck check;
-    size_t at = 0;
-    while (true) {
-      size_t end;
-      std::optional<size_t> split_at;
-      std::string closing;
-      {
-        std::lock_guard<std::mutex> hold(lock_);
-        if (cancelled_) return false;
-        end = std::min(at + kChunk, source_.size());
-        if (split_) {
-          split_at = split_->offset;
-          end = std::min(end, *split_at);
-          closing = split_->closing;
-        }
-        claimed_ = end;
-      }
-      const bool whole = end == source_.size() && !split_at;
-      if (!check.Feed(source_, at, end - at, whole)) return false;
-      at = end;
-      if (whole) return true;
-      if (split_at && at == *split_at) return check.Feed(closing, true);
-    }
-  }
-
-  // The other thread: the tree, the division, then expat on the rest.
-  void BuildAndCheckRest() {
-    try {
-      rest_ok_ = Build() && CheckRest();
-    } catch (...) {
-      rest_ok_ = false;
-    }
-    if (!rest_ok_) Cancel();
-    Decided();  // a calling thread still waiting goes on alone
-  }
-
-  bool Build() {
-    const size_t size = source_.size();
-    char* copy = static_cast<char*>(pugi::get_memory_allocation_function()(size));
-    if (!copy) return false;
-    if (!source_.Read(0, size, copy)) {
-      pugi::get_memory_deallocation_function()(copy);
-      return false;
-    }
-    std::string_view bytes(copy, size);
-    const bool drop_blank_refs = !options_.keep_blank_text && bytes.find("&#") != std::string_view::npos;
-    const bool pi_line_ends = bytes.find('\r') != std::string_view::npos;
-    pugi::xml_parse_result parsed = impl_.doc.load_buffer_inplace_own(
-        copy, size, ParseOptions(options_.keep_blank_text), pugi::encoding_utf8);
-    if (!parsed || HasDocumentType(impl_.doc)) return false;
-    pugi::xml_node root = impl_.doc.document_element();
-    const char* base = root.name() - root.offset_debug();
-    DivideFrom(root, base);
-    if (drop_blank_refs || pi_line_ends) MatchStrictTree(impl_.doc, drop_blank_refs, pi_line_ends);
-    return true;
-  }
-
-  // Divides the document halfway between the calling thread's place and the
-  // end, each thread then having as much left to check.
-  void DivideFrom(pugi::xml_node root, const char* base) {
-    std::lock_guard<std::mutex> hold(lock_);
-    if (cancelled_ || claimed_ == source_.size()) return;
-    const size_t from = options_.divide_at_middle ? source_.size() / 2 : claimed_ + (source_.size() - claimed_) / 2;
-    std::optional<Split> split = FindSplit(root, base, std::max(from, claimed_));
-    if (!split) return;
-    split_ = std::move(split);
-    decided_ = true;
-    decision_.notify_all();
-  }
-
-  bool CheckRest() {
-    std::optional<Split> split;
-    {
-      std::lock_guard<std::mutex> hold(lock_);
-      split = split_;
-    }
-    if (!split) return true;  // the calling thread checks the whole
-    ExpatCheck check;
-    if (!check.Feed(split->opening, false)) return false;
-    for (size_t at = split->offset; at < source_.size(); at += kChunk) {
-      if (Cancelled()) return false;
-      const size_t n = std::min(kChunk, source_.size() - at);
-      if (!check.Feed(source_, at, n, at + n == source_.size())) return false;
-    }
-    return true;
-  }
-
-  void WaitForDecision() {
-    std::unique_lock<std::mutex> hold(lock_);
-    decision_.wait(hold, [this] { return decided_; });
-  }
-
-  void Decided() {
-    std::lock_guard<std::mutex> hold(lock_);
-    decided_ = true;
-    decision_.notify_all();
-  }
-
-  void Cancel() {
-    std::lock_guard<std::mutex> hold(lock_);
-    cancelled_ = true;
-  }
-
-  bool Cancelled() {
-    std::lock_guard<std::mutex> hold(lock_);
-    return cancelled_;
-  }
-
-  DocImpl& impl_;
-  const Source& source_;
-  const LoadOptions& options_;
-  std::mutex lock_;
-  std::condition_variable decision_;
-  bool decided_ = false;
-  bool cancelled_ = false;
-  size_t claimed_ = 0;              // the calling thread feeds expat up to here
-  std::optional<Split> split_;      // set once, under the lock
-  bool rest_ok_ = false;
+  const Block& block_;
+  size_t at_ = 0;
 };
 
 }  // namespace
 
-bool LoadParallel(DocImpl& impl, const Source& source, const LoadOptions& options) {
-  ParallelLoad load(impl, source, options);
-  if (!load.Run()) {
-    impl.doc.reset();
-    impl.MakeLimbo();
-    return false;
+bool RestReader::ReplayBlock(const Block& block, EventSink& sink) {
+  Records in(block);
+  std::vector<const char*> atts;
+  while (!in.Done()) {
+    switch (in.Kind()) {
+      case kName:
+        replay_names_.emplace_back(in.Text());
+        break;
+      case kStart: {
+        const char* name = replay_names_[in.Number()].c_str();
+        atts.clear();
+        for (uint32_t n = in.Number(); n > 0; --n) {
+          atts.push_back(replay_names_[in.Number()].c_str());
+          atts.push_back(in.Text());
+        }
+        atts.push_back(nullptr);
+        sink.Start(name, atts.data());
+        break;
+      }
+      case kEnd:
+        sink.End();
+        break;
+      case kClose:
+        if (!sink.Close(replay_names_[in.Number()].c_str())) return false;
+        break;
+      case kText: {
+        uint32_t length;
+        const char* text = in.Text(length);
+        sink.Text(text, static_cast<int>(length));
+        break;
+      }
+      case kComment:
+        sink.Comment(in.Text());
+        break;
+      case kPi: {
+        const char* target = in.Text();
+        sink.Pi(target, in.Text());
+        break;
+      }
+      case kCdataStart:
+        sink.CdataStart();
+        break;
+      case kCdataEnd:
+        sink.CdataEnd();
+        break;
+      default:
+        return false;
+    }
   }
-  pugi::xml_node first = impl.doc.first_child();
-  if (first.type() == pugi::node_declaration) RewriteDeclaration(first);
-  impl.MakeLimbo();
-  impl.Replaced();
   return true;
 }
 

@@ -1,27 +1,34 @@
-// GXRMdomParallelImpl.h: the parallel way of loading a large document.
+// GXRMdomParallelImpl.h: reading the rest of a large document on a second thread.
 //
-// pugixml builds the tree from a copy of the bytes, in place (names and texts
-// point into that copy), while expat checks the same bytes on the calling
-// thread. Once the tree stands, the document is divided at an element start
-// past the point expat has reached: the calling thread checks the part before
-// it, closed by the end tags of the elements open there; the other thread
-// checks the rest, opened by their start tags. Both parts are accepted exactly
-// when the whole is, so a document either loads this way with the tree the
-// strict way builds, or goes the strict way, which gives its error.
+// A large document is divided at an element start near its middle. The
+// calling thread parses the part before it with expat and builds the tree;
+// meanwhile a second thread parses the rest with expat, as the content of
+// elements it does not know, and records expat's events. An end tag that
+// closes one of those unknown elements ends a piece of the rest: the next
+// piece is parsed the same way. When the first part is built, the calling
+// thread checks that it ended between two tags and replays the recorded
+// events into the tree, each closing end tag checked against the element it
+// closes. Both parts are accepted exactly when the whole document is, and
+// the events are those of one parse of the whole; anything unexpected sends
+// the document the strict way, which gives its error.
 #pragma once
 // What the tests need is exported.
 
 #include <expat.h>
-#include <pugixml.hpp>
 #include <sys/stat.h>
 
+#include <array>
+#include <condition_variable>
+#include <cstdint>
 #include <cstddef>
-#include <optional>
+#include <deque>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "core/GXRMdomImpl.h"
-#include "core/GXRMdomLoadImpl.h"
+#include "core/GXRMapi.h"
 
 namespace gxrm::dom::detail {
 
@@ -44,37 +51,130 @@ class GXRM_API Source {
   size_t size_;
 };
 
-// expat checking a document fed to it piece by piece, with no handlers.
-class GXRM_API ExpatCheck {
- public:
-  ExpatCheck();  // raises std::bad_alloc
-  ~ExpatCheck() { XML_ParserFree(parser_); }
-  ExpatCheck(const ExpatCheck&) = delete;
-  ExpatCheck& operator=(const ExpatCheck&) = delete;
+// The first '<' at or after `from` that may begin a start tag (a '<' and
+// the first byte of a name), looking no further than a few kilobytes;
+// Source::size() when there is none.
+GXRM_API size_t DivisionPoint(const Source& source, size_t from);
 
-  // Feeds [offset, offset + n) of `source`; false once the document is refused.
-  bool Feed(const Source& source, size_t offset, size_t n, bool last);
-  // Feeds `text`; false once the document is refused.
-  bool Feed(std::string_view text, bool last);
+// The names a reading meets, numbered in the order first met. Open
+// addressing over a hash taken while the name's end is found: names come by
+// the million and are few.
+class NameTable {
+ public:
+  // The number of `name`; `fresh` tells whether it was met for the first time.
+  uint32_t Find(const char* name, bool& fresh);
+  const std::string& Text(uint32_t id) const { return texts_[id]; }
 
  private:
-  XML_Parser parser_;
+  void Grow();
+  std::vector<uint32_t> slots_ = std::vector<uint32_t>(64, 0);  // number + 1; 0: free
+  std::vector<uint64_t> hashes_;                                // by number
+  std::deque<std::string> texts_;                               // by number
 };
 
-// Where a document is divided: an element start, and the elements open there.
-struct Split {
-  size_t offset = 0;    // of the '<' of the start tag
-  std::string opening;  // their start tags, outermost first: "<a><b>"
-  std::string closing;  // their end tags, innermost first: "</b></a>"
+// Recorded events: bytes added at the end, with no filling beforehand.
+class Block {
+ public:
+  // `n` more bytes at the end, to be written.
+  char* Room(size_t n) {
+    if (size_ + n > capacity_) Grow(size_ + n);
+    char* at = data_.get() + size_;
+    size_ += n;
+    return at;
+  }
+  const char* data() const { return data_.get(); }
+  size_t size() const { return size_; }
+
+ private:
+  void Grow(size_t need);
+  std::unique_ptr<char[]> data_;
+  size_t size_ = 0;
+  size_t capacity_ = 0;
 };
 
-// The first element below `root` whose start tag begins at or after byte
-// `from`, in a tree pugixml parsed in place from a buffer starting at `base`;
-// none when no element starts there.
-GXRM_API std::optional<Split> FindSplit(pugi::xml_node root, const char* base, size_t from);
+// What receives the replayed events: the tree builder.
+class EventSink {
+ public:
+  virtual ~EventSink() = default;
+  virtual void Start(const char* name, const char** attributes) = 0;
+  virtual void End() = 0;
+  // The end tag of an element opened before the division; false when
+  // `name` is not the element open there.
+  virtual bool Close(const char* name) = 0;
+  virtual void Text(const char* text, int length) = 0;
+  virtual void Comment(const char* text) = 0;
+  virtual void Pi(const char* target, const char* data) = 0;
+  virtual void CdataStart() = 0;
+  virtual void CdataEnd() = 0;
+};
 
-// Loads `source` the parallel way into `impl`, which holds nothing. False
-// when the document must be read the strict way: `impl` is then empty again.
-bool LoadParallel(DocImpl& impl, const Source& source, const LoadOptions& options);
+// Parses [from, size) of a document on the thread that calls Run, and
+// hands the events to the thread that calls Replay, a block at a time.
+class GXRM_API RestReader {
+ public:
+  RestReader(const Source& source, size_t from) : source_(source), from_(from) {}
+  RestReader(const RestReader&) = delete;
+  RestReader& operator=(const RestReader&) = delete;
+
+  // Reads the rest; never raises.
+  void Run() noexcept;
+  // Makes Run stop soon, its reading failed.
+  void Cancel();
+  // Replays the events into `sink` as they come; false when the rest could
+  // not be read as content and a closing epilogue, or a Close was refused.
+  bool Replay(EventSink& sink);
+
+ private:
+  enum Kind : char { kStart, kEnd, kClose, kText, kComment, kPi, kCdataStart, kCdataEnd, kName };
+
+  // ---- the reading thread ----
+  bool ReadAll();
+  // Parses one piece from `at`; sets `at` past the end tag that ends it.
+  // True at the end of the document.
+  bool ReadPiece(size_t& at, bool& ok);
+  bool ClosingTag(size_t name_at, size_t& after, std::string& name) const;
+  bool IsEpilogue(size_t at) const;
+  void Put(Kind kind) { *block_.Room(1) = kind; }
+  void PutNumber(uint32_t n);
+  void PutText(const char* text, size_t length);  // length-prefixed, null-terminated
+  // The number of `name`, which is given in the block the first time.
+  uint32_t Intern(const char* name);
+  // As Intern, for the attribute names of one parser, known by their address.
+  uint32_t InternAttribute(const char* name);
+  void Publish(bool last, bool ok);
+  bool Stopped();
+  static void OnStart(void* data, const XML_Char* name, const XML_Char** atts);
+  static void OnEnd(void* data, const XML_Char* name);
+  static void OnText(void* data, const XML_Char* s, int len);
+  static void OnComment(void* data, const XML_Char* s);
+  static void OnPi(void* data, const XML_Char* target, const XML_Char* s);
+  static void OnCdataStart(void* data);
+  static void OnCdataEnd(void* data);
+
+  // ---- the replaying thread ----
+  bool ReplayBlock(const Block& block, EventSink& sink);
+
+  const Source& source_;
+  const size_t from_;
+  XML_Parser parser_ = nullptr;
+  int depth_ = 0;  // open elements of the piece, its stand-in parent counted
+  bool stand_in_closed_ = false;
+  Block block_;
+  NameTable names_;
+  std::vector<uint32_t> ids_;  // of one start tag's attribute names
+  struct AttributeSeen {
+    const char* name = nullptr;
+    uint32_t id = 0;
+  };
+  std::array<AttributeSeen, 256> attributes_seen_{};
+
+  std::mutex lock_;
+  std::condition_variable published_;
+  std::deque<Block> blocks_;
+  bool done_ = false;
+  bool ok_ = false;
+  bool cancelled_ = false;
+  std::vector<std::string> replay_names_;
+};
 
 }  // namespace gxrm::dom::detail

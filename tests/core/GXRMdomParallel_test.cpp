@@ -2,13 +2,13 @@
 // same error for every document, wherever the document is divided.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "LoadOutcome.h"
 #include "TestUtil.h"
-#include "core/GXRMdomParallelImpl.h"
 
 namespace {
 
@@ -33,7 +33,8 @@ const char kVaried[] =
 // The files the tests and the fuzzers start from.
 std::vector<fs::path> TestFiles() {
   std::vector<fs::path> files;
-  for (const char* dir : {"fuzz/corpus", "fuzz/dom-corpus", "fuzz/load-corpus", "tests/reader/data", "tests/tools/data"}) {
+  for (const char* dir :
+       {"fuzz/corpus", "fuzz/dom-corpus", "fuzz/load-corpus", "tests/reader/data", "tests/tools/data"}) {
     for (const fs::directory_entry& e : fs::recursive_directory_iterator(fs::path(GXRM_SOURCE_DIR) / dir)) {
       if (e.is_regular_file()) files.push_back(e.path());
     }
@@ -41,9 +42,16 @@ std::vector<fs::path> TestFiles() {
   return files;
 }
 
-void ExpectSameOutcome(const std::string& bytes, const std::string& what) {
+// The parallel way, divided at each element start from `from` on (every
+// one when `from` is 1), gives what the strict way gives.
+void ExpectSameOutcome(const std::string& bytes, const std::string& what, size_t from = 0) {
   for (bool keep : {false, true}) {
-    EXPECT_EQ(LoadOutcome(bytes, keep, true), LoadOutcome(bytes, keep, false)) << what << (keep ? ", blank text kept" : "");
+    const std::string strict = LoadOutcome(bytes, keep);
+    for (size_t at = from ? from : bytes.size() / 2; at <= bytes.size(); at = bytes.find('<', at + 1)) {
+      EXPECT_EQ(LoadOutcome(bytes, keep, std::max<size_t>(at, 1)), strict)
+          << what << (keep ? ", blank text kept" : "") << ", divided from " << at;
+      if (!from || at == std::string::npos) break;
+    }
   }
 }
 
@@ -53,7 +61,7 @@ TEST(ParallelLoad, GivesTheStrictTreeOrErrorForEveryTestFile) {
     const std::string bytes = gxrm_test::ReadFile(file.string());
     ExpectSameOutcome(bytes, file.string());
     LoadPath taken;
-    LoadOutcome(bytes, false, true, &taken);
+    LoadOutcome(bytes, false, std::max<size_t>(bytes.size() / 2, 1), &taken);
     parallel += taken == LoadPath::kParallel;
   }
   EXPECT_GE(parallel, 10u) << "most test files are UTF-8 and load the parallel way";
@@ -62,81 +70,57 @@ TEST(ParallelLoad, GivesTheStrictTreeOrErrorForEveryTestFile) {
 TEST(ParallelLoad, TakesThePathItsDocumentAllows) {
   const std::vector<std::pair<std::string, LoadPath>> cases = {
       {kVaried, LoadPath::kParallel},
-      {"<!DOCTYPE r [<!ENTITY e 'x'>]><r>&e;</r>", LoadPath::kStrict},
-      {"<?xml version='1.0' encoding='GBK'?><r/>", LoadPath::kStrict},
-      {"<?xml version='1.0' encoding='ISO-8859-1'?><r/>", LoadPath::kStrict},
-      {std::string("<\0r\0/\0>\0", 8), LoadPath::kStrict},
-      {"<r></x>", LoadPath::kStrict},  // refused: the strict way tells why
+      {"<!DOCTYPE r [<!ENTITY e 'x'>]><r><a>&e;</a><b>&e;</b></r>", LoadPath::kStrict},
+      {"<?xml version='1.0' encoding='GBK'?><r><a/><b/></r>", LoadPath::kStrict},
+      {"<?xml version='1.0' encoding='ISO-8859-1'?><r><a/><b/></r>", LoadPath::kStrict},
+      {std::string("<\0r\0>\0<\0a\0/\0>\0<\0/\0r\0>\0", 18), LoadPath::kStrict},
   };
   for (const auto& [xml, path] : cases) {
     LoadPath taken;
-    LoadOutcome(xml, false, true, &taken);
+    LoadOutcome(xml, false, xml.size() / 2, &taken);
     EXPECT_EQ(taken, path) << xml;
-    ExpectSameOutcome(xml, xml);
+    ExpectSameOutcome(xml, xml, 1);
   }
 }
 
-// One byte dropped, or a '<' or "]]>" written in, at every place: whatever
-// the strict way refuses or accepts, the parallel way does too.
-TEST(ParallelLoad, RefusesWhatTheStrictWayRefusesWhereverTheFaultLies) {
+// Every division of a document of every kind of node, and of copies with one
+// byte dropped, or a '<' or "]]>" written in, at every place: whatever the
+// strict way refuses or accepts, the parallel way does too.
+TEST(ParallelLoad, RefusesWhatTheStrictWayRefusesWhereverTheDocumentIsDivided) {
   const std::string valid = kVaried;
+  ExpectSameOutcome(valid, "the whole", 1);
+  // End tags that close as many elements as were open, not the ones open.
+  for (const char* xml : {"<r><a>x<b/></x></r>", "<r><a><b/></a></x>", "<r><a><b/></a></r></r>"}) {
+    ExpectSameOutcome(xml, xml, 1);
+  }
   for (size_t at = 0; at < valid.size(); ++at) {
     ExpectSameOutcome(valid.substr(0, at) + valid.substr(at + 1), "without byte " + std::to_string(at));
     ExpectSameOutcome(valid.substr(0, at) + "<" + valid.substr(at + 1), "'<' at " + std::to_string(at));
     ExpectSameOutcome(valid.substr(0, at) + "]]>" + valid.substr(at), "']]>' at " + std::to_string(at));
+    ExpectSameOutcome(valid.substr(0, at) + "</r>" + valid.substr(at), "'</r>' at " + std::to_string(at));
   }
 }
 
-// expat's verdict on `bytes` divided at `split` equals its verdict on the whole.
-bool DividedVerdict(const std::string& bytes, const gxrm::dom::detail::Split& split) {
-  using gxrm::dom::detail::ExpatCheck;
-  using gxrm::dom::detail::Source;
-  const Source source(bytes);
-  ExpatCheck head, tail;
-  const bool head_ok =
-      head.Feed(source, 0, split.offset, false) && head.Feed(split.closing, true);
-  const bool tail_ok = tail.Feed(split.opening, false) &&
-                       tail.Feed(source, split.offset, bytes.size() - split.offset, true);
-  return head_ok && tail_ok;
-}
-
-TEST(ParallelLoad, EveryElementStartDividesADocumentSoundly) {
-  const std::string valid = kVaried;
-  for (size_t at = 0; at < valid.size(); ++at) {
-    for (const std::string& bytes : {valid, valid.substr(0, at) + valid.substr(at + 1),
-                                     valid.substr(0, at) + "]]>" + valid.substr(at)}) {
-      std::string copy = bytes;
-      pugi::xml_document doc;
-      if (!doc.load_buffer_inplace(copy.data(), copy.size())) continue;
-      gxrm::dom::detail::ExpatCheck whole;
-      const bool whole_ok = whole.Feed(bytes, true);
-      for (size_t from = 0;;) {
-        auto split = gxrm::dom::detail::FindSplit(doc.document_element(), copy.data(), from);
-        if (!split) break;
-        EXPECT_EQ(DividedVerdict(bytes, *split), whole_ok) << "divided at " << split->offset << ": " << bytes;
-        from = split->offset + 1;
-      }
-    }
-  }
-}
-
-TEST(ParallelLoad, FilesLoadInParallelUnlessOldNodesAreHeld) {
+TEST(ParallelLoad, FilesLoadInParallelBesideHeldNodes) {
   const std::string path = gxrm_test::WriteFile(gxrm_test::TempPath("parallel.xml"), kVaried);
   gxrm::dom::detail::LoadOptions options;
   options.parallel_from = 0;
+  options.divide_from = sizeof kVaried / 2;
   LoadPath taken;
   options.taken = &taken;
   gxrm::dom::Document doc = gxrm::dom::Document::create();
   ASSERT_TRUE(gxrm::dom::detail::LoadFile(doc, path, options));
   EXPECT_EQ(taken, LoadPath::kParallel);
-  EXPECT_EQ(gxrm_test::TreeText(gxrm::dom::detail::Access::Pugi(doc)), LoadOutcome(kVaried, false, false));
+  EXPECT_EQ(gxrm_test::TreeText(gxrm::dom::detail::Access::Pugi(doc)), LoadOutcome(kVaried, false));
   gxrm::dom::Node held = doc.documentElement().firstChild();
   ASSERT_TRUE(gxrm::dom::detail::LoadFile(doc, path, options));
-  EXPECT_EQ(taken, LoadPath::kStrict);
-  EXPECT_EQ(held.nodeName(), "empty");
-  held = gxrm::dom::Node();
-  ASSERT_TRUE(gxrm::dom::detail::LoadFile(doc, path, options));
   EXPECT_EQ(taken, LoadPath::kParallel);
+  EXPECT_EQ(held.nodeName(), "empty");
+  gxrm::dom::Document fresh = gxrm::dom::Document::create();
+  ASSERT_TRUE(fresh.loadXML(kVaried));
+  using gxrm::dom::detail::Access;
+  EXPECT_EQ(gxrm_test::TreeText(Access::Pugi(doc.documentElement())),
+            gxrm_test::TreeText(Access::Pugi(fresh.documentElement())));
 }
 
 }  // namespace

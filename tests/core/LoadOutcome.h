@@ -33,15 +33,15 @@ inline std::string TreeText(pugi::xml_node top) {
   return text;
 }
 
-// Loads `bytes` one way (`parallel`: every document tries the parallel way,
-// divided at its middle) and tells what came of it.
-inline std::string LoadOutcome(std::string_view bytes, bool keep_blank_text, bool parallel,
+// Loads `bytes` the strict way, or the parallel way divided at the first
+// element start from `divide_from` (1 and up), and tells what came of it.
+inline std::string LoadOutcome(std::string_view bytes, bool keep_blank_text, size_t divide_from = 0,
                                gxrm::dom::detail::LoadPath* taken = nullptr) {
   namespace dom = gxrm::dom;
   dom::detail::LoadOptions options;
   options.keep_blank_text = keep_blank_text;
-  options.parallel_from = parallel ? 0 : static_cast<size_t>(-1);
-  options.divide_at_middle = parallel;
+  options.parallel_from = divide_from ? 0 : static_cast<size_t>(-1);
+  options.divide_from = divide_from;
   options.taken = taken;
   dom::Document doc = dom::Document::create();
   if (!dom::detail::LoadText(doc, bytes, options)) {
