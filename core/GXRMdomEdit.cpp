@@ -229,9 +229,14 @@ pugi::xml_attribute AttributeWriter::Find(std::string_view name) {
 void AttributeWriter::Set(std::string_view name, std::string_view value) {
   CheckName(name, "attribute name");
   CheckText(value, "attribute value");
+  const Terminated terminated(name);
+  SetChecked(std::string_view(terminated.c_str(), name.size()), value);
+}
+
+void AttributeWriter::SetChecked(std::string_view name, std::string_view value) {
   pugi::xml_attribute a = Find(name);
   if (!a) {
-    a = element_.append_attribute(Terminated(name).c_str());
+    a = element_.append_attribute(name.data());
     if (a && !index_.empty()) index_.try_emplace(a.name(), a.internal_object());
     ++added_;
   }

@@ -66,6 +66,8 @@ class AttributeWriter {
  public:
   explicit AttributeWriter(pugi::xml_node element) : element_(element) {}
   void Set(std::string_view name, std::string_view value);
+  // As Set, for a name and value already found good; a NUL follows `name`.
+  void SetChecked(std::string_view name, std::string_view value);
 
  private:
   pugi::xml_attribute Find(std::string_view name);
