@@ -131,20 +131,23 @@ bool CanBuildInPlace(const gxrm::dom::Document& doc, const IXMLDOMElementPtr& pa
   return parent && Access::Impl(parent) == Access::Impl(doc);
 }
 
-// Builds one element where it belongs (last under `under`, or before
-// `before`), and takes it out again if a name or value is refused. `name`
-// must be a checked name ending where its string ends.
+// Every element the library makes starts with this text child.
+constexpr char kLineFeed[] = "\n";
+
+// Fills `elem`, an element just appended, as AddChild lays it out, and moves
+// it before `before` when given; takes it out again if a name or value is
+// refused. `name` is a checked name ending where its string ends; with
+// `constant_name`, one of the library's constants, which the node points at.
 template <typename Record>
-pugi::xml_node BuildInPlace(gxrm::dom::detail::DocImpl& impl, pugi::xml_node under, std::string_view name,
-                            const Record& record, pugi::xml_node before = pugi::xml_node()) {
-  // The appending is announced; the new element is then filled like one
-  // under the limbo, which keeps this path, the writer's bulk, lean.
-  pugi::xml_node elem = impl.AppendNew(under, pugi::node_element);
+pugi::xml_node Fill(gxrm::dom::detail::DocImpl& impl, pugi::xml_node elem, std::string_view name,
+                    bool constant_name, const Record& record, pugi::xml_node before = pugi::xml_node()) {
   try {
-    if (!elem.set_name(name.data())) throw std::bad_alloc();
+    if (!(constant_name ? impl.SetConstantName(elem, name.data()) : elem.set_name(name.data()))) {
+      throw std::bad_alloc();
+    }
     SetRecordAttributes(AttributeWriter(elem), record);
-    if (!elem.append_child(pugi::node_pcdata).set_value("\n")) throw std::bad_alloc();
-    if (before && !under.insert_move_before(elem, before)) throw std::bad_alloc();
+    if (!impl.SetConstantValue(elem.append_child(pugi::node_pcdata), kLineFeed)) throw std::bad_alloc();
+    if (before && !elem.parent().insert_move_before(elem, before)) throw std::bad_alloc();
   } catch (const std::bad_alloc&) {
     impl.Discard(elem);
     gxrm::ThrowDomError(gxrm::kErrOutOfMemory, "AddChild");
@@ -153,6 +156,15 @@ pugi::xml_node BuildInPlace(gxrm::dom::detail::DocImpl& impl, pugi::xml_node und
     throw;
   }
   return elem;
+}
+
+// Builds one element where it belongs: last under `under`, or before `before`.
+template <typename Record>
+pugi::xml_node BuildInPlace(gxrm::dom::detail::DocImpl& impl, pugi::xml_node under, std::string_view name,
+                            const Record& record, pugi::xml_node before = pugi::xml_node()) {
+  // The appending is announced; the new element is then filled like one
+  // under the limbo, which keeps this path lean.
+  return Fill(impl, impl.AppendNew(under, pugi::node_element), name, false, record, before);
 }
 
 }  // namespace
@@ -206,6 +218,9 @@ IXMLDOMElementPtr gxrm::AddChildUtf8(const IXMLDOMElementPtr& parent, const char
 }
 
 pugi::xml_node gxrm::AppendRecord(dom::detail::DocImpl& impl, pugi::xml_node parent, const char* name,
-                                  GbkPairs record) {
-  return BuildInPlace(impl, parent, name, record);
+                                  GbkPairs record, bool fresh_parent) {
+  // Below an element not handed out yet, nothing needs announcing.
+  pugi::xml_node elem = fresh_parent ? dom::detail::Allocated(parent.append_child(pugi::node_element))
+                                     : impl.AppendNew(parent, pugi::node_element);
+  return Fill(impl, elem, name, true, record);
 }

@@ -21,11 +21,12 @@ struct GbkPairs {
 inline GbkPairs PairsOf(const CGXRMnode& record) { return {record.Atts().data(), record.Atts().size()}; }
 inline GbkPairs PairsOf(GbkPairs pairs) { return pairs; }
 
-// Appends an element named `name`, a legal XML name, as the last child of
-// `parent`, an element of `impl`'s tree, with the pairs as its attributes and
-// a line-feed text node inside, as AddChild does; raises as AddChild does and
-// then leaves the tree as it was.
+// Appends an element named `name`, a legal XML name and a constant of the
+// library, as the last child of `parent`, an element of `impl`'s tree, with
+// the pairs as its attributes and a line-feed text node inside, as AddChild
+// does; raises as AddChild does and then leaves the tree as it was.
+// `fresh_parent`: `parent` was made by these calls and not handed out yet.
 pugi::xml_node AppendRecord(dom::detail::DocImpl& impl, pugi::xml_node parent, const char* name,
-                            GbkPairs record);
+                            GbkPairs record, bool fresh_parent);
 
 }  // namespace gxrm

@@ -107,6 +107,16 @@ bool Share(SharedStrings& pool, Record* r, char* Record::*field, uintptr_t owned
   return true;
 }
 
+// Points a string of a fresh record at `text`, a constant that outlives the
+// document; false when it cannot and the caller copies it.
+template <typename Record>
+bool PointAtConstant(Record* r, char* Record::*field, uintptr_t owned, const char* text) {
+  static const bool works = SharingWorks();
+  if (!works || !r || r->*field || !*text) return false;
+  PointAt(r->header, r->*field, owned, text);
+  return true;
+}
+
 // Moves `n` to the end of `parent`'s children, as pugixml does.
 void Relink(NodeRecord* n, NodeRecord* parent) {
   NodeRecord* old = n->parent;
@@ -208,6 +218,14 @@ bool DocImpl::SetSharedName(pugi::xml_attribute fresh, const char* name) {
 
 bool DocImpl::SetSharedValue(pugi::xml_node fresh, const char* text) {
   return Share(shared_, RecordOf(fresh), &NodeRecord::value, kValueOwned, text) || fresh.set_value(text);
+}
+
+bool DocImpl::SetConstantName(pugi::xml_node fresh, const char* name) {
+  return PointAtConstant(RecordOf(fresh), &NodeRecord::name, kNameOwned, name) || fresh.set_name(name);
+}
+
+bool DocImpl::SetConstantValue(pugi::xml_node fresh, const char* text) {
+  return PointAtConstant(RecordOf(fresh), &NodeRecord::value, kValueOwned, text) || fresh.set_value(text);
 }
 
 pugi::xml_attribute AttributeWriter::Find(std::string_view name) {

@@ -79,8 +79,8 @@ pugi::xml_node AppendLaidOut(DocImpl& impl, pugi::xml_node_struct* container,
                              std::initializer_list<const std::vector<CGXRMnode>*> lists) {
   const std::pair<CString, CString> head[] = {{shape.id_att, record.GetId()},
                                               {shape.name_att, record.GetName()}};
-  auto add = [&impl](const char* name, const auto& atts, pugi::xml_node parent) {
-    return gxrm::AppendRecord(impl, parent, name, gxrm::PairsOf(atts));
+  auto add = [&impl, container](const char* name, const auto& atts, pugi::xml_node parent) {
+    return gxrm::AppendRecord(impl, parent, name, gxrm::PairsOf(atts), parent != pugi::xml_node(container));
   };
   return gxrm::layout::AppendComponent(
       add, pugi::xml_node(container), shape, gxrm::GbkPairs{head, std::size(head)},
