@@ -86,13 +86,19 @@ class GXRM_API CGXRMfileParser {
   /// Writes the document to `path` (GBK).
   void SaveXMLinstance(const CString& path);
 
+  /// The "Type" of `type` (`container` null) or its child element named
+  /// `container`, under `floor` or in the global list when `floor` is null,
+  /// without a handle (for the library's own writers); null when not there.
+  /// `type_found`, when given, is set when the "Type" element was found.
+  pugi::xml_node_struct* FindTypeLevel(const CString* floor, GXRM_objType_base::Type type,
+                                       const char* container, bool* type_found = nullptr);
+
   /// The document handle; empty until a document is created or loaded.
   gxrm::dom::Document m_pDoc;
 
  private:
-  IXMLDOMElementPtr TypeUnder(const IXMLDOMElementPtr& kind_elem, GXRM_objType_base::Type type) const;
-  // The "Type" of `type` (`container` null) or its container of that name,
-  // under `floor`, or in the global list when `floor` is null.
-  bool FindTypeLevel(const CString* floor, GXRM_objType_base::Type type, const char* container,
+  // FindTypeLevel's answer as the handle-based look-ups give it: `node` is
+  // set once the "Type" element was found, empty when it lacks the container.
+  bool TypeLevelNode(const CString* floor, GXRM_objType_base::Type type, const char* container,
                      IXMLDOMElementPtr& node);
 };

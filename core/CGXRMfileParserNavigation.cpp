@@ -93,21 +93,15 @@ NavIndex& CacheOf(DocImpl& impl) {
 // The index, brought up to date. Readers on several threads may ask at once;
 // once built it changes only with the tree, which no reader changes, so the
 // answer can be read after the lock is let go.
-const NavIndex& IndexOf(const IXMLDOMElementPtr& root) {
-  DocImpl& impl = *Access::Impl(root);
+const NavIndex& IndexOf(DocImpl& impl, pugi::xml_node root) {
   std::lock_guard<std::mutex> hold(impl.nav_lock);
   NavIndex* index = &CacheOf(impl);
-  pugi::xml_node r = Access::Pugi(root);
-  if (index->root != r.internal_object() || index->generation != impl.RootGeneration()) {
-    BuildIndex(*index, r);
-    index->root = r.internal_object();
+  if (index->root != root.internal_object() || index->generation != impl.RootGeneration()) {
+    BuildIndex(*index, root);
+    index->root = root.internal_object();
     index->generation = impl.RootGeneration();
   }
   return *index;
-}
-
-IXMLDOMElementPtr Wrap(const IXMLDOMElementPtr& from, pugi::xml_node n) {
-  return IXMLDOMElementPtr(Access::MakeNode(Access::Impl(from), n));
 }
 
 // The type-level answers found since the levels they stand on last changed;
@@ -134,15 +128,58 @@ void Remember(DocImpl& impl, const NavIndex::TypeKey& key, pugi::xml_node_struct
   TypeLevelOf(impl).emplace(key, answer);
 }
 
+// A document's tree and its root element, reached without a handle.
+struct Tree {
+  DocImpl& impl;
+  pugi::xml_node root;
+};
+
+// Raises as gxrm::RequireRoot without a document or root.
+Tree TreeOf(const gxrm::dom::Document& doc) {
+  DocImpl& impl = *Access::Impl(gxrm::Require(doc, "the document to take the root element of"));
+  pugi::xml_node root = impl.Root();
+  if (!root) gxrm::ThrowMissing("the document's root element");
+  return {impl, root};
+}
+
+IXMLDOMElementPtr Wrap(const gxrm::dom::Document& doc, pugi::xml_node n) {
+  return IXMLDOMElementPtr(Access::MakeNode(Access::Impl(doc), n));
+}
+
+// The first "Floor" named `floor`, or null; raises when a floor without a
+// name comes before it.
+pugi::xml_node FloorIn(const Tree& tree, const CString& floor) {
+  const NavIndex& index = IndexOf(tree.impl, tree.root);
+  // A writer asks for the same floor again and again: its UTF-8 key is kept.
+  thread_local CString asked;
+  thread_local std::string key, scratch;
+  if (floor != asked) {
+    key.assign(gxrm::AsUtf8(floor, scratch, "floor name"));
+    asked = floor;
+  }
+  auto it = index.floors.find(key);
+  size_t match = it == index.floors.end() ? kNone : it->second.position;
+  if (index.first_nameless != kNone && (match == kNone || index.first_nameless < match)) {
+    gxrm::ThrowMissingKey(format::kFloor, format::kAttFloorName);
+  }
+  return match == kNone ? pugi::xml_node() : pugi::xml_node(it->second.node);
+}
+
 // The floor named `floor`, or the global list when `floor` is null (raising
-// when there is none); false when there is no such floor.
-bool ScopeOf(CGXRMfileParser& parser, const CString* floor, IXMLDOMElementPtr& scope) {
-  if (floor) return parser.GetFloorNode(*floor, scope);
-  IXMLDOMElementPtr root = gxrm::RequireRoot(parser);
-  const NavIndex& index = IndexOf(root);
+// when there is none); null when there is no such floor.
+pugi::xml_node ScopeOf(const Tree& tree, const CString* floor) {
+  if (floor) return FloorIn(tree, *floor);
+  const NavIndex& index = IndexOf(tree.impl, tree.root);
   if (!index.global) gxrm::ThrowMissing("the document's global object list");
-  scope = Wrap(root, pugi::xml_node(index.global));
-  return true;
+  return pugi::xml_node(index.global);
+}
+
+// The first child element of `parent` named `name`, or null.
+pugi::xml_node FirstChildNamed(pugi::xml_node parent, const char* name) {
+  for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling()) {
+    if (c.type() == pugi::node_element && std::strcmp(c.name(), name) == 0) return c;
+  }
+  return {};
 }
 
 // The kind element names, made once.
@@ -170,99 +207,93 @@ const std::string& TypeNameUtf8(GXRM_objType_base::Type type) {
   return type >= 0 && static_cast<size_t>(type) < names.size() ? names[type] : none;
 }
 
+// The first "Type" of `type` under a kind element, or null; raises when a
+// "Type" without a type name comes before it.
+pugi::xml_node TypeUnder(pugi::xml_node kind_elem, GXRM_objType_base::Type type) {
+  const std::string& name = TypeNameUtf8(type);
+  for (pugi::xml_node c = kind_elem.first_child(); c; c = c.next_sibling()) {
+    if (c.type() != pugi::node_element || std::strcmp(c.name(), format::kType) != 0) continue;
+    pugi::xml_attribute type_name = c.attribute(format::kAttTypeName);
+    if (!type_name) gxrm::ThrowMissingKey(format::kType, format::kAttTypeName);
+    if (name == type_name.value()) return c;
+  }
+  return {};
+}
+
 }  // namespace
 
 bool CGXRMfileParser::GetFloorNode(const CString& floor, IXMLDOMElementPtr& node) {
-  IXMLDOMElementPtr root = gxrm::RequireRoot(*this);
-  const NavIndex& index = IndexOf(root);
-  // A writer asks for the same floor again and again: its UTF-8 key is kept.
-  thread_local CString asked;
-  thread_local std::string key, scratch;
-  if (floor != asked) {
-    key.assign(gxrm::AsUtf8(floor, scratch, "floor name"));
-    asked = floor;
-  }
-  auto it = index.floors.find(key);
-  size_t match = it == index.floors.end() ? kNone : it->second.position;
-  if (index.first_nameless != kNone && (match == kNone || index.first_nameless < match)) {
-    gxrm::ThrowMissingKey(format::kFloor, format::kAttFloorName);
-  }
-  if (match == kNone) return false;
-  node = Wrap(root, pugi::xml_node(it->second.node));
+  pugi::xml_node found = FloorIn(TreeOf(m_pDoc), floor);
+  if (!found) return false;
+  node = Wrap(m_pDoc, found);
   return true;
 }
 
 bool CGXRMfileParser::GetObjRootNode(const CString& floor, GXRM_obj_base::Kind kind,
                                      IXMLDOMElementPtr& node) {
-  IXMLDOMElementPtr floor_elem;
-  if (!GetFloorNode(floor, floor_elem)) return false;
-  IXMLDOMElementPtr kind_elem = gxrm::FirstChildNamed(floor_elem, KindName(kind));
+  pugi::xml_node floor_elem = FloorIn(TreeOf(m_pDoc), floor);
+  pugi::xml_node kind_elem = floor_elem ? FirstChildNamed(floor_elem, KindName(kind)) : pugi::xml_node();
   if (!kind_elem) return false;
-  node = kind_elem;
+  node = Wrap(m_pDoc, kind_elem);
   return true;
 }
 
 bool CGXRMfileParser::GetObjRootNode(GXRM_obj_base::Kind kind, IXMLDOMElementPtr& node) {
-  IXMLDOMElementPtr list;
-  ScopeOf(*this, nullptr, list);
-  node = gxrm::FirstChildNamed(list, KindName(kind));
+  node = Wrap(m_pDoc, FirstChildNamed(ScopeOf(TreeOf(m_pDoc), nullptr), KindName(kind)));
   return static_cast<bool>(node);
 }
 
-IXMLDOMElementPtr CGXRMfileParser::TypeUnder(const IXMLDOMElementPtr& kind_elem,
-                                             GXRM_objType_base::Type type) const {
-  const std::string& name = TypeNameUtf8(type);
-  for (pugi::xml_node c = Access::Pugi(kind_elem).first_child(); c; c = c.next_sibling()) {
-    if (c.type() != pugi::node_element || std::strcmp(c.name(), format::kType) != 0) continue;
-    pugi::xml_attribute type_name = c.attribute(format::kAttTypeName);
-    if (!type_name) gxrm::ThrowMissingKey(format::kType, format::kAttTypeName);
-    if (name == type_name.value()) return Wrap(kind_elem, c);
+pugi::xml_node_struct* CGXRMfileParser::FindTypeLevel(const CString* floor, GXRM_objType_base::Type type,
+                                                      const char* container, bool* type_found) {
+  const Tree tree = TreeOf(m_pDoc);
+  pugi::xml_node scope = ScopeOf(tree, floor);
+  if (!scope) return nullptr;
+  const NavIndex::TypeKey key{scope.internal_object(), type, container};
+  if (pugi::xml_node_struct* known = Remembered(tree.impl, key)) {
+    if (type_found) *type_found = true;
+    return known;
   }
-  return IXMLDOMElementPtr();
+  pugi::xml_node kind_elem = FirstChildNamed(scope, KindName(CGXRMobjTypeBase::GetObjKind(type)));
+  pugi::xml_node type_elem = kind_elem ? TypeUnder(kind_elem, type) : pugi::xml_node();
+  if (!type_elem) return nullptr;
+  if (type_found) *type_found = true;
+  pugi::xml_node node = container ? FirstChildNamed(type_elem, container) : type_elem;
+  if (node) Remember(tree.impl, key, node.internal_object());
+  return node.internal_object();
 }
 
-bool CGXRMfileParser::FindTypeLevel(const CString* floor, GXRM_objType_base::Type type, const char* container,
+bool CGXRMfileParser::TypeLevelNode(const CString* floor, GXRM_objType_base::Type type, const char* container,
                                     IXMLDOMElementPtr& node) {
-  IXMLDOMElementPtr scope;
-  if (!ScopeOf(*this, floor, scope)) return false;
-  DocImpl& impl = *Access::Impl(scope);
-  const NavIndex::TypeKey key{Access::Pugi(scope).internal_object(), type, container};
-  if (pugi::xml_node_struct* known = Remembered(impl, key)) {
-    node = Wrap(scope, pugi::xml_node(known));
-    return true;
-  }
-  IXMLDOMElementPtr kind_elem = gxrm::FirstChildNamed(scope, KindName(CGXRMobjTypeBase::GetObjKind(type)));
-  if (!kind_elem) return false;
-  IXMLDOMElementPtr type_elem = TypeUnder(kind_elem, type);
-  if (!type_elem) return false;
-  node = container ? gxrm::FirstChildNamed(type_elem, container) : type_elem;
-  if (node) Remember(impl, key, Access::Pugi(node).internal_object());
-  return static_cast<bool>(node);
+  bool type_found = false;
+  pugi::xml_node found(FindTypeLevel(floor, type, container, &type_found));
+  if (!type_found) return false;
+  node = Wrap(m_pDoc, found);
+  return static_cast<bool>(found);
 }
 
 bool CGXRMfileParser::GetObjTypeNode(const CString& floor, GXRM_objType_base::Type type,
                                      IXMLDOMElementPtr& node) {
-  return FindTypeLevel(&floor, type, nullptr, node);
+  return TypeLevelNode(&floor, type, nullptr, node);
 }
 
 bool CGXRMfileParser::GetObjTypeNode(GXRM_objType_base::Type type, IXMLDOMElementPtr& node) {
-  return FindTypeLevel(nullptr, type, nullptr, node);
+  return TypeLevelNode(nullptr, type, nullptr, node);
 }
 
 bool CGXRMfileParser::GetObjTypeInfoNode(const CString& floor, GXRM_objType_base::Type type,
                                          IXMLDOMElementPtr& node) {
-  return FindTypeLevel(&floor, type, format::kObjTypeInfo, node);
+  return TypeLevelNode(&floor, type, format::kObjTypeInfo, node);
 }
 
 bool CGXRMfileParser::GetObjTypeInfoNode(GXRM_objType_base::Type type, IXMLDOMElementPtr& node) {
-  return FindTypeLevel(nullptr, type, format::kObjTypeInfo, node);
+  return TypeLevelNode(nullptr, type, format::kObjTypeInfo, node);
 }
 
 bool CGXRMfileParser::GetObjInstanceNode(const CString& floor, GXRM_objType_base::Type type,
                                          IXMLDOMElementPtr& node) {
-  return FindTypeLevel(&floor, type, format::kObjInstance, node);
+  return TypeLevelNode(&floor, type, format::kObjInstance, node);
 }
 
 bool CGXRMfileParser::GetObjInstanceNode(GXRM_objType_base::Type type, IXMLDOMElementPtr& node) {
-  return FindTypeLevel(nullptr, type, format::kObjInstance, node);
+  return TypeLevelNode(nullptr, type, format::kObjInstance, node);
 }

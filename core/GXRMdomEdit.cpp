@@ -6,48 +6,11 @@
 
 #include "core/GXRMdomImpl.h"
 #include "core/GXRMerror.h"
+#include "core/GXRMrecordImpl.h"
 
 namespace gxrm::dom::detail {
 
 namespace {
-
-// pugixml's record of a node. pugixml's own moves make sure the node is no
-// ancestor of its new parent by walking from that parent up to the document,
-// which makes building a deep tree from the top quadratic. Where the library
-// has made sure of that itself, it relinks the node in constant time through
-// this record. The layout is checked once against pugixml's accessors; should
-// it ever differ, every move goes through pugixml.
-struct NodeRecord {
-  uintptr_t header;
-  char* name;
-  char* value;
-  NodeRecord* parent;
-  NodeRecord* first_child;
-  NodeRecord* prev_sibling_c;  // cyclic: the first child's is the last child
-  NodeRecord* next_sibling;    // null for the last child
-  void* first_attribute;
-};
-
-// pugixml's record of an attribute.
-struct AttributeRecord {
-  uintptr_t header;
-  char* name;
-  char* value;
-  void* prev_attribute_c;
-  void* next_attribute;
-};
-
-NodeRecord* RecordOf(pugi::xml_node n) { return reinterpret_cast<NodeRecord*>(n.internal_object()); }
-AttributeRecord* RecordOf(pugi::xml_attribute a) {
-  return reinterpret_cast<AttributeRecord*>(a.internal_object());
-}
-
-// Bits of a record's header: pugixml owns (and frees) the name or the value;
-// the strings are shared, so pugixml replaces them instead of writing over them.
-constexpr uintptr_t kTypeBits = 15;
-constexpr uintptr_t kNameOwned = 32;
-constexpr uintptr_t kValueOwned = 16;
-constexpr uintptr_t kShared = 64;
 
 // Points a string of a record just made, still empty, at `text`.
 void PointAt(uintptr_t& header, char*& field, uintptr_t owned, const char* text) {
@@ -55,19 +18,30 @@ void PointAt(uintptr_t& header, char*& field, uintptr_t owned, const char* text)
   header = (header & ~owned) | kShared;
 }
 
-bool LayoutMatches() {
-  pugi::xml_document d;
-  pugi::xml_node a = d.append_child("a");
-  pugi::xml_attribute x = a.append_attribute("x");
-  pugi::xml_node b = a.append_child("b");
-  pugi::xml_node c = a.append_child(pugi::node_pcdata);
-  if (!x || !b || !c || !c.set_value("v")) return false;
-  const NodeRecord *ra = RecordOf(a), *rb = RecordOf(b), *rc = RecordOf(c);
-  return ra->name == a.name() && ra->parent == RecordOf(d) && ra->first_child == rb && !ra->next_sibling &&
-         ra->prev_sibling_c == ra && ra->first_attribute == x.internal_object() && rb->parent == ra &&
-         rb->next_sibling == rc && rb->prev_sibling_c == rc && rc->prev_sibling_c == rb &&
-         !rc->next_sibling && rc->value == c.value() && !rb->first_child;
+}  // namespace
+
+bool RecordsMatch() {
+  static const bool match = [] {
+    pugi::xml_document d;
+    pugi::xml_node a = d.append_child("a");
+    pugi::xml_attribute x = a.append_attribute("x"), y = a.append_attribute("y");
+    pugi::xml_node b = a.append_child("b");
+    pugi::xml_node c = a.append_child(pugi::node_pcdata);
+    if (!x || !y || !x.set_value("1") || !b || !c || !c.set_value("v")) return false;
+    const NodeRecord *ra = RecordOf(a), *rb = RecordOf(b), *rc = RecordOf(c);
+    const AttributeRecord *rx = RecordOf(x), *ry = RecordOf(y);
+    return ra->name == a.name() && ra->parent == RecordOf(d) && ra->first_child == rb && !ra->next_sibling &&
+           ra->prev_sibling_c == ra && ra->first_attribute == rx && rb->parent == ra &&
+           rb->next_sibling == rc && rb->prev_sibling_c == rc && rc->prev_sibling_c == rb &&
+           !rc->next_sibling && rc->value == c.value() && !rb->first_child &&
+           (ra->header & kTypeBits) == pugi::node_element && (rc->header & kTypeBits) == pugi::node_pcdata &&
+           rx->name == x.name() && rx->value == x.value() && rx->next_attribute == ry &&
+           ry->prev_attribute_c == rx && rx->prev_attribute_c == ry && !ry->next_attribute;
+  }();
+  return match;
 }
+
+namespace {
 
 // Checks the header bits against what pugixml does with them: it marks the
 // strings it owns, reads a shared one, and replaces it rather than writing
@@ -107,6 +81,16 @@ bool Share(SharedStrings& pool, Record* r, char* Record::*field, uintptr_t owned
   return true;
 }
 
+// Points a string of a fresh record at `text`, a constant that outlives the
+// document; false when it cannot and the caller copies it.
+template <typename Record>
+bool PointAtConstant(Record* r, char* Record::*field, uintptr_t owned, const char* text) {
+  static const bool works = SharingWorks();
+  if (!works || !r || r->*field || !*text) return false;
+  PointAt(r->header, r->*field, owned, text);
+  return true;
+}
+
 // Moves `n` to the end of `parent`'s children, as pugixml does.
 void Relink(NodeRecord* n, NodeRecord* parent) {
   NodeRecord* old = n->parent;
@@ -140,7 +124,7 @@ pugi::xml_node DocImpl::AppendCopy(pugi::xml_node parent, pugi::xml_node source)
 }
 
 bool DocImpl::AppendMove(pugi::xml_node parent, pugi::xml_node child) {
-  static const bool relinkable = LayoutMatches();
+  static const bool relinkable = RecordsMatch();
   ChildrenChanging(parent);
   ChildrenChanging(child.parent());
   // Under an element the caller has checked everything pugixml would.
@@ -210,6 +194,14 @@ bool DocImpl::SetSharedValue(pugi::xml_node fresh, const char* text) {
   return Share(shared_, RecordOf(fresh), &NodeRecord::value, kValueOwned, text) || fresh.set_value(text);
 }
 
+bool DocImpl::SetConstantName(pugi::xml_node fresh, const char* name) {
+  return PointAtConstant(RecordOf(fresh), &NodeRecord::name, kNameOwned, name) || fresh.set_name(name);
+}
+
+bool DocImpl::SetConstantValue(pugi::xml_node fresh, const char* text) {
+  return PointAtConstant(RecordOf(fresh), &NodeRecord::value, kValueOwned, text) || fresh.set_value(text);
+}
+
 pugi::xml_attribute AttributeWriter::Find(std::string_view name) {
   if (index_.empty() && added_ < kScanLimit) {
     for (pugi::xml_attribute a = element_.first_attribute(); a; a = a.next_attribute()) {
@@ -229,9 +221,14 @@ pugi::xml_attribute AttributeWriter::Find(std::string_view name) {
 void AttributeWriter::Set(std::string_view name, std::string_view value) {
   CheckName(name, "attribute name");
   CheckText(value, "attribute value");
+  const Terminated terminated(name);
+  SetChecked(std::string_view(terminated.c_str(), name.size()), value);
+}
+
+void AttributeWriter::SetChecked(std::string_view name, std::string_view value) {
   pugi::xml_attribute a = Find(name);
   if (!a) {
-    a = element_.append_attribute(Terminated(name).c_str());
+    a = element_.append_attribute(name.data());
     if (a && !index_.empty()) index_.try_emplace(a.name(), a.internal_object());
     ++added_;
   }

@@ -66,6 +66,8 @@ class AttributeWriter {
  public:
   explicit AttributeWriter(pugi::xml_node element) : element_(element) {}
   void Set(std::string_view name, std::string_view value);
+  // As Set, for a name and value already found good; a NUL follows `name`.
+  void SetChecked(std::string_view name, std::string_view value);
 
  private:
   pugi::xml_attribute Find(std::string_view name);
@@ -145,6 +147,10 @@ struct DocImpl {
   bool SetSharedName(pugi::xml_node fresh, const char* name);
   bool SetSharedName(pugi::xml_attribute fresh, const char* name);
   bool SetSharedValue(pugi::xml_node fresh, const char* text);
+  // The same with a string constant of the library, which outlives every
+  // document: the node points at it.
+  bool SetConstantName(pugi::xml_node fresh, const char* name);
+  bool SetConstantValue(pugi::xml_node fresh, const char* text);
 
   // Changes whenever the document's top-level nodes, the root's children or
   // those children's attributes change.

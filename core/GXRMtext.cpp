@@ -3,6 +3,8 @@
 #include <iconv.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -236,18 +238,92 @@ size_t AppendGbkAsUtf8(std::string_view gbk, std::string& out, bool last, bool& 
   return run + done;
 }
 
-bool TryToUtf8(std::string_view gbk, std::string& out) {
-  out.clear();
-  if (IsAscii(gbk)) {
-    out.assign(gbk);
-    return true;
-  }
+namespace {
+
+// TryToUtf8 for text that is not ASCII, through iconv and the special characters.
+bool ConvertToUtf8(std::string_view gbk, std::string& out) {
   // iconv gives the swapped two-byte codes to the standard characters.
   if (!HoldsForeignCode(gbk, false) && ToUtf8Converter().AppendAll(gbk, out)) return true;
   out.clear();
   bool ok = false;
   AppendGbkAsUtf8(gbk, out, true, ok);
   return ok;
+}
+
+// The UTF-8 of every two-byte code met so far, each found once through
+// ConvertToUtf8: most host text is ASCII and two-byte codes, and a table
+// look-up per character costs a fraction of an iconv call per string. A cell
+// holds the length of the UTF-8 (one to three bytes) in its top byte and the
+// bytes below it; 0 until the code is met; kNoCell when the code is left to
+// ConvertToUtf8. Threads may fill a cell at once: they write the same value.
+class TwoByteCodes {
+ public:
+  // Appends the UTF-8 of `gbk` to `out` as ConvertToUtf8 would; false,
+  // with `out` unspecified, for text with anything but ASCII and two-byte
+  // codes the table knows.
+  static bool Append(std::string_view gbk, std::string& out) {
+    const size_t start = out.size();
+    out.resize(start + gbk.size() / 2 * 3 + gbk.size() % 2);  // a two-byte code gives at most three
+    char* dst = out.data() + start;
+    for (size_t i = 0; i < gbk.size();) {
+      const unsigned char lead = gbk[i];
+      if (lead < 0x80) {
+        *dst++ = static_cast<char>(lead);
+        ++i;
+        continue;
+      }
+      if (i + 1 == gbk.size()) return false;
+      const uint32_t cell = Cell(lead, static_cast<unsigned char>(gbk[i + 1]));
+      if (cell == kNoCell) return false;
+      for (uint32_t k = 0, n = cell >> 24; k < n; ++k) *dst++ = static_cast<char>(cell >> (8 * k));
+      i += 2;
+    }
+    out.resize(static_cast<size_t>(dst - out.data()));
+    return true;
+  }
+
+ private:
+  static constexpr uint32_t kNoCell = 0xFFFFFFFF;
+  static constexpr unsigned kTrails = 0xFF - 0x40;  // trail bytes 0x40 to 0xFE
+
+  static uint32_t Cell(unsigned char lead, unsigned char trail) {
+    // The euro byte, four-byte codes (a digit second) and bytes no code has.
+    if (lead == 0x80 || lead == 0xFF || trail < 0x40 || trail == 0x7F || trail == 0xFF) return kNoCell;
+    std::atomic<uint32_t>& cell = cells_[(lead - 0x81) * kTrails + (trail - 0x40)];
+    uint32_t value = cell.load(std::memory_order_relaxed);
+    if (value == 0) {
+      value = Find(lead, trail);
+      cell.store(value, std::memory_order_relaxed);
+    }
+    return value;
+  }
+
+  static uint32_t Find(unsigned char lead, unsigned char trail) {
+    const char code[] = {static_cast<char>(lead), static_cast<char>(trail)};
+    std::string utf8;
+    if (!ConvertToUtf8(std::string_view(code, 2), utf8) || utf8.empty() || utf8.size() > 3) return kNoCell;
+    uint32_t value = static_cast<uint32_t>(utf8.size()) << 24;
+    for (size_t k = 0; k < utf8.size(); ++k)
+      value |= static_cast<uint32_t>(static_cast<unsigned char>(utf8[k])) << (8 * k);
+    return value;
+  }
+
+  static std::atomic<uint32_t> cells_[(0xFF - 0x81) * kTrails];
+};
+
+std::atomic<uint32_t> TwoByteCodes::cells_[(0xFF - 0x81) * kTrails];
+
+}  // namespace
+
+bool TryToUtf8(std::string_view gbk, std::string& out) {
+  out.clear();
+  if (IsAscii(gbk)) {
+    out.assign(gbk);
+    return true;
+  }
+  if (TwoByteCodes::Append(gbk, out)) return true;
+  out.clear();
+  return ConvertToUtf8(gbk, out);
 }
 
 std::string GbkToUtf8(std::string_view gbk, const char* what) {

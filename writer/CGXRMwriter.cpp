@@ -1,11 +1,14 @@
 #include "writer/CGXRMwriter.h"
 
 #include <initializer_list>
+#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "catalogue/GXRMkindsImpl.h"
+#include "core/GXRMbuildImpl.h"
+#include "core/GXRMdomImpl.h"
 #include "core/GXRMerror.h"
 #include "core/GXRMtextImpl.h"
 #include "core/GXRMtreeImpl.h"
@@ -13,6 +16,8 @@
 #include "writer/GXRMlayoutImpl.h"
 
 namespace format = gxrm::format;
+using gxrm::dom::detail::Access;
+using gxrm::dom::detail::DocImpl;
 
 namespace {
 
@@ -68,31 +73,28 @@ bool AppendUnderRoot(CGXRMfileParser& parser, const char* name, const CGXRMnode&
   return true;
 }
 
-// Lays out components through the parser's GBK AddChild.
-IXMLDOMElementPtr AppendLaidOut(CGXRMfileParser& parser, const IXMLDOMElementPtr& container,
-                                const gxrm::layout::ComponentShape& shape, const CGXRMobj& record,
-                                std::initializer_list<const std::vector<CGXRMnode>*> lists) {
-  CGXRMnode head;
-  head.AddAtt(shape.id_att, record.GetId());
-  head.AddAtt(shape.name_att, record.GetName());
-  auto add = [&parser](const char* name, const CGXRMnode& atts, const IXMLDOMElementPtr& parent) {
-    return parser.AddChild(name, atts, parent);
+// Lays out a component straight in the tree, without a handle per element.
+pugi::xml_node AppendLaidOut(DocImpl& impl, pugi::xml_node_struct* container,
+                             const gxrm::layout::ComponentShape& shape, const CGXRMobj& record,
+                             std::initializer_list<const std::vector<CGXRMnode>*> lists) {
+  const std::pair<CString, CString> head[] = {{shape.id_att, record.GetId()},
+                                              {shape.name_att, record.GetName()}};
+  auto add = [&impl, container](const char* name, const auto& atts, pugi::xml_node parent) {
+    return gxrm::AppendRecord(impl, parent, name, gxrm::PairsOf(atts), parent != pugi::xml_node(container));
   };
   return gxrm::layout::AppendComponent(
-      add, container, shape, head,
+      add, pugi::xml_node(container), shape, gxrm::GbkPairs{head, std::size(head)},
       [&lists](size_t i) -> const std::vector<CGXRMnode>& { return *lists.begin()[i]; });
 }
 
-IXMLDOMElementPtr AppendTypeClass(CGXRMfileParser& parser, const IXMLDOMElementPtr& container,
-                                  const CGXRMobjType& type) {
-  return AppendLaidOut(parser, container, gxrm::layout::kTypeShape, type,
+pugi::xml_node AppendTypeClass(DocImpl& impl, pugi::xml_node_struct* container, const CGXRMobjType& type) {
+  return AppendLaidOut(impl, container, gxrm::layout::kTypeShape, type,
                        {&type.AttList(), &type.GeoAttList(), &type.SectionList(), &type.SpAttList()});
 }
 
-bool AppendInstance(CGXRMfileParser& parser, const IXMLDOMElementPtr& container, const CGXRMobj& obj) {
-  AppendLaidOut(parser, container, gxrm::layout::kInstanceShape, obj,
+void AppendInstance(DocImpl& impl, pugi::xml_node_struct* container, const CGXRMobj& obj) {
+  AppendLaidOut(impl, container, gxrm::layout::kInstanceShape, obj,
                 {&obj.AttList(), &obj.GeoAttList(), &obj.SectionList()});
-  return true;
 }
 
 // The type's rules, themselves, under a new "TypeClassCalRule"; none, no element.
@@ -167,29 +169,32 @@ bool CGXRMwriter::AddSec(CString /*secName: the record carries the name*/, CGXRM
 }
 
 bool CGXRMwriter::AddObjType(CGXRMobjType type) {
-  IXMLDOMElementPtr info;
-  if (!GetObjTypeInfoNode(type.GetType(), info)) return false;
-  AppendTypeClass(*this, info, type);
+  pugi::xml_node_struct* info = FindTypeLevel(nullptr, type.GetType(), format::kObjTypeInfo);
+  if (!info) return false;
+  AppendTypeClass(*Access::Impl(m_pDoc), info, type);
   return true;
 }
 
 bool CGXRMwriter::AddObjType(const CString& floorName, CGXRMobjType type) {
-  IXMLDOMElementPtr info;
-  if (!GetObjTypeInfoNode(floorName, type.GetType(), info)) return false;
-  AppendTypeRules(*this, AppendTypeClass(*this, info, type), type);
+  pugi::xml_node_struct* info = FindTypeLevel(&floorName, type.GetType(), format::kObjTypeInfo);
+  if (!info) return false;
+  pugi::xml_node type_class = AppendTypeClass(*Access::Impl(m_pDoc), info, type);
+  AppendTypeRules(*this, IXMLDOMElementPtr(Access::MakeNode(Access::Impl(m_pDoc), type_class)), type);
   return true;
 }
 
 bool CGXRMwriter::AddObj(CGXRMobj obj) {
-  IXMLDOMElementPtr container;
-  if (!GetObjInstanceNode(obj.GetType(), container)) return false;
-  return AppendInstance(*this, container, obj);
+  pugi::xml_node_struct* container = FindTypeLevel(nullptr, obj.GetType(), format::kObjInstance);
+  if (!container) return false;
+  AppendInstance(*Access::Impl(m_pDoc), container, obj);
+  return true;
 }
 
 bool CGXRMwriter::AddObj(const CString& floorName, CGXRMobj obj) {
-  IXMLDOMElementPtr container;
-  if (!GetObjInstanceNode(floorName, obj.GetType(), container)) return false;
-  return AppendInstance(*this, container, obj);
+  pugi::xml_node_struct* container = FindTypeLevel(&floorName, obj.GetType(), format::kObjInstance);
+  if (!container) return false;
+  AppendInstance(*Access::Impl(m_pDoc), container, obj);
+  return true;
 }
 
 bool CGXRMwriter::ClearCalRule() {

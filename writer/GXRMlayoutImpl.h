@@ -47,11 +47,12 @@ inline constexpr ComponentShape kInstanceShape{
 // Appends a component under `container`: its element with the `head`
 // attributes (id, then name), then one element per record of each list, in
 // the shape's order. `add(name, record, parent)` makes one element as
-// AddChild does; `lists(i)` gives the records of the shape's list i.
-template <typename Add, typename Head, typename Lists>
-IXMLDOMElementPtr AppendComponent(Add&& add, const IXMLDOMElementPtr& container, const ComponentShape& shape,
-                                  const Head& head, Lists&& lists) {
-  IXMLDOMElementPtr component = add(shape.element, head, container);
+// AddChild does and returns it as a Node, a handle or a node of the tree;
+// `lists(i)` gives the records of the shape's list i.
+template <typename Node, typename Add, typename Head, typename Lists>
+Node AppendComponent(Add&& add, const Node& container, const ComponentShape& shape, const Head& head,
+                     Lists&& lists) {
+  Node component = add(shape.element, head, container);
   for (std::size_t i = 0; i < shape.list_count; ++i) {
     for (const auto& record : lists(i)) add(shape.lists[i], record, component);
   }

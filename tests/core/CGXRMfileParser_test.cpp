@@ -63,4 +63,34 @@ TEST(CGXRMfileParser, AddChildBuildsUnderAParentOfAnyDocumentAndFailsWithoutChan
   EXPECT_EQ(other.Doc().xml(), "<o><e n=\"楼\">\n<f>\n</f><f>\n</f></e></o>");
 }
 
+// Names and values converted before are remembered per thread: what each was
+// found good for, as a name or as text, must not carry over to the other use,
+// a refused text must stay refused, and a record of more texts than are
+// remembered, names and values in each other's way, must come out whole.
+TEST(CGXRMfileParser, RepeatedHostTextKeepsItsChecksAndValues) {
+  TestParser parser;
+  ASSERT_TRUE(parser.LoadXml("<r/>"));
+  IXMLDOMElementPtr root = Root(parser);
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(CodeOf([&] {
+                parser.AddChild("e", Record({{"v", "名 称"}, {"名 称", "x"}}), root);
+              }),
+              0x80070057u);
+    EXPECT_EQ(CodeOf([&] { parser.AddChild("e", Record({{"v", "值\x01"}}), root); }), 0x80070057u);
+    CGXRMnode bad_text;
+    bad_text.AddAtt(gxrm_test::Gbk("名"), "\xB0\xE5\x81");
+    EXPECT_EQ(CodeOf([&] { parser.AddChild("e", bad_text, root); }), 0x80070459u);
+  }
+  EXPECT_EQ(parser.Doc().xml(), "<r/>");
+  parser.AddChild("e", Record({{"名称", "名称"}, {"值", "名称"}}), root);
+  CGXRMnode many;
+  for (int i = 0; i < 5000; ++i)
+    many.AddAtt(gxrm_test::Gbk("名" + std::to_string(i)), gxrm_test::Gbk("值" + std::to_string(i)));
+  IXMLDOMElementPtr made = parser.AddChild("e", many, root);
+  EXPECT_EQ(parser.Doc().documentElement().firstChild().attributes().length(), 2);
+  EXPECT_EQ(made.attributes().length(), 5000);
+  for (int i = 0; i < 5000; i += 7)
+    EXPECT_EQ(made.getAttribute("名" + std::to_string(i)), "值" + std::to_string(i));
+}
+
 }  // namespace

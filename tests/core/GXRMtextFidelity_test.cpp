@@ -113,6 +113,29 @@ TEST(TextFidelity, HostTextFollowsCodePage936) {
   std::remove(TempPath("euro€.xml").c_str());
 }
 
+// Two-byte codes convert through a table filled from iconv one code at a
+// time; text with the euro byte goes through iconv whole. Both must agree on
+// every code, and a code with no character must be refused either way.
+TEST(TextFidelity, EveryTwoByteCodeConvertsAloneAsInRunningText) {
+  int refused = 0;
+  for (int lead = 0x81; lead <= 0xFE; ++lead) {
+    for (int trail = 0x40; trail <= 0xFE; ++trail) {
+      const std::string code{static_cast<char>(lead), static_cast<char>(trail)};
+      std::string alone, running;
+      const bool alone_ok = CodeOf([&] { alone = ToUtf8(code); }) == 0;
+      const bool running_ok = CodeOf([&] { running = ToUtf8("\x80" + code + "a"); }) == 0;
+      ASSERT_EQ(alone_ok, running_ok) << std::hex << lead << trail;
+      if (!alone_ok) {
+        ++refused;
+        continue;
+      }
+      ASSERT_EQ("€" + alone + "a", running) << std::hex << lead << trail;
+      ASSERT_EQ(ToUtf8(code), alone) << std::hex << lead << trail;
+    }
+  }
+  EXPECT_EQ(refused, 126);  // trail byte 0x7F
+}
+
 // Files in the Chinese code pages read as host text does, whatever the label
 // and wherever the reading splits the file.
 TEST(TextFidelity, ChineseLabelsReadAsCodePage936) {

@@ -240,6 +240,35 @@ TEST(CGXRMwriterObjects, TypesAndInstancesHoldIdNameThenTheirListsInFixedOrder) 
                      Lists({{"剪力墙", {wall + rules + partial, ""}}, {"砼柱", {"", instance + instance}}})));
 }
 
+// Components are built straight in the tree, their element names and line
+// feeds pointing at the library's constants: they must change, copy and go
+// like any other node.
+TEST(CGXRMwriterObjects, ComponentsBuiltInPlaceEditCopyAndRemoveLikeAnyNode) {
+  CGXRMwriter writer = WithFloor1F();
+  CGXRMobj door("M1", "9", DOOR);
+  door.AddAttNode(Record({{"材质", "木"}}));
+  ASSERT_TRUE(writer.AddObj("1F", door));
+  ASSERT_TRUE(writer.AddObj("1F", door));
+  IXMLDOMElementPtr list;
+  ASSERT_TRUE(writer.GetObjInstanceNode("1F", DOOR, list));
+  IXMLDOMElementPtr first = list.selectSingleNode("Instance"), att = first.selectSingleNode("objAtt");
+  first.firstChild().text("line one\n");
+  att.firstChild().text("x");  // no longer than the line feed it replaces
+  att.setAttribute("objId", "x");
+  gxrm::dom::Document other = gxrm::dom::Document::create();
+  other.appendChild(first);  // a copy: the writer's document keeps its own
+  list.appendChild(list.selectSingleNode("Instance"));
+  list.removeChild(first);
+  const std::string copy =
+      "<Instance objId=\"9\" objname=\"M1\">line one\n<objAtt 材质=\"木\" objId=\"x\">x</objAtt></Instance>";
+  const std::string kept =
+      "<Instance objId=\"9\" objname=\"M1\">\n<objAtt 材质=\"木\">\n</objAtt></Instance>";
+  EXPECT_EQ(other.xml(), copy);
+  EXPECT_EQ(Saved(writer), OneFloor(Lists(), Lists({{"门", {"", kept}}})));
+  writer = CGXRMwriter();
+  EXPECT_EQ(other.xml(), copy);
+}
+
 TEST(CGXRMwriterObjects, RulesGoToTheFirstRuleElementMadeWhenMissing) {
   CGXRMwriter writer = Started();
   const IXMLDOMElementPtr foreign = Rule("1");

@@ -1,0 +1,54 @@
+// GXRMrecordImpl.h: pugixml's records of nodes and attributes, read and
+// changed directly on the few paths where its accessors cost too much:
+// relinking a node in constant time (pugixml's own moves walk up to the
+// document to rule out a cycle, which makes building a deep tree from the
+// top quadratic) and printing a large document. The layout is checked once
+// against pugixml's accessors; should it ever differ, those paths go through
+// pugixml.
+#pragma once
+
+#include <pugixml.hpp>
+
+#include <cstdint>
+
+namespace gxrm::dom::detail {
+
+struct AttributeRecord {
+  uintptr_t header;
+  char* name;                         // null for ""
+  char* value;                        // null for ""
+  AttributeRecord* prev_attribute_c;  // cyclic: the first one's is the last one
+  AttributeRecord* next_attribute;    // null for the last one
+};
+
+struct NodeRecord {
+  uintptr_t header;
+  char* name;   // null for ""
+  char* value;  // null for ""
+  NodeRecord* parent;
+  NodeRecord* first_child;
+  NodeRecord* prev_sibling_c;  // cyclic: the first child's is the last child
+  NodeRecord* next_sibling;    // null for the last child
+  AttributeRecord* first_attribute;
+};
+
+inline NodeRecord* RecordOf(pugi::xml_node n) { return reinterpret_cast<NodeRecord*>(n.internal_object()); }
+inline AttributeRecord* RecordOf(pugi::xml_attribute a) {
+  return reinterpret_cast<AttributeRecord*>(a.internal_object());
+}
+inline pugi::xml_node NodeOf(const NodeRecord* r) {
+  return pugi::xml_node(reinterpret_cast<pugi::xml_node_struct*>(const_cast<NodeRecord*>(r)));
+}
+
+// Bits of a record's header: the node's type; pugixml owns (and frees) the
+// name or the value; the strings are shared, so pugixml replaces them
+// instead of writing over them.
+constexpr uintptr_t kTypeBits = 15;
+constexpr uintptr_t kNameOwned = 32;
+constexpr uintptr_t kValueOwned = 16;
+constexpr uintptr_t kShared = 64;
+
+// True when pugixml lays out its records as above (checked once, on first use).
+bool RecordsMatch();
+
+}  // namespace gxrm::dom::detail
