@@ -85,6 +85,7 @@ test_job() {
   for b in build/bench/*_bench build/bin/*_bench; do
     [ -x "$b" ] && "$b" --benchmark_min_time=0.01 >/dev/null
   done
+  /usr/bin/python3 bench/info_bench.py --gxrm build/bin/gxrm --writer build/bin/large_model_file --runs 1 >/dev/null
   echo "== Debian packages"
   tests/package/run.sh build-deb
 

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <iterator>
+#include <unordered_map>
 
 #include "catalogue/GXRMkindsImpl.h"
 #include "core/GXRMtext.h"
@@ -114,11 +115,15 @@ const std::string& TypeChineseName(Type type) {
 }
 
 Type TypeByChineseName(std::string_view name) {
-  const auto& names = TypeChinese();
-  for (int t = 0; t < GXRM_objType_base::TYPE_NONE; ++t) {
-    if (names[t] == name) return static_cast<Type>(t);
-  }
-  return GXRM_objType_base::TYPE_NONE;
+  // Asked once per component when a whole model is read: hashed, not searched.
+  static const auto by_name = [] {
+    std::unordered_map<std::string_view, Type> types;
+    const auto& names = TypeChinese();
+    for (int t = 0; t < GXRM_objType_base::TYPE_NONE; ++t) types.emplace(names[t], static_cast<Type>(t));
+    return types;
+  }();
+  const auto found = by_name.find(name);
+  return found == by_name.end() ? GXRM_objType_base::TYPE_NONE : found->second;
 }
 
 std::optional<Type> ParseType(std::string_view name) {

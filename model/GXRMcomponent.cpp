@@ -1,4 +1,6 @@
 // GXRMcomponent.cpp: reading and changing one component.
+#include <cstring>
+
 #include "core/GXRMtreeImpl.h"
 #include "model/GXRMmodelImpl.h"
 
@@ -154,6 +156,54 @@ std::vector<Pairs> Component::Records(const std::string& list_name) const {
 dom::Element Component::Element() const {
   LiveElement(*state_, element_);
   return element_;
+}
+
+namespace {
+
+bool SameAttributes(pugi::xml_node a, pugi::xml_node b) {
+  pugi::xml_attribute x = a.first_attribute(), y = b.first_attribute();
+  for (; x && y; x = x.next_attribute(), y = y.next_attribute()) {
+    if (std::strcmp(x.name(), y.name()) != 0 || std::strcmp(x.value(), y.value()) != 0) return false;
+  }
+  return !x && !y;
+}
+
+// The first record of the list at or after `c`, or an empty node.
+pugi::xml_node RecordFrom(pugi::xml_node c, const char* list) {
+  while (c && !model::Is(c, list)) c = c.next_sibling();
+  return c;
+}
+
+bool SameRecords(pugi::xml_node a, pugi::xml_node b, const char* list) {
+  pugi::xml_node x = RecordFrom(a.first_child(), list), y = RecordFrom(b.first_child(), list);
+  for (; x && y; x = RecordFrom(x.next_sibling(), list), y = RecordFrom(y.next_sibling(), list)) {
+    if (!SameAttributes(x, y)) return false;
+  }
+  return !x && !y;
+}
+
+// Whether the child elements of the two pair off with the same names and attributes.
+bool SameChildElements(pugi::xml_node a, pugi::xml_node b) {
+  for (pugi::xml_node x = a.first_child(), y = b.first_child();; x = x.next_sibling(), y = y.next_sibling()) {
+    while (x && x.type() != pugi::node_element) x = x.next_sibling();
+    while (y && y.type() != pugi::node_element) y = y.next_sibling();
+    if (!x || !y) return !x && !y;
+    if (std::strcmp(x.name(), y.name()) != 0 || !SameAttributes(x, y)) return false;
+  }
+}
+
+}  // namespace
+
+bool Component::SameContent(const Component& other) const {
+  pugi::xml_node a = LiveElement(*state_, element_), b = LiveElement(*other.state_, other.element_);
+  if (IsTypeElement(a) != IsTypeElement(b) || !SameAttributes(a, b)) return false;
+  // Mostly every child is the same, in one pass; else the lists are compared one by one.
+  if (SameChildElements(a, b)) return true;
+  const layout::ComponentShape& shape = model::ShapeOf(IsTypeElement(a));
+  for (size_t i = 0; i < shape.list_count; ++i) {
+    if (!SameRecords(a, b, shape.lists[i])) return false;
+  }
+  return true;
 }
 
 bool Component::operator==(const Component& other) const { return element_ == other.element_; }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 #include "../core/CGXRMfileParser.h"
@@ -108,3 +109,14 @@ class GXRM_API CGXRMreader : public CGXRMfileParser {
   // The root's first "CalRule" child, or an empty handle.
   IXMLDOMElementPtr GetCalRuleElem();
 };
+
+namespace gxrm {
+/// How many records CGXRMreader::GetObjTypeList and GetObjList would append
+/// for `type` on the floor `floorName` names, or in the global list when it is
+/// null, without building them or converting any text: what a summary needs.
+/// 0 when the list is not there; raises what those getters raise.
+///@{
+GXRM_API size_t CountObjTypes(CGXRMreader& reader, const CString* floorName, GXRM_objType_base::Type type);
+GXRM_API size_t CountObjs(CGXRMreader& reader, const CString* floorName, GXRM_objType_base::Type type);
+///@}
+}  // namespace gxrm

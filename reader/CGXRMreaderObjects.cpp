@@ -19,14 +19,6 @@ namespace format = gxrm::format;
 
 namespace {
 
-// The GBK name of a type definition or instance; raises 0x80004003 when the
-// element lacks its name attribute (kErrPointer).
-CString NameOf(ElementView elem, const char* attribute) {
-  const char* name = elem.Attribute(attribute);
-  if (!name) gxrm::ThrowMissingKey(elem.Name(), attribute);
-  return gxrm::FromUtf8(name);
-}
-
 // A child element name and the record list its elements feed.
 struct ListSlot {
   const char* name;
@@ -83,15 +75,26 @@ struct RecordForm<CGXRMobj> {
   static constexpr const char* kName = format::kAttObjName;
 };
 
+// Calls `visit(element, name)` for each record element of the container, in
+// order; raises 0x80004003 (kErrPointer) at one that lacks its name attribute.
+template <typename Record, typename Visit>
+void ForEachRecord(const IXMLDOMElementPtr& container, Visit&& visit) {
+  for (ElementView c : ElementView::Of(container).ChildElements()) {
+    if (!c.Is(RecordForm<Record>::kElement)) continue;
+    const char* name = c.Attribute(RecordForm<Record>::kName);
+    if (!name) gxrm::ThrowMissingKey(c.Name(), RecordForm<Record>::kName);
+    visit(c, name);
+  }
+}
+
 template <typename Record>
 void AppendRecords(const IXMLDOMElementPtr& container, GXRM_objType_base::Type type,
                    std::vector<Record>& records) {
-  for (ElementView c : ElementView::Of(container).ChildElements()) {
-    if (!c.Is(RecordForm<Record>::kElement)) continue;
-    Record record(NameOf(c, RecordForm<Record>::kName), type);
+  ForEachRecord<Record>(container, [&](ElementView c, const char* name) {
+    Record record(gxrm::FromUtf8(name), type);
     ReadBody(container, c, record);
     records.push_back(std::move(record));
-  }
+  });
 }
 
 // Appends the records of the container `locate` finds; false, nothing
@@ -105,7 +108,29 @@ bool ReadContainer(Locate locate, GXRM_objType_base::Type type, std::vector<Reco
   return true;
 }
 
+// The number of records the container `locate` finds holds; 0 without it.
+template <typename Record, typename Locate>
+size_t CountContainer(Locate locate) {
+  IXMLDOMElementPtr container;
+  if (!locate(container)) return 0;
+  size_t count = 0;
+  ForEachRecord<Record>(container, [&](ElementView, const char*) { ++count; });
+  return count;
+}
+
 }  // namespace
+
+size_t gxrm::CountObjTypes(CGXRMreader& reader, const CString* floorName, GXRM_objType_base::Type type) {
+  return CountContainer<CGXRMobjType>([&](IXMLDOMElementPtr& c) {
+    return floorName ? reader.GetObjTypeInfoNode(*floorName, type, c) : reader.GetObjTypeInfoNode(type, c);
+  });
+}
+
+size_t gxrm::CountObjs(CGXRMreader& reader, const CString* floorName, GXRM_objType_base::Type type) {
+  return CountContainer<CGXRMobj>([&](IXMLDOMElementPtr& c) {
+    return floorName ? reader.GetObjInstanceNode(*floorName, type, c) : reader.GetObjInstanceNode(type, c);
+  });
+}
 
 bool CGXRMreader::GetObjTypeList(const CString& floorName, GXRM_objType_base::Type type,
                                  std::vector<CGXRMobjType>& types) {

@@ -138,6 +138,43 @@ TEST(ModelEdit, ValuesAndKeys) {
   EXPECT_TRUE(m.ById("t2").empty());
 }
 
+// Two loads of one file, the second edited once: SameContent sees every edit
+// of a component's own attributes and of its lists' records, and nothing else.
+TEST(ModelEdit, SameContentSeesEachEditOfAttributesOrRecords) {
+  const std::string path = WriteModel("same.gxrm");
+  const std::pair<const char*, std::function<void(gxrm::Component&)>> edits[] = {
+      {"none", [](gxrm::Component&) {}},
+      {"a value set to itself", [](gxrm::Component& c) { c.Set("objAtt.材质", "C30"); }},
+      {"a value", [](gxrm::Component& c) { c.Set("objAtt.材质", "C31"); }},
+      {"a value in a later list", [](gxrm::Component& c) { c.Set("objGeoAtt.x", "1.5 "); }},
+      {"an attribute added", [](gxrm::Component& c) { c.Set("objAtt.强度", "高"); }},
+      {"an attribute removed", [](gxrm::Component& c) { c.Remove("objAtt.截面"); }},
+      {"a record added", [](gxrm::Component& c) { c.Set("objSection.s", "1"); }},
+      {"the name", [](gxrm::Component& c) { c.SetName("KZ1-A"); }},
+      {"the id removed", [](gxrm::Component& c) { c.Remove("id"); }},
+      {"a child that is no record",
+       [](gxrm::Component& c) {
+         c.Element().appendChild(c.Element().ownerDocument().createElement("note"));
+       }},
+  };
+  for (const auto& [edit, apply] : edits) {
+    const gxrm::Model a = gxrm::Model::Load(path), b = gxrm::Model::Load(path);
+    gxrm::Component edited = One(b, "name=KZ1-a");
+    apply(edited);
+    const bool unchanged = edit == std::string("none") || edit == std::string("a value set to itself") ||
+                           edit == std::string("a child that is no record");
+    EXPECT_EQ(One(a, "name=KZ1-a").SameContent(edited), unchanged) << edit;
+    EXPECT_EQ(edited.SameContent(One(a, "name=KZ1-a")), unchanged) << edit;
+  }
+  const gxrm::Model a = gxrm::Model::Load(path), b = gxrm::Model::Load(path);
+  gxrm::Component type = b.ById("t1").at(0);
+  EXPECT_TRUE(a.ById("t1").at(0).SameContent(type));
+  type.Set("TypeClassAtt.材质", "C35");
+  EXPECT_FALSE(a.ById("t1").at(0).SameContent(type));
+  EXPECT_FALSE(One(a, "name=KZ1-a").SameContent(One(a, "name=KZ1-b")));
+  EXPECT_FALSE(One(a, "name=KZ2").SameContent(a.ById("t2").at(0)));  // an instance and a type definition
+}
+
 TEST(ModelEdit, FloorsRenameTogetherWithTheirInformation) {
   const std::string path = WriteModel("floors.gxrm");
   gxrm::Model m = gxrm::Model::Load(path);

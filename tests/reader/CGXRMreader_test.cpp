@@ -194,6 +194,34 @@ TEST(CGXRMreader, TypesAndInstancesCollectChildrenByNameAndMissingListsGiveFalse
   EXPECT_EQ(objs[0].GetName(), "X");
 }
 
+// The counts agree with the getters' lists everywhere, missing lists and
+// nameless records included: the same size, or the same error.
+TEST(CGXRMreader, CountsAgreeWithTheListsTheGettersAppend) {
+  const CString floors[] = {"1F", "1f", "2F"};
+  for (const char* file : {"model.xml", "keyless.xml", "bare.xml", "nofloorinfo.xml"}) {
+    CGXRMreader reader = Loaded(file);
+    for (const CString* floor : {static_cast<const CString*>(nullptr), &floors[0], &floors[1], &floors[2]}) {
+      for (int t = -1; t <= CGXRMobjTypeBase::GetObjTypeCount(); ++t) {
+        const Type type = static_cast<Type>(t);
+        const std::string where =
+            std::string(file) + " " + (floor ? *floor : "global") + " " + std::to_string(t);
+        std::vector<CGXRMobjType> types;
+        std::vector<CGXRMobj> objs;
+        const uint32_t types_error = CodeOf(
+            [&] { floor ? reader.GetObjTypeList(*floor, type, types) : reader.GetObjTypeList(type, types); });
+        const uint32_t objs_error =
+            CodeOf([&] { floor ? reader.GetObjList(*floor, type, objs) : reader.GetObjList(type, objs); });
+        size_t count_types = 0, count_objs = 0;
+        EXPECT_EQ(CodeOf([&] { count_types = gxrm::CountObjTypes(reader, floor, type); }), types_error)
+            << where;
+        EXPECT_EQ(CodeOf([&] { count_objs = gxrm::CountObjs(reader, floor, type); }), objs_error) << where;
+        if (types_error == 0) EXPECT_EQ(count_types, types.size()) << where;
+        if (objs_error == 0) EXPECT_EQ(count_objs, objs.size()) << where;
+      }
+    }
+  }
+}
+
 TEST(CGXRMreader, ChangeObjNameRenamesEveryExactMatchInTheDocumentCopiesShare) {
   CGXRMreader reader = Loaded("model.xml"), assigned, again;
   CGXRMreader copy(reader);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <deque>
+#include <future>
 #include <map>
 #include <string_view>
 #include <unordered_map>
@@ -130,35 +131,37 @@ std::vector<Keyed<dom::Element>> Keys(const Elements& elements, const char* id_a
   return keyed;
 }
 
-using Counts = std::unordered_map<std::string_view, std::size_t>;
-template <typename Item>
-Counts CountIds(const std::vector<Keyed<Item>>& list) {
-  Counts counts;
-  for (const Keyed<Item>& k : list) ++counts[k.id];
-  return counts;
-}
-
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+// How often an id stands on each side, and where in the old list it first stands.
+struct IdUse {
+  std::size_t in_a = 0, in_b = 0, first_in_a = 0;
+};
 
 // For each record of `b`, the index of its partner in `a` (kNone: added).
 // Ids that are present and unique on both sides match first; what is left
 // matches by name, the n-th of a name in `a` with the n-th in `b`.
 template <typename Item>
 std::vector<std::size_t> Match(const std::vector<Keyed<Item>>& a, const std::vector<Keyed<Item>>& b) {
-  const Counts count_a = CountIds(a), count_b = CountIds(b);
-  auto unique = [&](const std::string& id) {
-    auto in_a = count_a.find(id), in_b = count_b.find(id);
-    return !id.empty() && in_a != count_a.end() && in_b != count_b.end() && in_a->second == 1 &&
-           in_b->second == 1;
-  };
-  std::unordered_map<std::string_view, std::size_t> by_id;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (unique(a[i].id)) by_id.emplace(a[i].id, i);
+  std::unordered_map<std::string_view, IdUse> ids;  // one look-up per record and side
+  ids.reserve(a.size() + b.size());
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (a[i].id.empty()) continue;
+    IdUse& use = ids[a[i].id];
+    if (use.in_a++ == 0) use.first_in_a = i;
+  }
+  std::vector<const IdUse*> b_ids(b.size(), nullptr);
+  for (std::size_t j = 0; j < b.size(); ++j) {
+    if (b[j].id.empty()) continue;
+    IdUse& use = ids[b[j].id];
+    ++use.in_b;
+    b_ids[j] = &use;
+  }
   std::vector<std::size_t> partner(b.size(), kNone);
   std::vector<bool> taken(a.size(), false);
   for (std::size_t j = 0; j < b.size(); ++j) {
-    auto found = unique(b[j].id) ? by_id.find(b[j].id) : by_id.end();
-    if (found != by_id.end()) partner[j] = found->second, taken[found->second] = true;
+    const IdUse* use = b_ids[j];
+    if (use && use->in_a == 1 && use->in_b == 1) partner[j] = use->first_in_a, taken[use->first_in_a] = true;
   }
   std::unordered_map<std::string_view, std::deque<std::size_t>> by_name;
   for (std::size_t i = 0; i < a.size(); ++i)
@@ -212,10 +215,14 @@ void CompareList(const gxrm::Component& a, const gxrm::Component& b, const char*
     ComparePairs(i < as.size() ? as[i] : kNoRecord, i < bs.size() ? bs[i] : kNoRecord, list, i, out);
 }
 
+// Most components of two versions of a model are unchanged: a byte-for-byte
+// look tells them apart before any attribute is copied.
 void CompareTypeClass(const gxrm::Component& a, const gxrm::Component& b, Changes& out) {
   const dom::Element ea = a.Element(), eb = b.Element();
-  CompareElements(ea, eb, fmt::kTypeClass, out);
-  for (const char* list : walk::kTypeLists) CompareList(a, b, list, out);
+  if (!a.SameContent(b)) {
+    CompareElements(ea, eb, fmt::kTypeClass, out);
+    for (const char* list : walk::kTypeLists) CompareList(a, b, list, out);
+  }
   // The rules are what the model leaves to the document.
   const dom::Node ra = ea.selectSingleNode(fmt::kTypeClassCalRule);
   const dom::Node rb = eb.selectSingleNode(fmt::kTypeClassCalRule);
@@ -223,6 +230,7 @@ void CompareTypeClass(const gxrm::Component& a, const gxrm::Component& b, Change
 }
 
 void CompareInstance(const gxrm::Component& a, const gxrm::Component& b, Changes& out) {
+  if (a.SameContent(b)) return;
   CompareElements(a.Element(), b.Element(), fmt::kInstance, out);
   for (const char* list : walk::kInstanceLists) CompareList(a, b, list, out);
 }
@@ -241,9 +249,12 @@ struct Group {
 class Components {
  public:
   explicit Components(const gxrm::Model& model) {
+    Key key{};
+    Group* group = nullptr;  // that of `key`: components come group by group
     model.Visit("is=any", [&](const gxrm::ComponentView& c) {
-      Group& group = groups_[{c.FloorIndex(), c.Type()}];
-      (c.IsType() ? group.definitions : group.instances).push_back({c.Handle(), c.Id(), c.Name()});
+      const Key mine{c.FloorIndex(), c.Type()};
+      if (!group || mine != key) key = mine, group = &groups_[key];
+      (c.IsType() ? group->definitions : group->instances).push_back({c.Handle(), c.Id(), c.Name()});
     });
   }
   const Group& Of(int list, GXRM_objType_base::Type type) const {
@@ -253,7 +264,8 @@ class Components {
   }
 
  private:
-  std::map<std::pair<int, GXRM_objType_base::Type>, Group> groups_;
+  using Key = std::pair<int, GXRM_objType_base::Type>;
+  std::map<Key, Group> groups_;
 };
 
 // One object list of each model, type by type in catalogue order.
@@ -517,7 +529,10 @@ std::vector<Change> Compare(const gxrm::Model& old_model, const gxrm::Model& new
                             const Filter& filter) {
   const dom::Element old_root = old_model.Document().documentElement();
   const dom::Element new_root = new_model.Document().documentElement();
-  const Components old_components(old_model), new_components(new_model);
+  // The two models' components are gathered side by side, one on each core.
+  auto gathering = std::async(std::launch::async, [&] { return Components(new_model); });
+  const Components old_components(old_model);
+  const Components new_components = gathering.get();
   std::vector<Change> changes;
   const Sink sink{changes, std::nullopt, std::nullopt};
   const bool whole = !filter.floor && !filter.type_name;

@@ -72,17 +72,8 @@ Summary::Counts CountList(CGXRMreader& reader, std::size_t kinds, const CString*
   Summary::Counts counts{floor ? std::optional<std::string>(Utf8(*floor)) : std::nullopt,
                          std::vector<std::pair<std::size_t, std::size_t>>(kinds)};
   for (const CatalogueType& entry : CatalogueTypes()) {
-    std::vector<CGXRMobjType> type_list;
-    std::vector<CGXRMobj> obj_list;
-    if (floor != nullptr) {
-      reader.GetObjTypeList(*floor, entry.type, type_list);
-      reader.GetObjList(*floor, entry.type, obj_list);
-    } else {
-      reader.GetObjTypeList(entry.type, type_list);
-      reader.GetObjList(entry.type, obj_list);
-    }
-    counts.per_kind[entry.kind].first += type_list.size();
-    counts.per_kind[entry.kind].second += obj_list.size();
+    counts.per_kind[entry.kind].first += gxrm::CountObjTypes(reader, floor, entry.type);
+    counts.per_kind[entry.kind].second += gxrm::CountObjs(reader, floor, entry.type);
   }
   return counts;
 }
