@@ -65,23 +65,37 @@ class StrCache {
  public:
   StrCache(size_t slots, bool intern) : slots_(slots), intern_(intern) {}
 
-  py::str Get(std::string_view utf8) {
-    if (utf8.size() > kLongest) return Str(utf8);
+  // A new reference to the str of that text.
+  PyObject* Get(std::string_view utf8) {
+    if (utf8.size() > kLongest) return Made(utf8);
     Slot& slot = slots_[std::hash<std::string_view>{}(utf8) & (slots_.size() - 1)];
-    if (slot.str && slot.text == utf8) return slot.str;
-    py::str made = Str(utf8);
-    if (intern_) PyUnicode_InternInPlace(&made.ptr());
-    slot.text.assign(utf8);  // before the str: a failure leaves the slot as it was
-    slot.str = made;
+    if (slot.str != nullptr && utf8 == std::string_view(slot.text, slot.size)) {
+      Py_INCREF(slot.str);
+      return slot.str;
+    }
+    PyObject* made = Made(utf8);
+    if (intern_) PyUnicode_InternInPlace(&made);
+    Py_XSETREF(slot.str, made);
+    Py_INCREF(made);
+    utf8.copy(slot.text, utf8.size());
+    slot.size = utf8.size();
     return made;
   }
 
  private:
-  static constexpr size_t kLongest = 64;
+  static constexpr size_t kLongest = 62;
   struct Slot {
-    std::string text;
-    py::str str{py::reinterpret_steal<py::str>(py::handle())};
+    PyObject* str = nullptr;
+    size_t size = 0;
+    char text[kLongest];
   };
+
+  static PyObject* Made(std::string_view utf8) {
+    PyObject* text = PyUnicode_DecodeUTF8(utf8.data(), static_cast<Py_ssize_t>(utf8.size()), "strict");
+    if (text == nullptr) throw py::error_already_set();
+    return text;
+  }
+
   std::vector<Slot> slots_;
   bool intern_;
 };
@@ -98,6 +112,11 @@ StrCache& Values() {
   return *cache;
 }
 
+// A str of the cache as a Python object that owns its reference.
+py::str Cached(StrCache& cache, std::string_view utf8) {
+  return py::reinterpret_steal<py::str>(cache.Get(utf8));
+}
+
 void SetItem(const py::dict& dict, const py::str& name, const py::str& value) {
   if (PyDict_SetItem(dict.ptr(), name.ptr(), value.ptr()) != 0) throw py::error_already_set();
 }
@@ -108,16 +127,16 @@ void Append(const py::list& list, const py::handle& item) {
   if (PyList_Append(list.ptr(), item.ptr()) != 0) throw py::error_already_set();
 }
 
-void SetCached(PyObject* dict, const char* name, const char* value) {
-  const py::str key = Names().Get(name);
-  const py::str text = Values().Get(value);
+void SetCached(PyObject* dict, std::string_view name, std::string_view value) {
+  const py::str key = Cached(Names(), name);
+  const py::str text = Cached(Values(), value);
   if (PyDict_SetItem(dict, key.ptr(), text.ptr()) != 0) throw py::error_already_set();
 }
 
 py::dict AttributeDict(const dom::Node& element) {
   py::dict dict;
   for (const dom::Node& attribute : element.attributes())
-    SetItem(dict, Names().Get(attribute.nodeName()), Values().Get(attribute.text()));
+    SetItem(dict, Cached(Names(), attribute.nodeName()), Cached(Values(), attribute.text()));
   return dict;
 }
 

@@ -57,6 +57,21 @@ def test_iter_instances_walks_global_list_then_floors(sample):
     assert pairs == expected
 
 
+def test_iter_instances_gives_the_model_as_it_was_when_called(sample_path):
+    m = gxrm.load(sample_path)
+    before = list(m.iter_instances())
+    walk = m.iter_instances()
+    first = next(walk)
+    for c in m.select():  # the same length, which may overwrite the text in place
+        for name, value in (c.records("objAtt") or [{}])[0].items():
+            c.set("objAtt." + name, "z" * len(value.encode()))
+    m.remove(m.select()[-1])
+    del m
+    gc.collect()
+    assert [first] + list(walk) == before and len(before) > 1
+    assert list(walk) == []
+
+
 def test_rename_counts_and_saves(sample_path, tmp_path):
     m = gxrm.load(sample_path)
     floor = m.floors[0].name

@@ -1,0 +1,61 @@
+// Components' records as Python objects, made straight from a model's text:
+// reading whole models is what scripts do most, so this is the package's
+// hot path.
+#pragma once
+
+#include <array>
+#include <cstddef>
+
+#include "convert.h"
+#include "model/GXRMmodel.h"
+
+namespace gxrm::python {
+
+// A new reference from the C API; the Python error when there is none.
+py::object Steal(PyObject* made);
+
+// One list of dicts per list of a component (N of them, in the writer's
+// order), one dict per record: the records [first, last) of `text`.
+template <size_t N>
+std::array<py::object, N> ListDicts(const RecordsText& text, size_t first, size_t last) {
+  std::array<Py_ssize_t, N> sizes{};
+  for (size_t r = first; r < last; ++r) ++sizes.at(static_cast<size_t>(text.records[r].list));
+  std::array<py::object, N> lists;
+  for (size_t i = 0; i < N; ++i) lists[i] = Steal(PyList_New(sizes[i]));
+  sizes.fill(0);
+  size_t attribute = first > 0 ? text.records[first - 1].end : 0;
+  for (size_t r = first; r < last; ++r) {
+    const RecordsText::Record& record = text.records[r];
+    PyObject* dict = Steal(PyDict_New()).release().ptr();
+    PyList_SET_ITEM(lists[record.list].ptr(), sizes[record.list]++, dict);  // the list owns it from here
+    for (; attribute < record.end; ++attribute)
+      SetCached(dict, text.attributes[attribute].name, text.attributes[attribute].value);
+  }
+  return lists;
+}
+
+// Makes Instances (the Python class `cls`), their fields written straight
+// into their slots: the constructor's checks and copies are for values from
+// users, and setting the fields one by one by name would double the cost of
+// reading a large model.
+class InstanceMaker {
+ public:
+  explicit InstanceMaker(py::handle cls);
+  // An Instance of that type object, name and id, whose records are
+  // [first, last) of `text`.
+  py::object Make(py::handle type, std::string_view name, std::string_view id, const RecordsText& text,
+                  size_t first, size_t last) const;
+
+ private:
+  PyTypeObject* cls_;
+  std::array<Py_ssize_t, 6> offsets_;  // of type, name, id, attributes, geometry, sections
+};
+
+// An iterator over (floor name or None, Instance) for every instance of the
+// model: the global list first, then each floor in file order. It copies
+// their text now and makes each Python object when asked for it, so that
+// later edits of the model change nothing it gives, and a loop that drops
+// each instance keeps memory small. `types` are the Type objects by value.
+py::object IterateInstances(const Model& model, const py::list& types, py::handle cls);
+
+}  // namespace gxrm::python
