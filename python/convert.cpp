@@ -127,16 +127,20 @@ void Append(const py::list& list, const py::handle& item) {
   if (PyList_Append(list.ptr(), item.ptr()) != 0) throw py::error_already_set();
 }
 
+py::str CachedName(std::string_view utf8) { return Cached(Names(), utf8); }
+
+py::str CachedValue(std::string_view utf8) { return Cached(Values(), utf8); }
+
 void SetCached(PyObject* dict, std::string_view name, std::string_view value) {
-  const py::str key = Cached(Names(), name);
-  const py::str text = Cached(Values(), value);
+  const py::str key = CachedName(name);
+  const py::str text = CachedValue(value);
   if (PyDict_SetItem(dict, key.ptr(), text.ptr()) != 0) throw py::error_already_set();
 }
 
 py::dict AttributeDict(const dom::Node& element) {
   py::dict dict;
   for (const dom::Node& attribute : element.attributes())
-    SetItem(dict, Cached(Names(), attribute.nodeName()), Cached(Values(), attribute.text()));
+    SetItem(dict, CachedName(attribute.nodeName()), CachedValue(attribute.text()));
   return dict;
 }
 

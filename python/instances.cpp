@@ -3,6 +3,7 @@
 #include <structmember.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -37,9 +38,9 @@ InstanceMaker::InstanceMaker(py::handle cls) : cls_(reinterpret_cast<PyTypeObjec
 }
 
 py::object InstanceMaker::Make(py::handle type, std::string_view name, std::string_view id,
-                               const RecordsText& text, size_t first, size_t last) const {
+                               const RecordsText& text, size_t first, size_t last, RecordStrs& strs) const {
   py::object instance = Steal(cls_->tp_alloc(cls_, 0));
-  auto [attributes, geometry, sections] = ListDicts<3>(text, first, last);
+  auto [attributes, geometry, sections] = ListDicts<3>(text, first, last, strs);
   py::object values[] = {py::reinterpret_borrow<py::object>(type),
                          Str(name),
                          Str(id),
@@ -55,32 +56,102 @@ py::object InstanceMaker::Make(py::handle type, std::string_view name, std::stri
 
 namespace {
 
-// Copies of texts in blocks that never move, so that views of them stay valid.
-class TextCopies {
+// Instances as compact copies of their text, read back one by one. Per
+// instance: a head, its name and id, then per record its list, its number
+// of attributes and their names and values. Each text ends with a NUL (XML
+// text holds none). An instance never spans two blocks, and a block goes
+// once it has been read.
+class CopiedInstances {
  public:
-  std::string_view Copy(std::string_view text) {
-    if (text.empty()) return {};
-    if (text.size() > room_) {
-      const size_t size = std::max(kBlockSize, text.size());
-      blocks_.emplace_back(new char[size]);
-      next_ = blocks_.back().get();
-      room_ = size;
+  struct Head {
+    uint32_t type;
+    uint32_t floor;  // the place of its floor in the reader's list
+    uint32_t records;
+  };
+
+  void Add(const Head& head, std::string_view name, std::string_view id, const RecordsText& text) {
+    size_t size = sizeof head + name.size() + id.size() + 2 + text.records.size() * (1 + sizeof(uint32_t));
+    for (const AttributeText& a : text.attributes) size += a.name.size() + a.value.size() + 2;
+    char* at = Put(Room(size), &head, sizeof head);
+    at = PutText(PutText(at, name), id);
+    size_t attribute = 0;
+    for (const RecordsText::Record& record : text.records) {
+      *at++ = static_cast<char>(record.list);
+      const auto count = static_cast<uint32_t>(record.end - attribute);
+      at = Put(at, &count, sizeof count);
+      for (; attribute < record.end; ++attribute)
+        at = PutText(PutText(at, text.attributes[attribute].name), text.attributes[attribute].value);
     }
-    char* at = next_;
-    std::memcpy(at, text.data(), text.size());
-    next_ += text.size();
-    room_ -= text.size();
-    return {at, text.size()};
+  }
+
+  // The next instance: its head, name and id, and its records into `text`
+  // (views valid until the next call); false after the last.
+  bool Next(Head& head, std::string_view& name, std::string_view& id, RecordsText& text) {
+    while (read_ < blocks_.size() && read_at_ == blocks_[read_].used) {
+      blocks_[read_++].bytes.reset();
+      read_at_ = 0;
+    }
+    if (read_ == blocks_.size()) return false;
+    const char* at = Get(blocks_[read_].bytes.get() + read_at_, &head, sizeof head);
+    at = GetText(GetText(at, name), id);
+    text.records.clear();
+    text.attributes.clear();
+    for (uint32_t r = 0; r < head.records; ++r) {
+      const int list = static_cast<unsigned char>(*at++);
+      uint32_t count = 0;
+      at = Get(at, &count, sizeof count);
+      for (uint32_t a = 0; a < count; ++a) {
+        AttributeText& attribute = text.attributes.emplace_back();
+        at = GetText(GetText(at, attribute.name), attribute.value);
+      }
+      text.records.push_back({list, text.attributes.size()});
+    }
+    read_at_ = static_cast<size_t>(at - blocks_[read_].bytes.get());
+    return true;
   }
 
  private:
   static constexpr size_t kBlockSize = 1 << 20;
-  std::vector<std::unique_ptr<char[]>> blocks_;
-  char* next_ = nullptr;
-  size_t room_ = 0;
+  struct Block {
+    std::unique_ptr<char[]> bytes;
+    size_t size;
+    size_t used;
+  };
+
+  // `size` bytes at the end of the last block, or of a new one.
+  char* Room(size_t size) {
+    if (blocks_.empty() || blocks_.back().size - blocks_.back().used < size) {
+      const size_t block = std::max(kBlockSize, size);
+      blocks_.push_back({std::unique_ptr<char[]>(new char[block]), block, 0});
+    }
+    Block& last = blocks_.back();
+    last.used += size;
+    return last.bytes.get() + last.used - size;
+  }
+  static char* Put(char* at, const void* value, size_t size) {
+    std::memcpy(at, value, size);
+    return at + size;
+  }
+  static char* PutText(char* at, std::string_view text) {
+    at = Put(at, text.data(), text.size());
+    *at = '\0';
+    return at + 1;
+  }
+  static const char* Get(const char* at, void* value, size_t size) {
+    std::memcpy(value, at, size);
+    return at + size;
+  }
+  static const char* GetText(const char* at, std::string_view& text) {
+    text = std::string_view(at);
+    return at + text.size() + 1;
+  }
+
+  std::vector<Block> blocks_;
+  size_t read_ = 0;     // the block being read
+  size_t read_at_ = 0;  // and the place in it
 };
 
-// The instances of a model as copied text, and the place of the next one.
+// The instances of a model, copied, made into Python objects one by one.
 class InstanceStream {
  public:
   InstanceStream(const py::list& types, py::handle cls) : types_(types), maker_(cls) {}  // types: a copy
@@ -91,47 +162,34 @@ class InstanceStream {
       floors_.push_back(view.Floor().empty() ? py::object(py::none()) : py::object(Str(view.Floor())));
     }
     if (static_cast<size_t>(view.Type()) >= types_.size()) throw py::index_error("no Type object for a type");
-    view.ReadRecords(scratch_);
-    const size_t base = text_.attributes.size();
-    for (const AttributeText& a : scratch_.attributes)
-      text_.attributes.push_back({copies_.Copy(a.name), copies_.Copy(a.value)});
-    for (const RecordsText::Record& r : scratch_.records) text_.records.push_back({r.list, base + r.end});
-    items_.push_back({view.Type(), floors_.size() - 1, copies_.Copy(view.Name()), copies_.Copy(view.Id()),
-                      text_.records.size()});
+    view.ReadRecords(text_);
+    const CopiedInstances::Head head{static_cast<uint32_t>(view.Type()),
+                                     static_cast<uint32_t>(floors_.size() - 1),
+                                     static_cast<uint32_t>(text_.records.size())};
+    copies_.Add(head, view.Name(), view.Id(), text_);
   }
 
   // The next (floor, Instance), or null at the end.
   PyObject* Next() {
-    if (next_ == items_.size()) return nullptr;
-    const Item& item = items_[next_];
-    py::object instance = maker_.Make(PyTuple_GET_ITEM(types_.ptr(), item.type), item.name, item.id, text_,
-                                      first_record_, item.records_end);
-    PyObject* pair = PyTuple_Pack(2, floors_[item.floor].ptr(), instance.ptr());
+    CopiedInstances::Head head{};
+    std::string_view name;
+    std::string_view id;
+    if (!copies_.Next(head, name, id, text_)) return nullptr;
+    py::object instance = maker_.Make(PyTuple_GET_ITEM(types_.ptr(), head.type), name, id, text_, 0,
+                                      text_.records.size(), strs_);
+    PyObject* pair = PyTuple_Pack(2, floors_[head.floor].ptr(), instance.ptr());
     if (pair == nullptr) throw py::error_already_set();
-    first_record_ = item.records_end;
-    ++next_;
     return pair;
   }
 
  private:
-  struct Item {
-    GXRM_objType_base::Type type;
-    size_t floor;  // in floors_
-    std::string_view name;
-    std::string_view id;
-    size_t records_end;  // one past its last record in text_
-  };
-
   py::tuple types_;
   InstanceMaker maker_;
+  RecordStrs strs_;
   std::vector<py::object> floors_;  // one per object list: None, or the floor's name
   int floor_index_ = 0;
-  RecordsText scratch_;
-  TextCopies copies_;
-  RecordsText text_;
-  std::vector<Item> items_;
-  size_t next_ = 0;
-  size_t first_record_ = 0;
+  CopiedInstances copies_;
+  RecordsText text_;  // one component's records, while it is copied or made
 };
 
 // The Python object: a plain iterator type, so that each step costs no more

@@ -5,6 +5,8 @@
 
 #include <array>
 #include <cstddef>
+#include <string>
+#include <string_view>
 
 #include "convert.h"
 #include "model/GXRMmodel.h"
@@ -14,10 +16,48 @@ namespace gxrm::python {
 // A new reference from the C API; the Python error when there is none.
 py::object Steal(PyObject* made);
 
+// The str objects of the last record read at each place (list, attribute
+// position). The records of one list mostly repeat their names and many of
+// their values place by place, so that comparing with the last text finds
+// them without hashing; the rest come from the shared caches.
+class RecordStrs {
+ public:
+  // Sets dict[name] = value for the attribute at `position` of a record of `list`.
+  void Set(PyObject* dict, int list, size_t position, const AttributeText& attribute) {
+    if (position >= kPlaces || list < 0 || static_cast<size_t>(list) >= kLists)
+      return SetCached(dict, attribute.name, attribute.value);
+    Place& place = places_[list][position];
+    PyObject* name = place.name.Get(attribute.name, CachedName);
+    if (PyDict_SetItem(dict, name, place.value.Get(attribute.value, CachedValue)) != 0)
+      throw py::error_already_set();
+  }
+
+ private:
+  static constexpr size_t kLists = 4;
+  static constexpr size_t kPlaces = 16;
+  struct Last {
+    std::string utf8;
+    py::object str;
+    // The str of `text` (borrowed: this place holds it until the next call).
+    PyObject* Get(std::string_view text, py::str (*made)(std::string_view)) {
+      if (!str || text != utf8) {
+        str = made(text);
+        utf8.assign(text);
+      }
+      return str.ptr();
+    }
+  };
+  struct Place {
+    Last name;
+    Last value;
+  };
+  std::array<std::array<Place, kPlaces>, kLists> places_;
+};
+
 // One list of dicts per list of a component (N of them, in the writer's
 // order), one dict per record: the records [first, last) of `text`.
 template <size_t N>
-std::array<py::object, N> ListDicts(const RecordsText& text, size_t first, size_t last) {
+std::array<py::object, N> ListDicts(const RecordsText& text, size_t first, size_t last, RecordStrs& strs) {
   std::array<Py_ssize_t, N> sizes{};
   for (size_t r = first; r < last; ++r) ++sizes.at(static_cast<size_t>(text.records[r].list));
   std::array<py::object, N> lists;
@@ -28,8 +68,8 @@ std::array<py::object, N> ListDicts(const RecordsText& text, size_t first, size_
     const RecordsText::Record& record = text.records[r];
     PyObject* dict = Steal(PyDict_New()).release().ptr();
     PyList_SET_ITEM(lists[record.list].ptr(), sizes[record.list]++, dict);  // the list owns it from here
-    for (; attribute < record.end; ++attribute)
-      SetCached(dict, text.attributes[attribute].name, text.attributes[attribute].value);
+    for (size_t position = 0; attribute < record.end; ++attribute, ++position)
+      strs.Set(dict, record.list, position, text.attributes[attribute]);
   }
   return lists;
 }
@@ -44,7 +84,7 @@ class InstanceMaker {
   // An Instance of that type object, name and id, whose records are
   // [first, last) of `text`.
   py::object Make(py::handle type, std::string_view name, std::string_view id, const RecordsText& text,
-                  size_t first, size_t last) const;
+                  size_t first, size_t last, RecordStrs& strs) const;
 
  private:
   PyTypeObject* cls_;

@@ -202,9 +202,10 @@ class ModelCore {
     CollectorPause pause;
     const InstanceMaker maker(cls);
     RecordsText text;
+    RecordStrs strs;
     model_.Visit(ListQuery(type, name, false), [&](const ComponentView& view) {
       view.ReadRecords(text);
-      Append(instances, maker.Make(type_obj, view.Name(), view.Id(), text, 0, text.records.size()));
+      Append(instances, maker.Make(type_obj, view.Name(), view.Id(), text, 0, text.records.size(), strs));
     });
     return instances;
   }
@@ -215,9 +216,10 @@ class ModelCore {
     py::list defs;
     dom::Node type_class = FirstTypeClass(floor, type);
     RecordsText text;
+    RecordStrs strs;
     model_.Visit(ListQuery(type, name, true), [&](const ComponentView& view) {
       view.ReadRecords(text);
-      const auto [atts, geometry, sections, speciality] = ListDicts<4>(text, 0, text.records.size());
+      const auto [atts, geometry, sections, speciality] = ListDicts<4>(text, 0, text.records.size(), strs);
       defs.append(py::make_tuple(Str(view.Name()), Str(view.Id()), atts, geometry, sections, speciality,
                                  type_class ? TypeRules(type_class) : py::list()));
       type_class = NextTypeClass(type_class);

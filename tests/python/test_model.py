@@ -135,6 +135,23 @@ def test_many_distinct_and_repeated_texts_read_back_exactly(writer, tmp_path):
     assert gxrm.load(path).instances(Type.FRAME_COLUMN, "F1")[0].attributes[0]["材质"] == "C30"
 
 
+def test_records_of_changing_shapes_read_back_in_order(writer, tmp_path):
+    # Names and values move between places from record to record, and a record may be long.
+    wide = {f"k{n}": str(n % 3) for n in range(40)}
+    shapes = [{"a": "1", "b": "2"}, {"b": "2", "a": "1"}, {"a": "2"}, {}, wide, {"b": "1", "c": "1"}, wide]
+    written = [gxrm.Instance(Type.FRAME_BEAM, f"L{n}", str(n), [shape], [shapes[n - 1]], [shape, shape])
+               for n, shape in enumerate(shapes)]
+    for instance in written:
+        writer.add(instance, "F1")
+    path = tmp_path / "shapes.gxrm"
+    writer.save(path)
+    m = gxrm.load(path)
+    for read in ([i for _, i in m.iter_instances()], m.instances(Type.FRAME_BEAM, "F1")):
+        assert read == written
+        assert [[list(r.items()) for r in i.attributes + i.geometry] for i in read] == \
+            [[list(r.items()) for r in i.attributes + i.geometry] for i in written]
+
+
 def test_records_without_attributes_read_back(writer, tmp_path):
     door = gxrm.Instance(Type.DOOR, "M", "1", [{}, {"a": "1"}, {}], [{}])
     writer.add(door, "F1")
