@@ -66,10 +66,14 @@ class StrCache {
   StrCache(size_t slots, bool intern) : slots_(slots), intern_(intern) {}
 
   // A new reference to the str of that text.
-  PyObject* Get(std::string_view utf8) {
+  // A new reference to the str of that text; `found` tells whether the
+  // cache had it.
+  PyObject* Get(std::string_view utf8, bool* found = nullptr) {
+    if (found) *found = false;
     if (utf8.size() > kLongest) return Made(utf8);
     Slot& slot = slots_[std::hash<std::string_view>{}(utf8) & (slots_.size() - 1)];
     if (slot.str != nullptr && utf8 == std::string_view(slot.text, slot.size)) {
+      if (found) *found = true;
       Py_INCREF(slot.str);
       return slot.str;
     }
@@ -113,8 +117,8 @@ StrCache& Values() {
 }
 
 // A str of the cache as a Python object that owns its reference.
-py::str Cached(StrCache& cache, std::string_view utf8) {
-  return py::reinterpret_steal<py::str>(cache.Get(utf8));
+py::str Cached(StrCache& cache, std::string_view utf8, bool* found = nullptr) {
+  return py::reinterpret_steal<py::str>(cache.Get(utf8, found));
 }
 
 void SetItem(const py::dict& dict, const py::str& name, const py::str& value) {
@@ -129,7 +133,7 @@ void Append(const py::list& list, const py::handle& item) {
 
 py::str CachedName(std::string_view utf8) { return Cached(Names(), utf8); }
 
-py::str CachedValue(std::string_view utf8) { return Cached(Values(), utf8); }
+py::str CachedValue(std::string_view utf8, bool* found) { return Cached(Values(), utf8, found); }
 
 void SetCached(PyObject* dict, std::string_view name, std::string_view value) {
   const py::str key = CachedName(name);

@@ -3,6 +3,7 @@
 // hot path.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <string>
@@ -19,37 +20,68 @@ py::object Steal(PyObject* made);
 // The str objects of the last record read at each place (list, attribute
 // position). The records of one list mostly repeat their names and many of
 // their values place by place, so that comparing with the last text finds
-// them without hashing; the rest come from the shared caches.
+// them without hashing; the rest come from the shared caches. A place whose
+// values the shared cache keeps missing (ids, coordinates) stops looking
+// there for longer and longer, until its attribute changes: looking costs
+// more than making the str.
 class RecordStrs {
  public:
   // Sets dict[name] = value for the attribute at `position` of a record of `list`.
   void Set(PyObject* dict, int list, size_t position, const AttributeText& attribute) {
     if (position >= kPlaces || list < 0 || static_cast<size_t>(list) >= kLists)
       return SetCached(dict, attribute.name, attribute.value);
-    Place& place = places_[list][position];
-    PyObject* name = place.name.Get(attribute.name, CachedName);
-    if (PyDict_SetItem(dict, name, place.value.Get(attribute.value, CachedValue)) != 0)
-      throw py::error_already_set();
+    places_[list][position].Set(dict, attribute);
   }
 
  private:
   static constexpr size_t kLists = 4;
   static constexpr size_t kPlaces = 16;
-  struct Last {
-    std::string utf8;
-    py::object str;
-    // The str of `text` (borrowed: this place holds it until the next call).
-    PyObject* Get(std::string_view text, py::str (*made)(std::string_view)) {
-      if (!str || text != utf8) {
-        str = made(text);
-        utf8.assign(text);
+
+  class Place {
+   public:
+    void Set(PyObject* dict, const AttributeText& attribute) {
+      if (!name_ || attribute.name != name_utf8_) {
+        name_ = CachedName(attribute.name);
+        name_utf8_.assign(attribute.name);
+        misses_ = skipped_ = 0;  // another attribute, whose values may well repeat
+        skip_ = kFirstSkip;
       }
-      return str.ptr();
+      if (!value_ || attribute.value != value_utf8_) {
+        value_ = NewValue(attribute.value);
+        value_utf8_.assign(attribute.value);
+      }
+      if (PyDict_SetItem(dict, name_.ptr(), value_.ptr()) != 0) throw py::error_already_set();
     }
-  };
-  struct Place {
-    Last name;
-    Last value;
+
+   private:
+    static constexpr int kMissesBeforeSkipping = 8;
+    static constexpr int kFirstSkip = 64;
+    static constexpr int kLongestSkip = 1 << 16;
+
+    py::object NewValue(std::string_view text) {
+      if (skipped_ > 0) {
+        --skipped_;
+        return Str(text);
+      }
+      bool found = false;
+      py::object value = CachedValue(text, &found);
+      if (found) {
+        misses_ = 0;
+        skip_ = kFirstSkip;
+      } else if (++misses_ >= kMissesBeforeSkipping) {  // after a skip, one miss is enough
+        skipped_ = skip_;
+        skip_ = std::min(2 * skip_, kLongestSkip);
+      }
+      return value;
+    }
+
+    std::string name_utf8_;
+    py::object name_;
+    std::string value_utf8_;
+    py::object value_;
+    int misses_ = 0;         // of the shared cache in a row
+    int skipped_ = 0;        // values still to make without it
+    int skip_ = kFirstSkip;  // how many the next skip makes
   };
   std::array<std::array<Place, kPlaces>, kLists> places_;
 };
