@@ -58,9 +58,9 @@ namespace {
 
 // Instances as compact copies of their text, read back one by one. Per
 // instance: a head, its name and id, then per record its list, its number
-// of attributes and their names and values. Each text ends with a NUL (XML
-// text holds none). An instance never spans two blocks, and a block goes
-// once it has been read.
+// of attributes and their names and values. Each text comes after its
+// length: one byte, or 0xFF and four bytes for long text. An instance never
+// spans two blocks, and a block goes once it has been read.
 class CopiedInstances {
  public:
   struct Head {
@@ -70,8 +70,8 @@ class CopiedInstances {
   };
 
   void Add(const Head& head, std::string_view name, std::string_view id, const RecordsText& text) {
-    size_t size = sizeof head + name.size() + id.size() + 2 + text.records.size() * (1 + sizeof(uint32_t));
-    for (const AttributeText& a : text.attributes) size += a.name.size() + a.value.size() + 2;
+    size_t size = sizeof head + TextSize(name) + TextSize(id) + text.records.size() * (1 + sizeof(uint32_t));
+    for (const AttributeText& a : text.attributes) size += TextSize(a.name) + TextSize(a.value);
     char* at = Put(Room(size), &head, sizeof head);
     at = PutText(PutText(at, name), id);
     size_t attribute = 0;
@@ -129,21 +129,33 @@ class CopiedInstances {
     return last.bytes.get() + last.used - size;
   }
   static char* Put(char* at, const void* value, size_t size) {
-    std::memcpy(at, value, size);
+    if (size > 0) std::memcpy(at, value, size);
     return at + size;
   }
+  static constexpr unsigned char kLongText = 0xFF;
+  static size_t TextSize(std::string_view text) {
+    return text.size() + (text.size() < kLongText ? 1 : 1 + sizeof(uint32_t));
+  }
   static char* PutText(char* at, std::string_view text) {
-    at = Put(at, text.data(), text.size());
-    *at = '\0';
-    return at + 1;
+    if (text.size() < kLongText) {
+      *at++ = static_cast<char>(text.size());
+    } else {
+      if (text.size() > UINT32_MAX) throw std::length_error("an attribute of more than 4 GiB");
+      *at++ = static_cast<char>(kLongText);
+      const auto size = static_cast<uint32_t>(text.size());
+      at = Put(at, &size, sizeof size);
+    }
+    return Put(at, text.data(), text.size());
   }
   static const char* Get(const char* at, void* value, size_t size) {
     std::memcpy(value, at, size);
     return at + size;
   }
   static const char* GetText(const char* at, std::string_view& text) {
-    text = std::string_view(at);
-    return at + text.size() + 1;
+    uint32_t size = static_cast<unsigned char>(*at++);
+    if (size == kLongText) at = Get(at, &size, sizeof size);
+    text = std::string_view(at, size);
+    return at + size;
   }
 
   std::vector<Block> blocks_;

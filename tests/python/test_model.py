@@ -136,8 +136,8 @@ def test_many_distinct_and_repeated_texts_read_back_exactly(writer, tmp_path):
 
 
 def test_records_of_changing_shapes_read_back_in_order(writer, tmp_path):
-    # Names and values move between places from record to record, and a record may be long.
-    wide = {f"k{n}": str(n % 3) for n in range(40)}
+    # Names and values move between places from record to record; records and texts may be long.
+    wide = {f"k{n}": str(n % 3) for n in range(40)} | {"长" * 100: "长" * 300}
     shapes = [{"a": "1", "b": "2"}, {"b": "2", "a": "1"}, {"a": "2"}, {}, wide, {"b": "1", "c": "1"}, wide]
     written = [gxrm.Instance(Type.FRAME_BEAM, f"L{n}", str(n), [shape], [shapes[n - 1]], [shape, shape])
                for n, shape in enumerate(shapes)]
