@@ -116,6 +116,7 @@ struct AttributeText {
 /// whole component in one call. Its texts point into the document and are
 /// valid while it is unchanged.
 struct RecordsText {
+  /// One record: its list and where its attributes end.
   struct Record {
     int list;    ///< its list's place among the component's lists, in the writer's order
     size_t end;  ///< one past its last attribute in `attributes`
