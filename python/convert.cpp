@@ -65,7 +65,6 @@ class StrCache {
  public:
   StrCache(size_t slots, bool intern) : slots_(slots), intern_(intern) {}
 
-  // A new reference to the str of that text.
   // A new reference to the str of that text; `found` tells whether the
   // cache had it.
   PyObject* Get(std::string_view utf8, bool* found = nullptr) {
@@ -87,7 +86,7 @@ class StrCache {
   }
 
  private:
-  static constexpr size_t kLongest = 62;
+  static constexpr size_t kLongest = 64;
   struct Slot {
     PyObject* str = nullptr;
     size_t size = 0;

@@ -47,10 +47,10 @@ py::object InstanceMaker::Make(py::handle type, std::string_view name, std::stri
                          std::move(attributes),
                          std::move(geometry),
                          std::move(sections)};
+  // A new object's slots are empty: nothing to drop.
   char* base = reinterpret_cast<char*>(instance.ptr());
   for (size_t i = 0; i < offsets_.size(); ++i)
-    *reinterpret_cast<PyObject**>(base + offsets_[i]) =
-        values[i].release().ptr();  // empty slots: nothing to drop
+    *reinterpret_cast<PyObject**>(base + offsets_[i]) = values[i].release().ptr();
   return instance;
 }
 
@@ -65,7 +65,7 @@ class CopiedInstances {
  public:
   struct Head {
     uint32_t type;
-    uint32_t floor;  // the place of its floor in the reader's list
+    uint32_t floor;  // the place of its floor among the stream's floors
     uint32_t records;
   };
 

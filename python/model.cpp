@@ -10,7 +10,6 @@
 #include <pybind11/stl.h>
 
 #include <array>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,9 +17,9 @@
 #include "bindings.h"
 #include "catalogue/CGXRMobjTypeBase.h"
 #include "convert.h"
-#include "instances.h"
 #include "core/GXRMtext.h"
 #include "format/GXRMformat.h"
+#include "instances.h"
 #include "lock.h"
 #include "reader/CGXRMreader.h"
 
