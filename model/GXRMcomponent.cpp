@@ -209,28 +209,43 @@ bool Component::SameContent(const Component& other) const {
 bool Component::operator==(const Component& other) const { return element_ == other.element_; }
 
 ComponentView::ComponentView(const ModelState& state, const void* element, const std::string& floor,
-                             int floor_index)
-    : state_(state), element_(element), floor_(floor), floor_index_(floor_index) {}
+                             int floor_index, GXRM_objType_base::Type type, bool is_type)
+    : state_(state),
+      element_(element),
+      floor_(floor),
+      floor_index_(floor_index),
+      type_(type),
+      is_type_(is_type) {}
 
 namespace {
+
 pugi::xml_node NodeOf(const void* element) {
   return pugi::xml_node(static_cast<pugi::xml_node_struct*>(const_cast<void*>(element)));
 }
+
+// Calls visit(list_index, record) for every record of a component's lists, in document order.
+template <typename Visit>
+void ForEachRecord(pugi::xml_node component, const layout::ComponentShape& shape, Visit&& visit) {
+  for (pugi::xml_node c = component.first_child(); c; c = c.next_sibling()) {
+    if (c.type() != pugi::node_element) continue;
+    size_t index = shape.ListIndex(c.name());
+    if (index != shape.list_count) visit(index, c);
+  }
+}
+
 }  // namespace
 
 const char* ComponentView::Id() const {
-  pugi::xml_node n = NodeOf(element_);
-  return n.attribute(model::ShapeOf(IsTypeElement(n)).id_att).value();
+  return NodeOf(element_).attribute(model::ShapeOf(is_type_).id_att).value();
 }
 
 const char* ComponentView::Name() const {
-  pugi::xml_node n = NodeOf(element_);
-  return n.attribute(model::ShapeOf(IsTypeElement(n)).name_att).value();
+  return NodeOf(element_).attribute(model::ShapeOf(is_type_).name_att).value();
 }
 
-GXRM_objType_base::Type ComponentView::Type() const { return TypeOf(NodeOf(element_)); }
+GXRM_objType_base::Type ComponentView::Type() const { return type_; }
 
-bool ComponentView::IsType() const { return IsTypeElement(NodeOf(element_)); }
+bool ComponentView::IsType() const { return is_type_; }
 
 const std::string& ComponentView::Floor() const { return floor_; }
 
@@ -238,18 +253,24 @@ int ComponentView::FloorIndex() const { return floor_index_; }
 
 void ComponentView::ForEachAttribute(const std::function<void(const char* list, int record, const char* name,
                                                               const char* value)>& visit) const {
-  pugi::xml_node n = NodeOf(element_);
-  const layout::ComponentShape& shape = model::ShapeOf(IsTypeElement(n));
+  const layout::ComponentShape& shape = model::ShapeOf(is_type_);
   int counts[4] = {0, 0, 0, 0};
-  for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling()) {
-    if (c.type() != pugi::node_element) continue;
-    size_t index = shape.ListIndex(c.name());
-    if (index == shape.list_count) continue;
+  ForEachRecord(NodeOf(element_), shape, [&](size_t index, pugi::xml_node c) {
     int record = counts[index]++;
     if (!c.first_attribute()) visit(shape.lists[index], record, nullptr, nullptr);
     for (pugi::xml_attribute a = c.first_attribute(); a; a = a.next_attribute())
       visit(shape.lists[index], record, a.name(), a.value());
-  }
+  });
+}
+
+void ComponentView::ReadRecords(RecordsText& out) const {
+  out.records.clear();
+  out.attributes.clear();
+  ForEachRecord(NodeOf(element_), model::ShapeOf(is_type_), [&](size_t index, pugi::xml_node c) {
+    for (pugi::xml_attribute a = c.first_attribute(); a; a = a.next_attribute())
+      out.attributes.push_back({a.name(), a.value()});
+    out.records.push_back({static_cast<int>(index), out.attributes.size()});
+  });
 }
 
 Component ComponentView::Handle() const {

@@ -71,7 +71,7 @@ std::vector<std::string> Model::Floors() const {
 
 std::vector<Component> Model::Select(const std::string& query) const {
   std::vector<Component> found;
-  model::Walk(state_->Root(), model::Query(query), [&](pugi::xml_node element, const std::string&, int) {
+  model::Walk(state_->Root(), model::Query(query), [&](pugi::xml_node element, auto&&...) {
     found.push_back(Component(state_, state_->Handle(element)));
   });
   return found;
@@ -79,14 +79,15 @@ std::vector<Component> Model::Select(const std::string& query) const {
 
 void Model::Visit(const std::string& query, const std::function<void(const ComponentView&)>& visit) const {
   model::Walk(state_->Root(), model::Query(query),
-              [&](pugi::xml_node element, const std::string& floor, int floor_index) {
-                visit(ComponentView(*state_, element.internal_object(), floor, floor_index));
+              [&](pugi::xml_node element, const std::string& floor, int floor_index,
+                  GXRM_objType_base::Type type, bool is_type) {
+                visit(ComponentView(*state_, element.internal_object(), floor, floor_index, type, is_type));
               });
 }
 
 std::vector<Component> Model::ById(const std::string& id) const {
   std::vector<Component> found;
-  model::Walk(state_->Root(), model::Query::ForId(id), [&](pugi::xml_node element, const std::string&, int) {
+  model::Walk(state_->Root(), model::Query::ForId(id), [&](pugi::xml_node element, auto&&...) {
     found.push_back(Component(state_, state_->Handle(element)));
   });
   return found;

@@ -106,6 +106,25 @@ class Model;
 class Component;
 struct ModelState;
 
+/// One attribute of a component's record, as the document holds it.
+struct AttributeText {
+  std::string_view name;   ///< the attribute's name
+  std::string_view value;  ///< its value
+};
+
+/// A component's records, as ComponentView::ReadRecords hands them out: the
+/// whole component in one call. Its texts point into the document and are
+/// valid while it is unchanged.
+struct RecordsText {
+  /// One record: its list and where its attributes end.
+  struct Record {
+    int list;    ///< its list's place among the component's lists, in the writer's order
+    size_t end;  ///< one past its last attribute in `attributes`
+  };
+  std::vector<Record> records;            ///< every record of every list, in document order
+  std::vector<AttributeText> attributes;  ///< the records' attributes, back to back
+};
+
 /// A read-only look at one component for reading whole models quickly (the
 /// Python package, the tool): no handle, no copies. Valid only during the
 /// Model::Visit callback that hands it out.
@@ -124,16 +143,24 @@ class GXRM_API ComponentView {
   /// without attributes is reported once with null attribute and value.
   void ForEachAttribute(const std::function<void(const char* list, int record, const char* name,
                                                  const char* value)>& visit) const;
+  /// Fills `out` (emptied first, its room reused) with every record of
+  /// every list. The list places follow the writer: objAtt, objGeoAtt,
+  /// objSection for an instance; TypeClassAtt, TypeClassGeoAtt,
+  /// TypeClassSection, TypeClassSpecialtyAtt for a type definition.
+  void ReadRecords(RecordsText& out) const;
   /// The component as a Component, to keep or edit.
   Component Handle() const;
 
  private:
   friend class Model;
-  ComponentView(const ModelState& state, const void* element, const std::string& floor, int floor_index);
+  ComponentView(const ModelState& state, const void* element, const std::string& floor, int floor_index,
+                GXRM_objType_base::Type type, bool is_type);
   const ModelState& state_;
   const void* element_;
   const std::string& floor_;
   int floor_index_;
+  GXRM_objType_base::Type type_;
+  bool is_type_;
 };
 
 /// One instance or type definition in a model.

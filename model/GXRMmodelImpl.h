@@ -71,7 +71,8 @@ void ForEachObjectList(pugi::xml_node root, Visit&& visit) {
   }
 }
 
-// Every component the query selects, in file order: `visit(element, floor, floor_index)`.
+// Every component the query selects, in file order:
+// `visit(element, floor, floor_index, type, is_type)`.
 template <typename Visit>
 void Walk(pugi::xml_node root, const Query& query, Visit&& visit) {
   ForEachObjectList(root, [&](pugi::xml_node list, const std::string& floor, int floor_index) {
@@ -91,7 +92,8 @@ void Walk(pugi::xml_node root, const Query& query, Visit&& visit) {
           pugi::xml_node container =
               FirstChild(type_elem, is_type ? format::kObjTypeInfo : format::kObjInstance);
           for (pugi::xml_node c = container.first_child(); c; c = c.next_sibling()) {
-            if (Is(c, shape.element) && query.ComponentHolds(c, shape)) visit(c, floor, floor_index);
+            if (Is(c, shape.element) && query.ComponentHolds(c, shape))
+              visit(c, floor, floor_index, type, is_type);
           }
         }
       }

@@ -65,23 +65,40 @@ class StrCache {
  public:
   StrCache(size_t slots, bool intern) : slots_(slots), intern_(intern) {}
 
-  py::str Get(std::string_view utf8) {
-    if (utf8.size() > kLongest) return Str(utf8);
+  // A new reference to the str of that text; `found` tells whether the
+  // cache had it.
+  PyObject* Get(std::string_view utf8, bool* found = nullptr) {
+    if (found) *found = false;
+    if (utf8.size() > kLongest) return Made(utf8);
     Slot& slot = slots_[std::hash<std::string_view>{}(utf8) & (slots_.size() - 1)];
-    if (slot.str && slot.text == utf8) return slot.str;
-    py::str made = Str(utf8);
-    if (intern_) PyUnicode_InternInPlace(&made.ptr());
-    slot.text.assign(utf8);  // before the str: a failure leaves the slot as it was
-    slot.str = made;
+    if (slot.str != nullptr && utf8 == std::string_view(slot.text, slot.size)) {
+      if (found) *found = true;
+      Py_INCREF(slot.str);
+      return slot.str;
+    }
+    PyObject* made = Made(utf8);
+    if (intern_) PyUnicode_InternInPlace(&made);
+    Py_XSETREF(slot.str, made);
+    Py_INCREF(made);
+    utf8.copy(slot.text, utf8.size());
+    slot.size = utf8.size();
     return made;
   }
 
  private:
   static constexpr size_t kLongest = 64;
   struct Slot {
-    std::string text;
-    py::str str{py::reinterpret_steal<py::str>(py::handle())};
+    PyObject* str = nullptr;
+    size_t size = 0;
+    char text[kLongest];
   };
+
+  static PyObject* Made(std::string_view utf8) {
+    PyObject* text = PyUnicode_DecodeUTF8(utf8.data(), static_cast<Py_ssize_t>(utf8.size()), "strict");
+    if (text == nullptr) throw py::error_already_set();
+    return text;
+  }
+
   std::vector<Slot> slots_;
   bool intern_;
 };
@@ -98,6 +115,11 @@ StrCache& Values() {
   return *cache;
 }
 
+// A str of the cache as a Python object that owns its reference.
+py::str Cached(StrCache& cache, std::string_view utf8, bool* found = nullptr) {
+  return py::reinterpret_steal<py::str>(cache.Get(utf8, found));
+}
+
 void SetItem(const py::dict& dict, const py::str& name, const py::str& value) {
   if (PyDict_SetItem(dict.ptr(), name.ptr(), value.ptr()) != 0) throw py::error_already_set();
 }
@@ -108,16 +130,20 @@ void Append(const py::list& list, const py::handle& item) {
   if (PyList_Append(list.ptr(), item.ptr()) != 0) throw py::error_already_set();
 }
 
-void SetCached(PyObject* dict, const char* name, const char* value) {
-  const py::str key = Names().Get(name);
-  const py::str text = Values().Get(value);
+py::str CachedName(std::string_view utf8) { return Cached(Names(), utf8); }
+
+py::str CachedValue(std::string_view utf8, bool* found) { return Cached(Values(), utf8, found); }
+
+void SetCached(PyObject* dict, std::string_view name, std::string_view value) {
+  const py::str key = CachedName(name);
+  const py::str text = CachedValue(value);
   if (PyDict_SetItem(dict, key.ptr(), text.ptr()) != 0) throw py::error_already_set();
 }
 
 py::dict AttributeDict(const dom::Node& element) {
   py::dict dict;
   for (const dom::Node& attribute : element.attributes())
-    SetItem(dict, Names().Get(attribute.nodeName()), Values().Get(attribute.text()));
+    SetItem(dict, CachedName(attribute.nodeName()), CachedValue(attribute.text()));
   return dict;
 }
 

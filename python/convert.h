@@ -36,7 +36,11 @@ py::dict Dict(const CGXRMnode& record);
 py::dict AttributeDict(const dom::Node& element);
 // Sets dict[name] = value from UTF-8 text. Names and short values that repeat
 // share one str object, which saves most of the cost of reading a model.
-void SetCached(PyObject* dict, const char* name, const char* value);
+void SetCached(PyObject* dict, std::string_view name, std::string_view value);
+// The shared str of an attribute name or value, as SetCached uses them;
+// `found` tells whether the value was among them already.
+py::str CachedName(std::string_view utf8);
+py::str CachedValue(std::string_view utf8, bool* found = nullptr);
 // Appends `item` to `list`.
 void Append(const py::list& list, const py::handle& item);
 // An iterable of mappings as records.

@@ -10,7 +10,6 @@
 #include <pybind11/stl.h>
 
 #include <array>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,6 +19,7 @@
 #include "convert.h"
 #include "core/GXRMtext.h"
 #include "format/GXRMformat.h"
+#include "instances.h"
 #include "lock.h"
 #include "reader/CGXRMreader.h"
 
@@ -37,64 +37,11 @@ class DocumentReader : public CGXRMreader {
 };
 
 // The lists of an instance and of a type definition, in the order of the
-// Python records' fields.
+// Python records' fields (the writer's order).
 constexpr std::array<const char*, 3> kInstanceLists = {format::kObjAtt, format::kObjGeoAtt,
                                                        format::kObjSection};
 constexpr std::array<const char*, 4> kTypeLists = {format::kTypeClassAtt, format::kTypeClassGeoAtt,
                                                    format::kTypeClassSection, format::kTypeClassSpecialtyAtt};
-
-// One list of dicts per list name of `names`, one dict per record, from a
-// component's attributes in document order.
-template <size_t N>
-std::array<py::list, N> ListDicts(const ComponentView& view, const std::array<const char*, N>& names) {
-  std::array<py::list, N> lists;
-  const char* last_list = nullptr;
-  size_t slot = N;
-  int last_record = -1;
-  PyObject* dict = nullptr;  // the record's dict, which its list holds
-  view.ForEachAttribute([&](const char* list, int record, const char* name, const char* value) {
-    if (list != last_list || record != last_record) {
-      if (list != last_list) {
-        last_list = list;
-        slot = 0;
-        while (slot < N && std::strcmp(names[slot], list) != 0) ++slot;
-      }
-      last_record = record;
-      if (slot == N || record < 0) return void(dict = nullptr);
-      const py::list& dicts = lists[slot];
-      while (PyList_GET_SIZE(dicts.ptr()) <= record) Append(dicts, py::dict());
-      dict = PyList_GET_ITEM(dicts.ptr(), record);
-    }
-    if (dict != nullptr && name != nullptr) SetCached(dict, name, value);
-  });
-  return lists;
-}
-
-// The fields an Instance gets, by their attribute names, made once.
-const std::array<py::object, 6>& InstanceFields() {
-  static const auto* fields =
-      new std::array<py::object, 6>{py::str("type"),       py::str("name"),     py::str("id"),
-                                    py::str("attributes"), py::str("geometry"), py::str("sections")};
-  return *fields;
-}
-
-// An Instance of one component. Its fields are set directly: the
-// constructor's checks and copies are for values from users, and would
-// double the cost of reading a large model.
-py::object MakeInstance(const py::handle& cls, const py::handle& type, const ComponentView& view) {
-  auto* tp = reinterpret_cast<PyTypeObject*>(cls.ptr());
-  py::object instance = py::reinterpret_steal<py::object>(tp->tp_alloc(tp, 0));
-  if (!instance) throw py::error_already_set();
-  const auto [atts, geometry, sections] = ListDicts(view, kInstanceLists);
-  const py::object values[] = {
-      py::reinterpret_borrow<py::object>(type), Str(view.Name()), Str(view.Id()), atts, geometry, sections};
-  const auto& fields = InstanceFields();
-  for (size_t i = 0; i < fields.size(); ++i) {
-    if (PyObject_SetAttr(instance.ptr(), fields[i].ptr(), values[i].ptr()) != 0)
-      throw py::error_already_set();
-  }
-  return instance;
-}
 
 // Rules of a type definition: the child elements of its first rule holder.
 py::list TypeRules(const dom::Node& type_class) {
@@ -252,8 +199,13 @@ class ModelCore {
     const std::string name = FloorName(floor);
     py::list instances;
     CollectorPause pause;
-    model_.Visit(ListQuery(type, name, false),
-                 [&](const ComponentView& view) { Append(instances, MakeInstance(cls, type_obj, view)); });
+    const InstanceMaker maker(cls);
+    RecordsText text;
+    RecordStrs strs;
+    model_.Visit(ListQuery(type, name, false), [&](const ComponentView& view) {
+      view.ReadRecords(text);
+      Append(instances, maker.Make(type_obj, view.Name(), view.Id(), text, 0, text.records.size(), strs));
+    });
     return instances;
   }
 
@@ -262,8 +214,11 @@ class ModelCore {
     const std::string name = FloorName(floor);
     py::list defs;
     dom::Node type_class = FirstTypeClass(floor, type);
+    RecordsText text;
+    RecordStrs strs;
     model_.Visit(ListQuery(type, name, true), [&](const ComponentView& view) {
-      const auto [atts, geometry, sections, speciality] = ListDicts(view, kTypeLists);
+      view.ReadRecords(text);
+      const auto [atts, geometry, sections, speciality] = ListDicts<4>(text, 0, text.records.size(), strs);
       defs.append(py::make_tuple(Str(view.Name()), Str(view.Id()), atts, geometry, sections, speciality,
                                  type_class ? TypeRules(type_class) : py::list()));
       type_class = NextTypeClass(type_class);
@@ -272,23 +227,8 @@ class ModelCore {
   }
 
   // Every instance as (floor name or None, instance): global list, then floors.
-  py::list AllInstances(const py::list& type_objs, py::handle cls) {
-    py::list all;
-    std::string floor_name;
-    py::object floor = py::none();
-    CollectorPause pause;
-    model_.Visit("", [&](const ComponentView& view) {
-      if (view.IsType()) return;
-      if (view.Floor() != floor_name) {
-        floor_name = view.Floor();
-        floor = floor_name.empty() ? py::object(py::none()) : py::object(Str(floor_name));
-      }
-      py::object instance = MakeInstance(cls, type_objs[view.Type()], view);
-      PyObject* pair = PyTuple_Pack(2, floor.ptr(), instance.ptr());
-      if (pair == nullptr) throw py::error_already_set();
-      Append(all, py::reinterpret_steal<py::object>(pair));
-    });
-    return all;
+  py::object IterInstances(const py::list& types, py::handle cls) const {
+    return IterateInstances(model_, types, cls);
   }
 
   // One dict per element under the cross-section container, with the five
@@ -453,7 +393,7 @@ void BindModel(py::module_& m) {
       .def("list_floors", Locked(&ModelCore::ListFloors))
       .def("instances", Locked(&ModelCore::Instances))
       .def("typedefs", Locked(&ModelCore::TypeDefs))
-      .def("all_instances", Locked(&ModelCore::AllInstances))
+      .def("iter_instances", Locked(&ModelCore::IterInstances))
       .def("cross_sections", Locked(&ModelCore::CrossSections))
       .def("rules", Locked(&ModelCore::Rules))
       .def("rename", Locked(&ModelCore::Rename))

@@ -192,7 +192,7 @@ class Model:
     def iter_instances(self):
         """Every instance as (floor name or None, Instance): the global list
         first, then each floor in file order."""
-        return iter(self._core.all_instances(_TYPES, Instance))
+        return self._core.iter_instances(_TYPES, Instance)
 
     @property
     def cross_sections(self):

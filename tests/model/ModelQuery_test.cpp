@@ -117,6 +117,7 @@ TEST_F(ModelQuery, ComponentsReportTheirPlaceAndValues) {
 TEST_F(ModelQuery, VisitSeesWhatSelectSelects) {
   Strings seen;
   std::string attributes;
+  std::string records;
   model_->Visit("floor=1F", [&](const gxrm::ComponentView& v) {
     seen.push_back(v.Name());
     if (std::string(v.Name()) != "KZ1-a") return;
@@ -125,9 +126,20 @@ TEST_F(ModelQuery, VisitSeesWhatSelectSelects) {
     v.ForEachAttribute([&](const char* list, int record, const char* name, const char* value) {
       attributes += std::string(list) + std::to_string(record) + name + "=" + value + ";";
     });
+    // The same records in one call, their lists by place.
+    gxrm::RecordsText text;
+    text.records.resize(5);  // whatever it held goes
+    v.ReadRecords(text);
+    size_t a = 0;
+    for (const gxrm::RecordsText::Record& r : text.records) {
+      for (; a < r.end; ++a)
+        records += std::to_string(r.list) + std::string(text.attributes[a].name) + "=" +
+                   std::string(text.attributes[a].value) + ";";
+    }
   });
   EXPECT_EQ(seen, Names(model_->Select("floor=1F")));
   EXPECT_EQ(attributes, "objAtt0材质=C30;objAtt0截面=500*500;objGeoAtt0x=1.5;");
+  EXPECT_EQ(records, "0材质=C30;0截面=500*500;1x=1.5;");
   // Each component's floor by place, as floors may share a name; -1 is the global list.
   std::vector<int> places;
   model_->Visit("is=any", [&](const gxrm::ComponentView& v) { places.push_back(v.FloorIndex()); });

@@ -57,6 +57,21 @@ def test_iter_instances_walks_global_list_then_floors(sample):
     assert pairs == expected
 
 
+def test_iter_instances_gives_the_model_as_it_was_when_called(sample_path):
+    m = gxrm.load(sample_path)
+    before = list(m.iter_instances())
+    walk = m.iter_instances()
+    first = next(walk)
+    for c in m.select():  # the same length, which may overwrite the text in place
+        for name, value in (c.records("objAtt") or [{}])[0].items():
+            c.set("objAtt." + name, "z" * len(value.encode()))
+    m.remove(m.select()[-1])
+    del m
+    gc.collect()
+    assert [first] + list(walk) == before and len(before) > 1
+    assert list(walk) == []
+
+
 def test_rename_counts_and_saves(sample_path, tmp_path):
     m = gxrm.load(sample_path)
     floor = m.floors[0].name
@@ -118,6 +133,23 @@ def test_many_distinct_and_repeated_texts_read_back_exactly(writer, tmp_path):
     assert [(i.name, i.attributes) for i in read] == [(t, [{f"k{n % 1500}": t, "材质": "C30"}]) for n, t in enumerate(texts)]
     read[0].attributes[0]["材质"] = "changed"
     assert gxrm.load(path).instances(Type.FRAME_COLUMN, "F1")[0].attributes[0]["材质"] == "C30"
+
+
+def test_records_of_changing_shapes_read_back_in_order(writer, tmp_path):
+    # Names and values move between places from record to record; records and texts may be long.
+    wide = {f"k{n}": str(n % 3) for n in range(40)} | {"长" * 100: "长" * 300}
+    shapes = [{"a": "1", "b": "2"}, {"b": "2", "a": "1"}, {"a": "2"}, {}, wide, {"b": "1", "c": "1"}, wide]
+    written = [gxrm.Instance(Type.FRAME_BEAM, f"L{n}", str(n), [shape], [shapes[n - 1]], [shape, shape])
+               for n, shape in enumerate(shapes)]
+    for instance in written:
+        writer.add(instance, "F1")
+    path = tmp_path / "shapes.gxrm"
+    writer.save(path)
+    m = gxrm.load(path)
+    for read in ([i for _, i in m.iter_instances()], m.instances(Type.FRAME_BEAM, "F1")):
+        assert read == written
+        assert [[list(r.items()) for r in i.attributes + i.geometry] for i in read] == \
+            [[list(r.items()) for r in i.attributes + i.geometry] for i in written]
 
 
 def test_records_without_attributes_read_back(writer, tmp_path):
