@@ -17,8 +17,7 @@ enum class LoadPath {
 
 struct LoadOptions {
   // The text nodes that hold only white space stay in the tree, so that the
-  // layout of the file survives a save, and the nodes share one copy of each
-  // name and each such text.
+  // layout of the file survives a save; they share one copy of each such text.
   bool keep_blank_text = false;
   // Smaller documents are read the strict way alone: threads would cost more
   // than they save. 0 lets every document try the parallel way.
