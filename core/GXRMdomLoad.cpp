@@ -504,7 +504,7 @@ bool MayGoParallel(const Source& source, const detail::LoadOptions& options) {
 // The share of the document the calling thread parses: it also builds the
 // tree of the rest from the other thread's events, a larger tree when the
 // blank text stays (measured on the benchmarks' large model).
-double HeadShare(bool keep_blank_text) { return keep_blank_text ? 0.2 : 0.26; }
+double HeadShare(bool keep_blank_text) { return keep_blank_text ? 0.24 : 0.3; }
 
 // The calling thread's side of the parallel way. Sets `strict` when the
 // document must be read again the strict way.

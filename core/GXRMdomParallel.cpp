@@ -39,6 +39,7 @@ namespace {
 constexpr size_t kChunk = 256 << 10;  // what expat is fed at a time, in cache
 constexpr size_t kBlock = 256 << 10;  // what the reading thread hands over at a time
 constexpr size_t kLookAhead = 64 << 10;
+constexpr size_t kSpareBlocks = 8;
 // The stand-in for the elements open before a piece of the rest.
 constexpr std::string_view kStandIn = "<gxrm-rest>";
 constexpr std::string_view kStandInEmpty = "<gxrm-rest/>";
@@ -266,6 +267,11 @@ void RestReader::Publish(bool last, bool ok) {
   std::lock_guard<std::mutex> hold(lock_);
   if (block_.size() > 0) blocks_.push_back(std::move(block_));
   block_ = Block();
+  // A block replayed already serves again: fresh memory costs page faults.
+  if (!spare_.empty()) {
+    block_ = std::move(spare_.back());
+    spare_.pop_back();
+  }
   if (last) {
     done_ = true;
     ok_ = ok;
@@ -339,6 +345,9 @@ bool RestReader::Replay(EventSink& sink) {
       Cancel();
       return false;
     }
+    block.Clear();
+    std::lock_guard<std::mutex> hold(lock_);
+    if (spare_.size() < kSpareBlocks) spare_.push_back(std::move(block));
   }
 }
 

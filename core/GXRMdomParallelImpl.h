@@ -84,6 +84,8 @@ class Block {
   }
   const char* data() const { return data_.get(); }
   size_t size() const { return size_; }
+  // Empties the block, keeping its memory.
+  void Clear() { size_ = 0; }
 
  private:
   void Grow(size_t need);
@@ -170,7 +172,8 @@ class GXRM_API RestReader {
 
   std::mutex lock_;
   std::condition_variable published_;
-  std::deque<Block> blocks_;
+  std::deque<Block> blocks_;  // published, to be replayed
+  std::vector<Block> spare_;  // replayed, to be written again
   bool done_ = false;
   bool ok_ = false;
   bool cancelled_ = false;
