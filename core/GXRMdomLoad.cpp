@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -488,11 +489,23 @@ size_t UsableCpus() {
   return ::sched_getaffinity(0, sizeof set, &set) == 0 ? static_cast<size_t>(CPU_COUNT(&set)) : 1;
 }
 
-// True when `source` may be read the parallel way: a large UTF-8 document
-// and two processors.
+// Loads in progress in this process, each on one thread at least.
+std::atomic<size_t> g_loads{0};
+
+// Counts a load from its start to its end.
+class Counted {
+ public:
+  Counted() { ++g_loads; }
+  ~Counted() { --g_loads; }
+  Counted(const Counted&) = delete;
+  Counted& operator=(const Counted&) = delete;
+};
+
+// True when `source` may be read the parallel way: a large UTF-8 document,
+// and a processor free for a second thread beside every load in progress.
 bool MayGoParallel(const Source& source, const detail::LoadOptions& options) {
   if (source.size() == 0 || source.size() < options.parallel_from) return false;
-  if (UsableCpus() < 2 && options.divide_from == 0) return false;
+  if (g_loads.load() + 1 > UsableCpus() && options.divide_from == 0) return false;
   char head[1024];
   const size_t n = std::min(sizeof head, source.size());
   if (!source.Read(0, n, head)) return false;
@@ -553,6 +566,7 @@ bool LoadInParallel(DocImpl& impl, const Source& source, const detail::LoadOptio
 
 bool Load(DocImpl& impl, const Source& source, const detail::LoadOptions& options,
           const std::function<bool(Loader&)>& strict) {
+  const Counted counted;
   Cleared(impl);
   if (options.taken) *options.taken = detail::LoadPath::kParallel;
   bool loaded = false;
