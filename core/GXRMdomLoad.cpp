@@ -149,6 +149,9 @@ class DeclaredEntities {
 // load that keeps the blank text between tags (the model's) shares that
 // text too.
 class Loader : public detail::EventSink {
+  template <typename Handlers>
+  friend void detail::SetTreeHandlers(XML_Parser parser, Handlers* data);
+
  public:
   // `impl` holds no shown node (see Cleared).
   Loader(DocImpl& impl, bool keep_blank_text) : impl_(impl), keep_blank_text_(keep_blank_text) {
@@ -248,12 +251,7 @@ class Loader : public detail::EventSink {
     raw_encoding_ = chinese_ ? std::string() : RawEncoding(head.substr(0, 1024));
     parser_ = XML_ParserCreate(chinese_ ? "UTF-8" : nullptr);
     if (!parser_) return Fail(-1, "out of memory");
-    XML_SetUserData(parser_, this);
-    XML_SetElementHandler(parser_, OnStart, OnEnd);
-    XML_SetCharacterDataHandler(parser_, OnText);
-    XML_SetCommentHandler(parser_, OnComment);
-    XML_SetProcessingInstructionHandler(parser_, OnPi);
-    XML_SetCdataSectionHandler(parser_, OnCdataStart, OnCdataEnd);
+    detail::SetTreeHandlers(parser_, this);
     XML_SetXmlDeclHandler(parser_, OnXmlDecl);
     XML_SetSkippedEntityHandler(parser_, OnSkippedEntity);
     XML_SetExternalEntityRefHandler(parser_, OnExternalEntity);

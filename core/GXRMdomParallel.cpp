@@ -123,12 +123,7 @@ bool RestReader::ReadPiece(size_t& at, bool& ok) {
   Parser parser(XML_ParserCreate("UTF-8"));
   if (!parser) return fail();
   parser_ = parser.get();
-  XML_SetUserData(parser_, this);
-  XML_SetElementHandler(parser_, OnStart, OnEnd);
-  XML_SetCharacterDataHandler(parser_, OnText);
-  XML_SetCommentHandler(parser_, OnComment);
-  XML_SetProcessingInstructionHandler(parser_, OnPi);
-  XML_SetCdataSectionHandler(parser_, OnCdataStart, OnCdataEnd);
+  SetTreeHandlers(parser_, this);
   depth_ = 0;
   stand_in_closed_ = false;
   attributes_seen_.fill({});

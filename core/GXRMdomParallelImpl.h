@@ -94,6 +94,19 @@ class Block {
   size_t capacity_ = 0;
 };
 
+// Gives `parser` the handlers of the events a tree is built from: the static
+// members OnStart, OnEnd, OnText, OnComment, OnPi, OnCdataStart and
+// OnCdataEnd of `Handlers`, called with `data`.
+template <typename Handlers>
+void SetTreeHandlers(XML_Parser parser, Handlers* data) {
+  XML_SetUserData(parser, data);
+  XML_SetElementHandler(parser, Handlers::OnStart, Handlers::OnEnd);
+  XML_SetCharacterDataHandler(parser, Handlers::OnText);
+  XML_SetCommentHandler(parser, Handlers::OnComment);
+  XML_SetProcessingInstructionHandler(parser, Handlers::OnPi);
+  XML_SetCdataSectionHandler(parser, Handlers::OnCdataStart, Handlers::OnCdataEnd);
+}
+
 // What receives the replayed events: the tree builder.
 class EventSink {
  public:
@@ -152,6 +165,9 @@ class GXRM_API RestReader {
   static void OnPi(void* data, const XML_Char* target, const XML_Char* s);
   static void OnCdataStart(void* data);
   static void OnCdataEnd(void* data);
+
+  template <typename Handlers>
+  friend void SetTreeHandlers(XML_Parser parser, Handlers* data);
 
   // ---- the replaying thread ----
   bool ReplayBlock(const Block& block, EventSink& sink);

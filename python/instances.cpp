@@ -236,10 +236,10 @@ PyTypeObject* IteratorType() {
                                 {Py_tp_iternext, reinterpret_cast<void*>(IteratorNext)},
                                 {Py_tp_dealloc, reinterpret_cast<void*>(IteratorDealloc)},
                                 {0, nullptr}};
-  static PyType_Spec spec = {"gxrm._gxrm.InstanceIterator", sizeof(IteratorObject), 0,
-                             Py_TPFLAGS_DEFAULT | Py_TPFLAGS_DISALLOW_INSTANTIATION, slots};
+  static PyType_Spec shape = {"gxrm._gxrm.InstanceIterator", sizeof(IteratorObject), 0,
+                              Py_TPFLAGS_DEFAULT | Py_TPFLAGS_DISALLOW_INSTANTIATION, slots};
   static PyObject* type = nullptr;  // made once, lives with the interpreter
-  if (type == nullptr && (type = PyType_FromSpec(&spec)) == nullptr) throw py::error_already_set();
+  if (type == nullptr && (type = PyType_FromSpec(&shape)) == nullptr) throw py::error_already_set();
   return reinterpret_cast<PyTypeObject*>(type);
 }
 
