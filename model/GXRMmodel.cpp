@@ -34,6 +34,13 @@ std::shared_ptr<ModelState> Loaded(const std::string& name, LoadInto&& load) {
   return state;
 }
 
+dom::detail::LoadOptions DomOptions(const ModelLoadOptions& options) {
+  dom::detail::LoadOptions dom_options;
+  dom_options.keep_blank_text = options.keep_layout;
+  if (options.one_thread) dom_options.parallel_from = static_cast<size_t>(-1);
+  return dom_options;
+}
+
 }  // namespace
 
 LoadError::LoadError(std::string path, dom::ParseError error)
@@ -46,12 +53,14 @@ CGXRMfileParser& ModelState::Parser() {
 
 Model::Model(std::shared_ptr<ModelState> state) : state_(std::move(state)) {}
 
-Model Model::Load(const std::string& path) {
-  return Model(Loaded(path, [&](dom::Document& doc) { return dom::detail::LoadFile(doc, path, true); }));
+Model Model::Load(const std::string& path, const ModelLoadOptions& options) {
+  return Model(
+      Loaded(path, [&](dom::Document& doc) { return dom::detail::LoadFile(doc, path, DomOptions(options)); }));
 }
 
-Model Model::Parse(std::string_view bytes, const std::string& name) {
-  return Model(Loaded(name, [&](dom::Document& doc) { return dom::detail::LoadText(doc, bytes, true); }));
+Model Model::Parse(std::string_view bytes, const std::string& name, const ModelLoadOptions& options) {
+  return Model(
+      Loaded(name, [&](dom::Document& doc) { return dom::detail::LoadText(doc, bytes, DomOptions(options)); }));
 }
 
 std::string Model::Version() const {

@@ -209,16 +209,27 @@ class GXRM_API Component {
   dom::Element element_;
 };
 
+/// How a model is read.
+struct ModelLoadOptions {
+  /// Keep the white space between elements, so that a save changes only the
+  /// lines an edit touches. A model that is only read (compared, reported)
+  /// may drop it: a node less per element, and a faster load.
+  bool keep_layout = true;
+  /// Read on the calling thread alone, for a caller that loads several
+  /// files side by side and so keeps the processors busy itself.
+  bool one_thread = false;
+};
+
 /// A loaded model.
 class GXRM_API Model {
  public:
-  /// Loads a file, keeping its layout. Raises LoadError for a file that
-  /// cannot be read or is not well-formed, FormatError for a document whose
-  /// root is no GXRM root.
-  static Model Load(const std::string& path);
+  /// Loads a file, keeping its layout unless told otherwise. Raises
+  /// LoadError for a file that cannot be read or is not well-formed,
+  /// FormatError for a document whose root is no GXRM root.
+  static Model Load(const std::string& path, const ModelLoadOptions& options = {});
   /// As Load, from the bytes of a file already read (standard input, a
   /// download); `name` stands for the file in the errors' messages.
-  static Model Parse(std::string_view bytes, const std::string& name);
+  static Model Parse(std::string_view bytes, const std::string& name, const ModelLoadOptions& options = {});
 
   /// The format version from the root's name ("1.0").
   std::string Version() const;

@@ -265,4 +265,16 @@ TEST(ModelLoad, RefusesWhatIsNoModelFromFileOrBytes) {
   EXPECT_THROW(gxrm::Model::Parse("", "standard input"), gxrm::LoadError);
 }
 
+// A model only read may drop the layout: the same components, no blank text.
+TEST(ModelLoad, ReadOnlyLoadDropsTheLayoutAlone) {
+  const std::string path = WriteModel("read-only.gxrm");
+  const gxrm::ModelLoadOptions read_only{false, true};
+  for (const gxrm::Model& m : {gxrm::Model::Load(path, read_only),
+                               gxrm::Model::Parse(ReadFile(path), "standard input", read_only)}) {
+    EXPECT_EQ(Names(m.Select("type=框架柱")), (Strings{"KZ1-a", "KZ1-b", "KZ2"}));
+    const std::string text = m.ToString();
+    EXPECT_EQ(text.find(">\n "), std::string::npos) << text.substr(0, 200);
+  }
+}
+
 }  // namespace

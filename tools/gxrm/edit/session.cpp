@@ -27,14 +27,14 @@ void AddTargetOptions(CLI::App& command, Target& target) {
   command.add_flag("--dry-run", target.dry_run, "Print the changes as gxrm diff does; write nothing");
 }
 
-gxrm::Model LoadModel(const std::string& path) {
+gxrm::Model LoadModel(const std::string& path, const gxrm::ModelLoadOptions& options) {
   const std::string name = FileName(path);
   try {
     if (path == "-") {
       const std::string bytes = ReadStandardInput();
-      return OnFile(name, [&] { return gxrm::Model::Parse(bytes, name); });
+      return OnFile(name, [&] { return gxrm::Model::Parse(bytes, name, options); });
     }
-    return OnFile(path, [&] { return gxrm::Model::Load(path); });
+    return OnFile(path, [&] { return gxrm::Model::Load(path, options); });
   } catch (const gxrm::LoadError& e) {
     const gxrm::dom::ParseError& error = e.Where();
     std::string where;
@@ -51,10 +51,11 @@ gxrm::Model LoadModel(const std::string& path) {
 std::pair<gxrm::Model, gxrm::Model> LoadBoth(const std::string& old_path, const std::string& new_path) {
   if (old_path == "-" && new_path == "-")
     throw ToolError("standard input can give only one of the two files");
-  auto loading = std::async(std::launch::async, [&] { return LoadModel(new_path); });
+  const gxrm::ModelLoadOptions read_only{false, true};
+  auto loading = std::async(std::launch::async, [&] { return LoadModel(new_path, read_only); });
   std::optional<gxrm::Model> old_model;
   try {
-    old_model.emplace(LoadModel(old_path));
+    old_model.emplace(LoadModel(old_path, read_only));
   } catch (...) {
     loading.wait();
     throw;

@@ -25,8 +25,9 @@ struct Target {
 void AddTargetOptions(CLI::App& command, Target& target);
 
 // Loads a model; a ToolError naming the file (and line and column) when it cannot be.
-gxrm::Model LoadModel(const std::string& path);
-// Loads two models at once (OLD, NEW); the first failure is raised.
+gxrm::Model LoadModel(const std::string& path, const gxrm::ModelLoadOptions& options = {});
+// Loads two models at once (OLD, NEW), one per thread and without their
+// layout (they are read, not saved); the first failure is raised.
 std::pair<gxrm::Model, gxrm::Model> LoadBoth(const std::string& old_path, const std::string& new_path);
 
 // Runs `work`; the model interface's errors become ToolErrors, a query's
