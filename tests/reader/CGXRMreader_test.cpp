@@ -1,10 +1,9 @@
 // The reader on hand-written files (comments, text, second sections, interleaved
-// children, missing keys) and on files the writer made, also on several threads.
+// children, missing keys) and on files the writer made.
 #include "reader/CGXRMreader.h"
 
 #include <gtest/gtest.h>
 
-#include <thread>
 #include <vector>
 
 #include "TestUtil.h"
@@ -318,41 +317,6 @@ TEST(CGXRMreaderRoundTrip, WrittenModelReadsBackInEveryField) {
   ASSERT_EQ(rules.size(), 2u);
   EXPECT_EQ(rules[1].attributes().length(), 2);
   EXPECT_EQ(rules[1].getAttribute("属性0"), kTricky[0]);
-}
-
-// Writes and reads back one floor with an instance of every fourth type,
-// named after the thread and round; the number of mismatches.
-int WriteAndRead(int thread, int round) {
-  const CString floor = Gbk("楼层") + std::to_string(thread), name = std::to_string(thread * 100 + round);
-  const std::string path = TempPath("threads_" + std::to_string(thread) + ".gxrm");
-  CGXRMwriter writer;
-  CGXRMnode info;
-  info.AddAtt("FInfo002", floor);
-  int errors =
-      !writer.CreateGXRMinstance(info) || !writer.CreateProjFloorInfo(info) || !writer.AddFloor(floor, info);
-  for (int t = 0; t < 48; t += 4) errors += !writer.AddObj(floor, CGXRMobj(name, Type(t)));
-  writer.SaveGXRMinstance(path);
-  CGXRMreader reader;
-  errors += !reader.LoadGXRMfile(path);
-  for (int t = 0; t < 48; t += 4) {
-    std::vector<CGXRMobj> objs;
-    reader.GetObjList(floor, Type(t), objs);
-    errors += objs.size() != 1 || objs[0].GetName() != name;
-  }
-  return errors;
-}
-
-// Independent readers and writers share nothing; CI runs this under ThreadSanitizer.
-TEST(ReaderThreads, FourThreadsWriteAndReadOwnFiles) {
-  std::vector<int> errors(4, 0);
-  std::vector<std::thread> threads;
-  for (int n = 0; n < 4; ++n) {
-    threads.emplace_back([n, &errors] {
-      for (int round = 0; round < 10; ++round) errors[n] += WriteAndRead(n, round);
-    });
-  }
-  for (std::thread& t : threads) t.join();
-  EXPECT_EQ(errors, std::vector<int>(4, 0));
 }
 
 }  // namespace
