@@ -209,23 +209,6 @@ TEST(DomDeclaration, RemovedForRealAndRefusedWhereItCannotStand) {
   Loaded(fresh.xml());
 }
 
-// Past some size a record's names are looked up through an index.
-TEST(DomAttributes, LargeRecordsKeepFirstPlaceAndLastValue) {
-  CGXRMwriter writer;
-  CGXRMnode record;
-  writer.CreateGXRMinstance(record);
-  const int count = 40000;
-  for (int i = 0; i < count; ++i) record.AddAtt("a" + std::to_string(i), "first");
-  for (int i = 0; i < count; i += 1000) record.AddAtt("a" + std::to_string(i), "last");
-  IXMLDOMElementPtr root;
-  writer.GetRootElem(root);
-  gxrm::dom::NamedNodeMap atts = writer.AddChild("big", record, root).attributes();
-  ASSERT_EQ(atts.length(), count);
-  EXPECT_EQ(atts.item(1000).nodeName(), "a1000");
-  EXPECT_EQ(atts.item(1000).text(), "last");
-  EXPECT_EQ(atts.item(1001).text(), "first");
-}
-
 // A model's document, which keeps the blank text between tags.
 Document LoadedWithLayout(const std::string& xml) { return gxrm::Model::Parse(xml, "test").Document(); }
 
