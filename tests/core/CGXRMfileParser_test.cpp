@@ -1,4 +1,5 @@
-// The document base: creation and AddChild (copies sharing a document: writer tests).
+// The document base: creation and AddChild (copies sharing a document: writer
+// tests); the records it writes.
 #include "core/CGXRMfileParser.h"
 
 #include <gtest/gtest.h>
@@ -96,6 +97,20 @@ TEST(CGXRMfileParser, RepeatedHostTextKeepsItsChecksAndValues) {
   EXPECT_EQ(made.attributes().item(1000).text(), "last");
   for (int i = 1; i < 5000; i += 7)
     EXPECT_EQ(made.getAttribute("名" + std::to_string(i)), "值" + std::to_string(i));
+}
+
+// A record: an ordered list of pairs, duplicates kept, looked up by first exact name.
+TEST(CGXRMnode, KeepsPairsInOrderAndFindsTheFirstExactName) {
+  EXPECT_EQ(CGXRMnode().GetNamedAtt("a"), "");
+  CGXRMnode node = Record({{"a", "one"}, {"b", ""}, {"a", "two"}});
+  EXPECT_EQ(node.GetAttNum(), 3);
+  EXPECT_EQ(node.GetAttMap(), (CGXRMnode::AttMap{{"a", "one"}, {"b", ""}, {"a", "two"}}));
+  EXPECT_EQ(node.GetNamedAtt("a"), "one");
+  for (const char* miss : {"A", "a ", ""}) EXPECT_EQ(node.GetNamedAtt(miss), "") << miss;
+  node.SetAttMap({{"k", "1"}, {"k", "2"}});
+  EXPECT_EQ(node.GetNamedAtt("k"), "1");
+  node.ClearAtt();
+  EXPECT_EQ(node.GetAttNum(), 0);
 }
 
 }  // namespace
