@@ -72,15 +72,13 @@ TEST(CGXRMfileParser, RepeatedHostTextKeepsItsChecksAndValues) {
   TestParser parser;
   ASSERT_TRUE(parser.LoadXml("<r/>"));
   IXMLDOMElementPtr root = Root(parser);
+  auto refusal = [&](const CGXRMnode& record) { return CodeOf([&] { parser.AddChild("e", record, root); }); };
+  CGXRMnode bad_text;
+  bad_text.AddAtt(gxrm_test::Gbk("名"), "\xB0\xE5\x81");
   for (int i = 0; i < 2; ++i) {
-    EXPECT_EQ(CodeOf([&] {
-                parser.AddChild("e", Record({{"v", "名 称"}, {"名 称", "x"}}), root);
-              }),
-              0x80070057u);
-    EXPECT_EQ(CodeOf([&] { parser.AddChild("e", Record({{"v", "值\x01"}}), root); }), 0x80070057u);
-    CGXRMnode bad_text;
-    bad_text.AddAtt(gxrm_test::Gbk("名"), "\xB0\xE5\x81");
-    EXPECT_EQ(CodeOf([&] { parser.AddChild("e", bad_text, root); }), 0x80070459u);
+    EXPECT_EQ(refusal(Record({{"v", "名 称"}, {"名 称", "x"}})), 0x80070057u);
+    EXPECT_EQ(refusal(Record({{"v", "值\x01"}})), 0x80070057u);
+    EXPECT_EQ(refusal(bad_text), 0x80070459u);
   }
   EXPECT_EQ(parser.Doc().xml(), "<r/>");
   parser.AddChild("e", Record({{"名称", "名称"}, {"值", "名称"}}), root);
