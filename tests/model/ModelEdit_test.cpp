@@ -28,12 +28,6 @@ Strings ChangedLines(const std::string& a, const std::string& b) {
   }
 }
 
-gxrm::Component One(const gxrm::Model& m, const std::string& query) {
-  std::vector<gxrm::Component> found = m.Select(query);
-  EXPECT_EQ(found.size(), 1u) << query;
-  return found.at(0);
-}
-
 TEST(ModelLayout, SavesAWrittenFileUnchangedAndEditsOnlyTouchedLines) {
   const std::string path = WriteModel("layout.gxrm");
   const std::string original = ReadFile(path);

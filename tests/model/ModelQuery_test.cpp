@@ -89,9 +89,7 @@ TEST_F(ModelQuery, RefusesBadQueriesNamingTheTerm) {
 }
 
 TEST_F(ModelQuery, ComponentsReportTheirPlaceAndValues) {
-  std::vector<gxrm::Component> kz = model_->Select("name=KZ1-a");
-  ASSERT_EQ(kz.size(), 1u);
-  gxrm::Component c = kz[0];
+  gxrm::Component c = One(*model_, "name=KZ1-a");
   EXPECT_EQ(c.Id(), "1");
   EXPECT_EQ(c.Floor(), "1F");
   EXPECT_EQ(c.Type(), GXRM_objType_base::FRAME_COLUMN);
