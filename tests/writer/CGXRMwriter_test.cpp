@@ -120,17 +120,14 @@ TEST(CGXRMwriter, FloorsFollowTheGlobalListAndEachListHoldsTheWholeCatalogue) {
   EXPECT_TRUE(writer.SetFloorParam("2F", "basepoint", "1,1"));
   EXPECT_FALSE(writer.SetFloorParam("2f", "x", "y"));
   EXPECT_FALSE(writer.SetFloorParam("2", "x", "y"));
-  EXPECT_EQ(Saved(writer),
-            InRoot("<ProjSetting>\n</ProjSetting><ProjFloorInfo 层数=\"2\">\n"
-                   "<FloorInfo FInfo002=\"首层\" FInfo003=\"0\">\n</FloorInfo><FloorInfo>\n</FloorInfo>"
-                   "</ProjFloorInfo><GlobalObjList>\n" +
-                   Lists() +
-                   "</GlobalObjList>"
-                   "<Floor floorname=\"首层\" basepoint=\"\">\n" +
-                   Lists() +
-                   "</Floor>"
-                   "<Floor floorname=\"2F\" basepoint=\"1,1\" 层高=\"3600\">\n" +
-                   Lists() + "</Floor>"));
+  const std::string lists = Lists();
+  EXPECT_EQ(
+      Saved(writer),
+      InRoot("<ProjSetting>\n</ProjSetting><ProjFloorInfo 层数=\"2\">\n<FloorInfo FInfo002=\"首层\" "
+             "FInfo003=\"0\">\n</FloorInfo><FloorInfo>\n</FloorInfo></ProjFloorInfo>"
+             "<GlobalObjList>\n" +
+             lists + "</GlobalObjList><Floor floorname=\"首层\" basepoint=\"\">\n" + lists +
+             "</Floor><Floor floorname=\"2F\" basepoint=\"1,1\" 层高=\"3600\">\n" + lists + "</Floor>"));
 }
 
 TEST(CGXRMwriter, RefusedOperationsRaiseAndChangeNothing) {
