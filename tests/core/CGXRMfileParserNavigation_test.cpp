@@ -22,18 +22,23 @@ using GXRM_objType_base::Type;
 
 // A document with one floor "1F" holding a BEAM kind with the frame-beam
 // type, and a global list of the same shape.
+std::string TypeNameOf(Type type) { return gxrm::ToUtf8(CGXRMobjTypeBase::GetObjTypeName(type)); }
+
 std::string Model() {
-  const std::string beam = "<BEAM><Type typename=\"" +
-                           gxrm::ToUtf8(CGXRMobjTypeBase::GetObjTypeName(GXRM_objType_base::FRAME_BEAM)) +
+  const std::string beam = "<BEAM><Type typename=\"" + TypeNameOf(GXRM_objType_base::FRAME_BEAM) +
                            "\"><ObjTypeInfo/><ObjInstance/></Type></BEAM>";
   return "<GXRMheader_v1.0><GlobalObjList>" + beam + "</GlobalObjList><Floor floorname=\"1F\">" + beam +
          "</Floor></GXRMheader_v1.0>";
 }
 
+// No root, no global list and a key missing before the match raise too: the
+// randomised test below reaches each of them.
 TEST(Navigation, OutHandleIsEmptiedOnlyByAFailingLastStep) {
   TestParser parser;
   IXMLDOMElementPtr root, node;
+  EXPECT_EQ(CodeOf([&] { parser.GetFloorNode("1F", node); }), 0x80004003u);  // no document
   ASSERT_TRUE(parser.LoadXml(Model()));
+  EXPECT_EQ(CodeOf([&] { parser.GetFloorNode("\x81", node); }), 0x80070459u);  // no GBK
   ASSERT_TRUE(parser.GetObjTypeNode("1F", GXRM_objType_base::FRAME_BEAM, node));
   EXPECT_EQ(node.parentNode().parentNode().nodeName(), format::kFloor);
   // The global "Type" exists but has no containers: emptied.
@@ -59,16 +64,6 @@ TEST(Navigation, OutHandleIsEmptiedOnlyByAFailingLastStep) {
   for (int bad : {-1, 48, 100}) EXPECT_FALSE(parser.GetObjTypeNode(static_cast<Type>(bad), node)) << bad;
 }
 
-// No root, no global list and a key missing before the match raise too: the
-// randomised test below reaches each of them.
-TEST(Navigation, RaisesWithoutADocumentAndOnAFloorNameNotInGbk) {
-  TestParser parser;
-  IXMLDOMElementPtr node;
-  EXPECT_EQ(CodeOf([&] { parser.GetFloorNode("1F", node); }), 0x80004003u);
-  ASSERT_TRUE(parser.LoadXml(Model()));
-  EXPECT_EQ(CodeOf([&] { parser.GetFloorNode("\x81", node); }), 0x80070459u);
-}
-
 // kRaised: the pointer error 0x80004003.
 enum class Outcome { kMissing, kFound, kRaised, kOtherError };
 using Answer = std::pair<Outcome, Node>;
@@ -77,8 +72,6 @@ using Answer = std::pair<Outcome, Node>;
 const char* const kFloorNames[] = {"1F", "1f", "1F ", " 1F", "", "B1"};
 const Type kBeamTypes[] = {GXRM_objType_base::FRAME_BEAM, GXRM_objType_base::SECONDARY_BEAM};
 const char* const kContainers[] = {nullptr, format::kObjTypeInfo, format::kObjInstance};
-
-std::string TypeNameOf(Type type) { return gxrm::ToUtf8(CGXRMobjTypeBase::GetObjTypeName(type)); }
 
 std::vector<Node> ChildrenNamed(const Node& parent, const char* name) {
   std::vector<Node> found;

@@ -1,4 +1,5 @@
-// The document base: creation and AddChild (copies sharing a document: writer tests).
+// The document base: creation and AddChild (copies sharing a document: writer
+// tests); the records it writes.
 #include "core/CGXRMfileParser.h"
 
 #include <gtest/gtest.h>
@@ -71,26 +72,43 @@ TEST(CGXRMfileParser, RepeatedHostTextKeepsItsChecksAndValues) {
   TestParser parser;
   ASSERT_TRUE(parser.LoadXml("<r/>"));
   IXMLDOMElementPtr root = Root(parser);
+  auto refusal = [&](const CGXRMnode& record) { return CodeOf([&] { parser.AddChild("e", record, root); }); };
+  CGXRMnode bad_text;
+  bad_text.AddAtt(gxrm_test::Gbk("名"), "\xB0\xE5\x81");
   for (int i = 0; i < 2; ++i) {
-    EXPECT_EQ(CodeOf([&] {
-                parser.AddChild("e", Record({{"v", "名 称"}, {"名 称", "x"}}), root);
-              }),
-              0x80070057u);
-    EXPECT_EQ(CodeOf([&] { parser.AddChild("e", Record({{"v", "值\x01"}}), root); }), 0x80070057u);
-    CGXRMnode bad_text;
-    bad_text.AddAtt(gxrm_test::Gbk("名"), "\xB0\xE5\x81");
-    EXPECT_EQ(CodeOf([&] { parser.AddChild("e", bad_text, root); }), 0x80070459u);
+    EXPECT_EQ(refusal(Record({{"v", "名 称"}, {"名 称", "x"}})), 0x80070057u);
+    EXPECT_EQ(refusal(Record({{"v", "值\x01"}})), 0x80070057u);
+    EXPECT_EQ(refusal(bad_text), 0x80070459u);
   }
   EXPECT_EQ(parser.Doc().xml(), "<r/>");
   parser.AddChild("e", Record({{"名称", "名称"}, {"值", "名称"}}), root);
+  // Past a few attributes names are found through an index: a name set again
+  // keeps its first place and takes the last value.
   CGXRMnode many;
   for (int i = 0; i < 5000; ++i)
     many.AddAtt(gxrm_test::Gbk("名" + std::to_string(i)), gxrm_test::Gbk("值" + std::to_string(i)));
+  for (int i = 0; i < 5000; i += 1000) many.AddAtt(gxrm_test::Gbk("名" + std::to_string(i)), "last");
   IXMLDOMElementPtr made = parser.AddChild("e", many, root);
   EXPECT_EQ(parser.Doc().documentElement().firstChild().attributes().length(), 2);
-  EXPECT_EQ(made.attributes().length(), 5000);
-  for (int i = 0; i < 5000; i += 7)
+  ASSERT_EQ(made.attributes().length(), 5000);
+  EXPECT_EQ(made.attributes().item(1000).nodeName(), "名1000");
+  EXPECT_EQ(made.attributes().item(1000).text(), "last");
+  for (int i = 1; i < 5000; i += 7)
     EXPECT_EQ(made.getAttribute("名" + std::to_string(i)), "值" + std::to_string(i));
+}
+
+// A record: an ordered list of pairs, duplicates kept, looked up by first exact name.
+TEST(CGXRMnode, KeepsPairsInOrderAndFindsTheFirstExactName) {
+  EXPECT_EQ(CGXRMnode().GetNamedAtt("a"), "");
+  CGXRMnode node = Record({{"a", "one"}, {"b", ""}, {"a", "two"}});
+  EXPECT_EQ(node.GetAttNum(), 3);
+  EXPECT_EQ(node.GetAttMap(), (CGXRMnode::AttMap{{"a", "one"}, {"b", ""}, {"a", "two"}}));
+  EXPECT_EQ(node.GetNamedAtt("a"), "one");
+  for (const char* miss : {"A", "a ", ""}) EXPECT_EQ(node.GetNamedAtt(miss), "") << miss;
+  node.SetAttMap({{"k", "1"}, {"k", "2"}});
+  EXPECT_EQ(node.GetNamedAtt("k"), "1");
+  node.ClearAtt();
+  EXPECT_EQ(node.GetAttNum(), 0);
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "LoadOutcome.h"
-#include "TestUtil.h"
+#include "ParserFixture.h"
 
 namespace {
 
@@ -101,26 +101,25 @@ TEST(ParallelLoad, RefusesWhatTheStrictWayRefusesWhereverTheDocumentIsDivided) {
   }
 }
 
+// Loads from a file, the second beside a node the first left held.
 TEST(ParallelLoad, FilesLoadInParallelBesideHeldNodes) {
-  const std::string path = gxrm_test::WriteFile(gxrm_test::TempPath("parallel.xml"), kVaried);
-  gxrm::dom::detail::LoadOptions options;
+  namespace detail = gxrm::dom::detail;
+  LoadPath taken;
+  detail::LoadOptions options;
   options.parallel_from = 0;
   options.divide_from = sizeof kVaried / 2;
-  LoadPath taken;
   options.taken = &taken;
+  const std::string path = gxrm_test::WriteFile(gxrm_test::TempPath("parallel.xml"), kVaried);
   gxrm::dom::Document doc = gxrm::dom::Document::create();
-  ASSERT_TRUE(gxrm::dom::detail::LoadFile(doc, path, options));
-  EXPECT_EQ(taken, LoadPath::kParallel);
-  EXPECT_EQ(gxrm_test::TreeText(gxrm::dom::detail::Access::Pugi(doc)), LoadOutcome(kVaried, false));
+  ASSERT_TRUE(detail::LoadFile(doc, path, options));
+  EXPECT_EQ(gxrm_test::TreeText(detail::Access::Pugi(doc)), LoadOutcome(kVaried, false));
   gxrm::dom::Node held = doc.documentElement().firstChild();
-  ASSERT_TRUE(gxrm::dom::detail::LoadFile(doc, path, options));
+  ASSERT_TRUE(detail::LoadFile(doc, path, options));
   EXPECT_EQ(taken, LoadPath::kParallel);
   EXPECT_EQ(held.nodeName(), "empty");
-  gxrm::dom::Document fresh = gxrm::dom::Document::create();
-  ASSERT_TRUE(fresh.loadXML(kVaried));
-  using gxrm::dom::detail::Access;
-  EXPECT_EQ(gxrm_test::TreeText(Access::Pugi(doc.documentElement())),
-            gxrm_test::TreeText(Access::Pugi(fresh.documentElement())));
+  const gxrm::dom::Document fresh = Loaded(kVaried);
+  EXPECT_EQ(gxrm_test::TreeText(detail::Access::Pugi(doc.documentElement())),
+            gxrm_test::TreeText(detail::Access::Pugi(fresh.documentElement())));
 }
 
 }  // namespace

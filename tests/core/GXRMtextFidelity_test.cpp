@@ -102,14 +102,11 @@ TEST(TextFidelity, HostTextFollowsCodePage936) {
     EXPECT_EQ(CodeOf([&] { FromUtf8(bad); }), 0x80070459u) << "UTF-8 " << bad;
   }
 
-  // The euro byte in a value and in a file path.
+  // The euro byte in a file path.
   TestParser parser;
   ASSERT_TRUE(parser.LoadXml("<r/>"));
-  CGXRMnode record;
-  record.AddAtt("v", "\x80\xFE\x51");
-  parser.AddChild("e", record, parser.Doc().documentElement());
   parser.SaveGXRMinstance(TempPath("euro\x80.xml"));
-  EXPECT_EQ(gxrm_test::ReadFile(TempPath("euro€.xml")), "<r><e v=\"€\uE816\">\n</e></r>");
+  EXPECT_EQ(gxrm_test::ReadFile(TempPath("euro€.xml")), "<r/>");
   std::remove(TempPath("euro€.xml").c_str());
 }
 

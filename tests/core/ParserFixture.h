@@ -14,7 +14,6 @@ class TestParser : public CGXRMfileParser {
     CreateXMLinstance();
     return m_pDoc.loadXML(xml);
   }
-  bool NewDocument() { return CreateXMLinstance(); }
   gxrm::dom::Document& Doc() { return m_pDoc; }
 };
 

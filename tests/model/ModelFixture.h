@@ -2,6 +2,8 @@
 // knows every component.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -51,6 +53,13 @@ inline std::string WriteModel(const std::string& file, const std::vector<Extra>&
   const std::string path = TempPath(file);
   w.SaveGXRMinstance(path);
   return path;
+}
+
+// The one component `query` selects.
+inline gxrm::Component One(const gxrm::Model& m, const std::string& query) {
+  std::vector<gxrm::Component> found = m.Select(query);
+  EXPECT_EQ(found.size(), 1u) << query;
+  return found.at(0);
 }
 
 inline std::vector<std::string> Names(const std::vector<gxrm::Component>& components) {

@@ -1,10 +1,9 @@
 // The reader on hand-written files (comments, text, second sections, interleaved
-// children, missing keys) and on files the writer made, also on several threads.
+// children, missing keys) and on files the writer made.
 #include "reader/CGXRMreader.h"
 
 #include <gtest/gtest.h>
 
-#include <thread>
 #include <vector>
 
 #include "TestUtil.h"
@@ -274,15 +273,11 @@ std::vector<CGXRMnode::AttMap> Fields(const CGXRMobj& obj, const std::vector<CGX
 TEST(CGXRMreaderRoundTrip, WrittenModelReadsBackInEveryField) {
   CGXRMwriter w;
   CGXRMnode header = Tricky(6), info = Tricky(2);
-  IXMLDOMElementPtr root;
   const CString floor = Gbk("二层 \"&<");
   info.AddAtt("FInfo002", floor);
   w.CreateGXRMinstance(header);
-  w.GetRootElem(root);
   ASSERT_TRUE(w.CreateProjFloorInfo(Tricky(1)));
   ASSERT_TRUE(w.AddFloor(floor, info));
-  ASSERT_TRUE(w.SetFloorParam(floor, Gbk("高度"), Gbk(kTricky[2])));
-  for (int i = 1; i <= 2; ++i) ASSERT_TRUE(w.AppendCalRule(w.AddChild("Rule", Tricky(i), root)));
   std::vector<CGXRMobjType> types;
   std::vector<CGXRMobj> objs;
   for (Type t : {SHEAR_WALL, FRAME_BEAM, DOOR, PIT}) {
@@ -295,14 +290,11 @@ TEST(CGXRMreaderRoundTrip, WrittenModelReadsBackInEveryField) {
   w.SaveGXRMinstance(TempPath("roundtrip.gxrm"));
   CGXRMreader reader;
   CGXRMnode read_info;
-  CString height;
   ASSERT_TRUE(reader.LoadGXRMfile(TempPath("roundtrip.gxrm")));
   ASSERT_TRUE(reader.GetRoot(header));
   ASSERT_TRUE(reader.GetFloor(floor, read_info));
-  ASSERT_TRUE(reader.GetFloorParam(floor, Gbk("高度"), height));
   EXPECT_EQ(header.GetAttMap(), Tricky(6).GetAttMap());
   EXPECT_EQ(read_info.GetAttMap(), info.GetAttMap());
-  EXPECT_EQ(height, Gbk(kTricky[2]));
   for (size_t i = 0; i < types.size(); ++i) {
     const Type t = types[i].GetType();
     std::vector<CGXRMobjType> read_types;
@@ -314,45 +306,6 @@ TEST(CGXRMreaderRoundTrip, WrittenModelReadsBackInEveryField) {
     EXPECT_EQ(Fields(read_types[0], read_types[0].SpAttList()), Fields(types[i], types[i].SpAttList())) << t;
     EXPECT_EQ(Fields(read_objs[0]), Fields(objs[i])) << t;
   }
-  const std::vector<IXMLDOMElementPtr> rules = reader.GetCalRule();
-  ASSERT_EQ(rules.size(), 2u);
-  EXPECT_EQ(rules[1].attributes().length(), 2);
-  EXPECT_EQ(rules[1].getAttribute("属性0"), kTricky[0]);
-}
-
-// Writes and reads back one floor with an instance of every fourth type,
-// named after the thread and round; the number of mismatches.
-int WriteAndRead(int thread, int round) {
-  const CString floor = Gbk("楼层") + std::to_string(thread), name = std::to_string(thread * 100 + round);
-  const std::string path = TempPath("threads_" + std::to_string(thread) + ".gxrm");
-  CGXRMwriter writer;
-  CGXRMnode info;
-  info.AddAtt("FInfo002", floor);
-  int errors =
-      !writer.CreateGXRMinstance(info) || !writer.CreateProjFloorInfo(info) || !writer.AddFloor(floor, info);
-  for (int t = 0; t < 48; t += 4) errors += !writer.AddObj(floor, CGXRMobj(name, Type(t)));
-  writer.SaveGXRMinstance(path);
-  CGXRMreader reader;
-  errors += !reader.LoadGXRMfile(path);
-  for (int t = 0; t < 48; t += 4) {
-    std::vector<CGXRMobj> objs;
-    reader.GetObjList(floor, Type(t), objs);
-    errors += objs.size() != 1 || objs[0].GetName() != name;
-  }
-  return errors;
-}
-
-// Independent readers and writers share nothing; CI runs this under ThreadSanitizer.
-TEST(ReaderThreads, FourThreadsWriteAndReadOwnFiles) {
-  std::vector<int> errors(4, 0);
-  std::vector<std::thread> threads;
-  for (int n = 0; n < 4; ++n) {
-    threads.emplace_back([n, &errors] {
-      for (int round = 0; round < 10; ++round) errors[n] += WriteAndRead(n, round);
-    });
-  }
-  for (std::thread& t : threads) t.join();
-  EXPECT_EQ(errors, std::vector<int>(4, 0));
 }
 
 }  // namespace
