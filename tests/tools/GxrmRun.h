@@ -42,8 +42,7 @@ inline std::string RuleSection(const std::string& rules) {
   return R"({"element": "CalRule", "attributes": {}, "rules": [)" + rules + "]}";
 }
 
-// The smallest model the writer can make: one floor, no records; `rules`
-// adds a rule section in front.
+// The smallest model the writer can make: one floor, no records; `rules` adds a rule section in front.
 inline std::string MinimalModel(const std::string& rules = "") {
   return R"({"format": "gxrm-json/1", "root": "GXRMheader_v1.0", "header": {}, "sections": [)" +
          (rules.empty() ? "" : RuleSection(rules) + ",") + R"(
@@ -58,8 +57,8 @@ inline void ExpectHas(const std::string& text, const Args& fragments, bool prese
     EXPECT_EQ(text.find(f) != std::string::npos, present) << f << " in\n" << text;
 }
 
-// A failure: exit status 2, nothing on standard output, one line on standard
-// error that starts with "gxrm: " and holds every fragment.
+// A failure: exit status 2, nothing on standard output, one line on standard error that starts with "gxrm: "
+// and holds every fragment.
 inline void ExpectFailure(const Outcome& run, const Args& fragments) {
   EXPECT_EQ(run.status, 2);
   EXPECT_EQ(run.out, "");
@@ -77,8 +76,8 @@ class Gxrm : public testing::Test {
     fs::create_directories(dir_);
   }
 
-  // A shell command line run in the test's directory, standard input empty unless the line
-  // redirects it. Standard error is no terminal, so no progress line.
+  // A shell command line run in the test's directory, standard input empty unless the line redirects it.
+  // Standard error is no terminal, so no progress line.
   Outcome Shell(const std::string& line) const {
     const int raw =
         std::system(("cd " + Quote(dir_) + " && (" + line + ") >stdout.txt 2>stderr.txt </dev/null").c_str());

@@ -1,5 +1,4 @@
-// Runs the gxrm program as a user would and checks its exit status, its
-// output and the files it writes.
+// Runs the gxrm program as a user would and checks its exit status, its output and the files it writes.
 #include <string>
 #include <vector>
 
@@ -68,8 +67,8 @@ TEST_F(Gxrm, RefusalsExitTwoWithOneLineAndChangeNothing) {
   EXPECT_FALSE(fs::exists(dir_ / "a.html"));
 }
 
-// Each row patches the minimal model into one the writer cannot make; the
-// output file keeps its old bytes and no scratch file is left.
+// Each row patches the minimal model into one the writer cannot make; the output file keeps its old bytes and
+// no scratch file is left.
 TEST_F(Gxrm, BuildRefusesWhatTheWriterCannotWrite) {
   const auto append = [](const std::string& section) {
     return R"({"op": "add", "path": "/sections/-", "value": )" + section + "}";
@@ -160,8 +159,8 @@ TEST_F(Gxrm, SampleIsDeterministicAndInfoCountsItAsTextAndJson) {
   ASSERT_EQ(Run({"sample"}).status, 0);
   EXPECT_EQ(ReadFile(dir_ / "building.gxrm"), first);
   ExpectHas(Out({"info", "building.gxrm"}), {"cross-sections (3):", "calculation rules (3 of 3 nodes):"});
-  // 1 x 2 bays: 6 columns, 5 + 4 frame beams and 2 secondary ones, 4 shear
-  // and 2 brick walls with one opening each, 2 slabs and 2 rooms.
+  // 1 x 2 bays: 6 columns, 5 + 4 frame beams and 2 secondary ones, 4 shear and 2 brick walls with one opening
+  // each, 2 slabs and 2 rooms.
   ASSERT_EQ(Run({"sample", "small.gxrm", "--floors", "2", "--bays", "1", "2"}).status, 0);
   ExpectHas(Out({"info", "small.gxrm"}),
             {"\n  (global)  1/1   2/0   2/0   1/0   1/0     -           2/0      1/0       -\n",
@@ -197,18 +196,16 @@ TEST_F(Gxrm, SampleIsDeterministicAndInfoCountsItAsTextAndJson) {
   EXPECT_EQ(bare_json["objectLists"], Json::array());
 }
 
-// dump -> build -> dump gives the same JSON for a hand-written file with escapes, comments and
-// CDATA. (A file the writer wrote: the one-floor dump below, and the deep rule in the diff tests,
-// which also rebuilds byte for byte.)
+// dump -> build -> dump gives the same JSON for a hand-written file with escapes, comments and CDATA (for
+// files the writer wrote: the one-floor dump below; the deep rule in the diff tests rebuilds byte for byte).
 TEST_F(Gxrm, DumpBuildDumpIsIdentityForHandWrittenMarkup) {
   const std::string json = Out({"dump", Data("roundtrip.gxrm")});
   EXPECT_EQ(Out({"build", WriteFile(dir_ / "a.json", json), "b.gxrm"}), "");
   EXPECT_EQ(Out({"dump", "b.gxrm"}), json);
 }
 
-// --floor and --type keep only their records, and one floor's dump builds as a
-// one-floor model. A floor whose name repeats is dumped with its own (empty)
-// lists, not those of the first.
+// --floor and --type keep only their records, and one floor's dump builds as a one-floor model. A floor whose
+// name repeats is dumped with its own (empty) lists, not those of the first.
 TEST_F(Gxrm, DumpFiltersRebuildsOneFloorAndWalksEachFloorItself) {
   ASSERT_EQ(Run({"sample", "a.gxrm", "--floors", "3", "--bays", "1", "1"}).status, 0);
   Json all = Dump({"a.gxrm"});
@@ -285,8 +282,8 @@ TEST_F(Gxrm, CheckReportsEveryProblemWithItsLocation) {
   EXPECT_EQ(Out({"check", "m.gxrm"}), "m.gxrm: no problems found\n");
 }
 
-// Every command that reads a model takes a GBK file as its UTF-8 original. Rename renames every
-// match of one floor and saves in place; with no match it exits 1 and leaves the file.
+// Every command that reads a model takes a GBK file as its UTF-8 original. Rename renames every match of one
+// floor and saves in place; with no match it exits 1 and leaves the file.
 TEST_F(Gxrm, GbkEncodedFileReadsLikeItsUtf8OriginalAndRenamesInPlace) {
   ASSERT_EQ(Run({"sample", "s.gxrm", "--floors", "2", "--bays", "1", "1"}).status, 0);
   const std::string model = ReadFile(dir_ / "s.gxrm");
@@ -334,9 +331,8 @@ TEST_F(Gxrm, StandardInputAndVersion) {
     ExpectHas(Out({flag}), {"gxrm (GXRMparser ", "writes GXRM files of version 1.0\n"});
 }
 
-// Without a configuration file the tool names the file it looked for and
-// what follows, beside the library's own message; check reports the
-// versionless root the writer then made.
+// Without a configuration file the tool names the file it looked for and what follows, beside the library's
+// own message; check reports the versionless root the writer then made.
 TEST_F(Gxrm, MissingConfigurationIsExplained) {
   fs::create_directory(dir_ / "lib");
   fs::copy_file(GXRM_LIBRARY_FILE, dir_ / "lib" / GXRM_LIBRARY_SONAME);
