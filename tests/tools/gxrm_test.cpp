@@ -174,11 +174,11 @@ TEST_F(Gxrm, SampleIsDeterministicAndInfoCountsItAsTextAndJson) {
 
   // info --json: the layout docs/info-json.md gives, with the text output's content.
   const Json info = Json::parse(Out({"info", "small.gxrm", "--json"}));
-  std::vector<std::string> members;
-  for (const auto& item : info.items()) members.push_back(item.key());
-  EXPECT_EQ(members, (std::vector<std::string>{"format", "version", "header", "projectSettings",
-                                               "calculationRules", "floorInformation", "floors",
-                                               "objectLists", "crossSections", "rules"}));
+  std::string members;
+  for (const auto& item : info.items()) members += item.key() + " ";
+  EXPECT_EQ(members,
+            "format version header projectSettings calculationRules floorInformation floors objectLists "
+            "crossSections rules ");
   EXPECT_EQ(info["format"], "gxrm-info/1");
   ASSERT_EQ(info["floors"].size(), 2u);
   EXPECT_EQ(info["floors"][1]["name"], "第2层");
@@ -327,8 +327,7 @@ TEST_F(Gxrm, StandardInputAndVersion) {
   EXPECT_EQ(Piped("info - < a.gxrm"), Out({"info", "a.gxrm"}));
   EXPECT_EQ(Piped("info - <" + Quote(Data("broken.gxrm")) + " 2>&1 >/dev/null; echo $?"),
             "gxrm: standard input: line 3, column 3: mismatched tag\n2\n");
-  for (const char* flag : {"-V", "--version"})
-    ExpectHas(Out({flag}), {"gxrm (GXRMparser ", "writes GXRM files of version 1.0\n"});
+  ExpectHas(Out({"--version"}), {"gxrm (GXRMparser ", "writes GXRM files of version 1.0\n"});
 }
 
 // Without a configuration file the tool names the file it looked for and what follows, beside the library's
