@@ -22,7 +22,6 @@ TEST_F(Gxrm, RefusalsExitTwoWithOneLineAndChangeNothing) {
       {{}, {"subcommand is required"}},
       {{"bogus"}, {"unknown command 'bogus'"}},
       {{"dump"}, {"FILE is required"}},
-      {{"build", "only-json.json"}, {"FILE is required"}},
       {{"sample", "--floors", "0"}, {"--floors"}},
       {{"sample", "--bays", "3"}, {"--bays"}},
       {{"dump", "x.gxrm", "--type", "墙"}, {"unknown component type '墙'"}},

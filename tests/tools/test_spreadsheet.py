@@ -58,7 +58,6 @@ def test_exit_statuses(model, tmp_path):
     for status, *args in [
         (1, "select", model, "name=no-such-name"),
         (2, "select", model, "nonsense=="),
-        (2, "select", tmp_path / "missing.gxrm"),
         (2, "select", model, "-o", model, "--format", "csv"),  # the model read is never the model written
         (2, "select", model, QUERY, "--format", "xlsx"),  # no binary on a terminal
         (2, "select", model, QUERY, "--format", "json", "--encoding", "gbk"),
