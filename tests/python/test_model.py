@@ -1,6 +1,5 @@
 import gc
 import os
-import xml.etree.ElementTree as ET
 
 import pytest
 
@@ -28,38 +27,17 @@ def rebuild(m):
 
 
 def test_rebuilding_the_sample_gives_the_same_bytes(sample, sample_path, tmp_path):
-    assert sample.version == "1.0"
-    assert all(ET.iselement(r) for r in sample.rules)
-    assert sample.types(Type.FRAME_COLUMN, sample.floors[0].name)[0].rules[0].text == "L*B*H"
     w = rebuild(sample)
     w.save(tmp_path / "again.gxrm")
     assert (tmp_path / "again.gxrm").read_bytes() == sample_path.read_bytes()
     assert w.to_string() == sample_path.read_text(encoding="utf-8")
 
 
-def test_unknown_floors_and_wrong_types(sample):
-    with pytest.raises(KeyError):
-        sample.floor("no such floor")
-    for lookup in (sample.instances, sample.types):
-        with pytest.raises(KeyError):
-            lookup(Type.PIT, "no such floor")
-    assert sample.instances(Type.PIT) == []
-    with pytest.raises(TypeError):
-        sample.instances(Type.PIT, b"F1")
-
-
-def test_iter_instances_walks_global_list_then_floors(sample):
-    pairs = list(sample.iter_instances())
-    in_file_order = [t for k in Kind for t in k.types]
-    expected = [(None, i) for t in in_file_order for i in sample.instances(t)]
-    for floor in sample.floors:
-        expected += [(floor.name, i) for t in in_file_order for i in sample.instances(t, floor.name)]
-    assert pairs == expected
-
-
-def test_iter_instances_gives_the_model_as_it_was_when_called(sample_path):
+def test_iter_instances_walks_the_model_as_it_was_when_called(sample_path):
     m = gxrm.load(sample_path)
-    before = list(m.iter_instances())
+    before = list(m.iter_instances())  # the global list, then each floor; kinds and types in file order
+    assert before == [(f, i) for f in [None] + [f.name for f in m.floors] for k in Kind for t in k.types
+                      for i in m.instances(t, f)]
     walk = m.iter_instances()
     first = next(walk)
     for c in m.select():  # the same length, which may overwrite the text in place
@@ -68,20 +46,8 @@ def test_iter_instances_gives_the_model_as_it_was_when_called(sample_path):
     m.remove(m.select()[-1])
     del m
     gc.collect()
-    assert [first] + list(walk) == before and len(before) > 1
+    assert [first] + list(walk) == before
     assert list(walk) == []
-
-
-def test_rename_counts_and_saves(sample_path, tmp_path):
-    m = gxrm.load(sample_path)
-    floor = m.floors[0].name
-    old = m.instances(Type.FRAME_COLUMN, floor)[0].name
-    count = sum(i.name == old for i in m.instances(Type.FRAME_COLUMN, floor))
-    assert m.rename(floor, Type.FRAME_COLUMN, old, "柱-新") == count
-    assert m.rename(floor, Type.FRAME_COLUMN, "absent", "x") == 0
-    m.save(tmp_path / "renamed.gxrm")
-    again = gxrm.load(tmp_path / "renamed.gxrm")
-    assert sum(i.name == "柱-新" for i in again.instances(Type.FRAME_COLUMN, floor)) == count
 
 
 def test_load_errors(tmp_path):
@@ -95,8 +61,6 @@ def test_load_errors(tmp_path):
         gxrm.load(broken)
     assert (bad.value.path, bad.value.line) == (str(broken), 3)
     assert bad.value.column > 0 and bad.value.reason and isinstance(bad.value, gxrm.Error)
-    with pytest.raises(TypeError):
-        gxrm.load(42)
     if os.geteuid() != 0:  # root reads every file
         broken.chmod(0)
         with pytest.raises(PermissionError):
@@ -123,38 +87,26 @@ def test_reading_leaves_the_collector_as_it_was(sample):
             gc.enable()
 
 
-def test_many_distinct_and_repeated_texts_read_back_exactly(writer, tmp_path):
-    texts = [f"值{n}" * (n % 40) for n in range(6000)]
-    for n, text in enumerate(texts):
-        writer.add(gxrm.Instance(Type.FRAME_COLUMN, text, str(n), [{f"k{n % 1500}": text, "材质": "C30"}]), "F1")
-    path = tmp_path / "texts.gxrm"
-    writer.save(path)
-    read = [i for _, i in gxrm.load(path).iter_instances()]
-    assert [(i.name, i.attributes) for i in read] == [(t, [{f"k{n % 1500}": t, "材质": "C30"}]) for n, t in enumerate(texts)]
-    read[0].attributes[0]["材质"] = "changed"
-    assert gxrm.load(path).instances(Type.FRAME_COLUMN, "F1")[0].attributes[0]["材质"] == "C30"
-
-
-def test_records_of_changing_shapes_read_back_in_order(writer, tmp_path):
-    # Names and values move between places from record to record; records and texts may be long.
+def test_records_read_back_exactly_in_order(writer, tmp_path):
+    # Texts beyond the str caches' size, names and values that move between places from record to
+    # record, long and empty records.
     wide = {f"k{n}": str(n % 3) for n in range(40)} | {"长" * 100: "长" * 300}
     shapes = [{"a": "1", "b": "2"}, {"b": "2", "a": "1"}, {"a": "2"}, {}, wide, {"b": "1", "c": "1"}, wide]
     written = [gxrm.Instance(Type.FRAME_BEAM, f"L{n}", str(n), [shape], [shapes[n - 1]], [shape, shape])
-               for n, shape in enumerate(shapes)]
+               for n, shape in enumerate(shapes)]  # kinds in file order: beams, columns, doors
+    texts = [f"值{n}" * (n % 40) for n in range(6000)]
+    written += [gxrm.Instance(Type.FRAME_COLUMN, t, str(n), [{f"k{n % 1500}": t, "材质": "C30"}])
+                for n, t in enumerate(texts)]
+    written.append(gxrm.Instance(Type.DOOR, "M", "1", [{}, {"a": "1"}, {}], [{}]))
     for instance in written:
         writer.add(instance, "F1")
-    path = tmp_path / "shapes.gxrm"
+    path = tmp_path / "records.gxrm"
     writer.save(path)
     m = gxrm.load(path)
-    for read in ([i for _, i in m.iter_instances()], m.instances(Type.FRAME_BEAM, "F1")):
+    for read in ([i for _, i in m.iter_instances()],
+                 [i for t in (Type.FRAME_BEAM, Type.FRAME_COLUMN, Type.DOOR) for i in m.instances(t, "F1")]):
         assert read == written
         assert [[list(r.items()) for r in i.attributes + i.geometry] for i in read] == \
             [[list(r.items()) for r in i.attributes + i.geometry] for i in written]
-
-
-def test_records_without_attributes_read_back(writer, tmp_path):
-    door = gxrm.Instance(Type.DOOR, "M", "1", [{}, {"a": "1"}, {}], [{}])
-    writer.add(door, "F1")
-    path = tmp_path / "empty.gxrm"
-    writer.save(path)
-    assert gxrm.load(path).instances(Type.DOOR, "F1") == [door]
+    read[-2].attributes[0]["材质"] = "changed"
+    assert gxrm.load(path).instances(Type.FRAME_COLUMN, "F1")[-1].attributes[0]["材质"] == "C30"

@@ -65,16 +65,11 @@ def test_bad_rules_are_refused(writer):
                        (ET.Comment("a-->b"), TypeError), ("<Rule/>", TypeError)]:
         with pytest.raises(error):
             writer.add_rules(rules=[bad])
-    wrapped = ET.Element("R")
-    wrapped.append(ET.Comment("x-->y"))
-    wrapped.append(ET.ProcessingInstruction("p", "?><x/><?q"))
-    with pytest.raises(gxrm.DomError) as refused:
-        writer.append_rules([wrapped])
-    assert refused.value.code == 0x80070057
-    # Refused, as it would read back otherwise: a carriage return where no reference can
-    # stand, and other white space than one space after a target.
-    for unwritable in (ET.Comment("a\rb"), ET.ProcessingInstruction("p", "a\rb"),
-                       ET.ProcessingInstruction("p", " a"), ET.ProcessingInstruction("p\ta")):
+    # Inside a rule, refused as it would not read back: markup closed early, a carriage return
+    # where no reference can stand, other white space than one space after a target.
+    for unwritable in (ET.Comment("x-->y"), ET.ProcessingInstruction("p", "?><x/><?q"), ET.Comment("a\rb"),
+                       ET.ProcessingInstruction("p", "a\rb"), ET.ProcessingInstruction("p", " a"),
+                       ET.ProcessingInstruction("p\ta")):
         holder = ET.Element("R")
         holder.append(unwritable)
         with pytest.raises(gxrm.DomError) as refused:
@@ -99,6 +94,5 @@ def test_records_compare_by_value():
     assert a == gxrm.Instance(36, "M-1", "", ({"w": "900"},))
     assert a != gxrm.Instance(Type.DOOR, "M-1", "x", [{"w": "900"}])
     assert a != gxrm.TypeDef(Type.DOOR, "M-1", attributes=[{"w": "900"}])
-    assert "M-1" in repr(a) and "DOOR" in repr(a)
     r1, r2 = ET.fromstring("<R a='1'>x</R>"), ET.fromstring("<R a='1'>y</R>")
     assert gxrm.TypeDef(Type.DOOR, "T", rules=[r1]) != gxrm.TypeDef(Type.DOOR, "T", rules=[r2])

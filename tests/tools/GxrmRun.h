@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <nlohmann/json.hpp>
@@ -43,8 +42,7 @@ inline std::string RuleSection(const std::string& rules) {
   return R"({"element": "CalRule", "attributes": {}, "rules": [)" + rules + "]}";
 }
 
-// The smallest model the writer can make: one floor, no records; `rules`
-// adds a rule section in front.
+// The smallest model the writer can make: one floor, no records; `rules` adds a rule section in front.
 inline std::string MinimalModel(const std::string& rules = "") {
   return R"({"format": "gxrm-json/1", "root": "GXRMheader_v1.0", "header": {}, "sections": [)" +
          (rules.empty() ? "" : RuleSection(rules) + ",") + R"(
@@ -59,8 +57,8 @@ inline void ExpectHas(const std::string& text, const Args& fragments, bool prese
     EXPECT_EQ(text.find(f) != std::string::npos, present) << f << " in\n" << text;
 }
 
-// A failure: exit status 2, nothing on standard output, one line on standard
-// error that starts with "gxrm: " and holds every fragment.
+// A failure: exit status 2, nothing on standard output, one line on standard error that starts with "gxrm: "
+// and holds every fragment.
 inline void ExpectFailure(const Outcome& run, const Args& fragments) {
   EXPECT_EQ(run.status, 2);
   EXPECT_EQ(run.out, "");
@@ -78,14 +76,19 @@ class Gxrm : public testing::Test {
     fs::create_directories(dir_);
   }
 
+  // A shell command line run in the test's directory, standard input empty unless the line redirects it.
   // Standard error is no terminal, so no progress line.
-  Outcome Run(const Args& args) const {
-    std::string command = "cd " + Quote(dir_) + " && " + Quote(GXRM_TOOL);
-    for (const std::string& arg : args) command += " " + Quote(arg);
-    command += " >" + Quote(dir_ / "stdout.txt") + " 2>" + Quote(dir_ / "stderr.txt") + " </dev/null";
-    const int raw = std::system(command.c_str());
+  Outcome Shell(const std::string& line) const {
+    const int raw =
+        std::system(("cd " + Quote(dir_) + " && (" + line + ") >stdout.txt 2>stderr.txt </dev/null").c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(dir_ / "stdout.txt"),
             ReadFile(dir_ / "stderr.txt")};
+  }
+
+  Outcome Run(const Args& args) const {
+    std::string command = Quote(GXRM_TOOL);
+    for (const std::string& arg : args) command += " " + Quote(arg);
+    return Shell(command);
   }
 
   // Standard output of a run that must succeed without a word on standard error.
@@ -107,14 +110,11 @@ class Gxrm : public testing::Test {
     ASSERT_EQ(run.status, 0) << run.err;
   }
 
-  // Standard output of a shell pipeline run in the test's directory, which must succeed.
-  std::string Piped(const std::string& pipeline) const {
-    std::string out;
-    FILE* pipe = ::popen(("cd " + Quote(dir_) + " && " + pipeline).c_str(), "r");
-    char buf[4096];
-    for (size_t n; pipe != nullptr && (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;) out.append(buf, n);
-    EXPECT_EQ(pipe != nullptr ? ::pclose(pipe) : -1, 0) << pipeline;
-    return out;
+  // Standard output of "gxrm REST", REST a shell pipeline's rest, which must succeed.
+  std::string Piped(const std::string& rest) const {
+    const Outcome run = Shell(Quote(GXRM_TOOL) + " " + rest);
+    EXPECT_EQ(run.status, 0) << rest << "\n" << run.err;
+    return run.out;
   }
 
   fs::path dir_;

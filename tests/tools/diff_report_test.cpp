@@ -122,8 +122,7 @@ std::string FloorsModel(const std::vector<std::size_t>& order) {
   return model.dump();
 }
 
-// Swapping two floors is two moves, neighbours or not, and moving one is one,
-// however many floors there are.
+// Swapping two floors is two moves, neighbours or not, and moving one is one, however many floors there are.
 TEST_F(Diff, EachMovedFloorIsOneChangeAmongThousandsOfFloors) {
   std::vector<std::size_t> order(1200);
   std::iota(order.begin(), order.end(), 0);
@@ -145,9 +144,8 @@ TEST_F(Diff, EachMovedFloorIsOneChangeAmongThousandsOfFloors) {
                                              "F1100 1100->1150"}));
 }
 
-// A second floor of an existing name is a floor of its own; names print as
-// quoted values, so a line break in one forges no line; a rule node's index
-// is its place in document order also after a node that differs.
+// A second floor of an existing name is a floor of its own; names print as quoted values, so a line break in
+// one forges no line; a rule node's index is its place in document order also after a node that differs.
 TEST_F(Diff, RepeatedFloorNamesLineBreaksInNamesAndRuleNodeIndices) {
   const std::string rule_old = R"({"name": "R", "children": [{"name": "A", "children": [{"name": "B"},
       {"name": "C"}, {"name": "E"}]}, {"name": "D", "attributes": {"v": "1"}}]})";
@@ -182,8 +180,8 @@ TEST_F(Diff, RepeatedFloorNamesLineBreaksInNamesAndRuleNodeIndices) {
             "added\"\nfloor \"1F\":\n  changed floor \"1F\"\n    Floor[0] basepoint: \"\" -> \"9\"\n");
 }
 
-// White space between tags is layout, which the model keeps: no change, and
-// a rule's node indices are counted without it.
+// White space between tags is layout, which the model keeps: no change, and a rule's node indices are counted
+// without it.
 TEST_F(Diff, LayoutIsNoChangeAndRuleIndicesIgnoreIt) {
   Old();
   std::string laid;
@@ -232,26 +230,13 @@ TEST_F(Diff, RuleNestedTwoHundredThousandDeepNeedsNoRecursion) {
   ExpectHas(ReadFile(dir_ / "new.html"), {R"(["Leaf",[["v","2"]]])"});
 }
 
-// Values are data, never markup: a "</script>" inside one cannot end the page's script.
-TEST_F(Diff, ReportEmbedsEveryValueAsData) {
+// Values are data, never markup: a "</script>" inside one cannot end the page's script. The page reads the
+// model as the reader does (its --diff page reads the reader's document): floors that share a name keep their
+// own lists, and the layout inside a rule is no rule text.
+TEST_F(Diff, ReportEmbedsValuesAsDataAndReadsTheModelAsTheReaderDoes) {
   Json model = Old();
   const std::string hostile = "</script><script>alert(1)</script><!-- & \"";
   model["header"]["ProjName"] = hostile;
-  Build(model.dump(), "new.gxrm");
-  EXPECT_EQ(Out({"report", "new.gxrm"}), "wrote new.html\n");
-  const std::string page = ReadFile(dir_ / "new.html");
-  const Json data = PageData(page);
-  EXPECT_EQ(data["header"][0], Json::array({"ProjName", hostile}));
-  EXPECT_EQ(page.find("alert(1)</script>"), std::string::npos);
-  ExpectHas(page, {"<meta charset=\"utf-8\">", "华东建筑设计研究院"});
-  ExpectHas(page, {"src=", "<link", "url("}, false);  // nothing fetched from anywhere
-}
-
-// The page reads the model as the reader does (its --diff page reads the
-// reader's document): floors that share a name keep their own lists, and the
-// layout inside a rule is no rule text.
-TEST_F(Diff, ReportReadsTheModelAsTheReaderDoes) {
-  Json model = Old();
   Section(model, "CalRule")["rules"].push_back(
       Json::parse(R"({"name": "G", "children": [{"name": "Leaf", "attributes": {"v": "1"}}]})"));
   Build(model.dump(), "new.gxrm");
@@ -264,7 +249,12 @@ TEST_F(Diff, ReportReadsTheModelAsTheReaderDoes) {
   WriteFile(dir_ / "new.gxrm", xml);
   ASSERT_EQ(Run({"report", "new.gxrm", "-o", "alone.html"}).status, 0);
   ASSERT_EQ(Run({"report", "new.gxrm", "--diff", "new.gxrm", "-o", "paired.html"}).status, 0);
-  const Json alone = PageData(ReadFile(dir_ / "alone.html"));
+  const std::string page = ReadFile(dir_ / "alone.html");
+  EXPECT_EQ(page.find("alert(1)</script>"), std::string::npos);
+  ExpectHas(page, {"<meta charset=\"utf-8\">", "华东建筑设计研究院"});
+  ExpectHas(page, {"src=", "<link", "url("}, false);  // nothing fetched from anywhere
+  const Json alone = PageData(page);
+  EXPECT_EQ(alone["header"][0], Json::array({"ProjName", hostile}));
   Json paired = PageData(ReadFile(dir_ / "paired.html"));
   paired.erase("diff");
   EXPECT_EQ(alone, paired);

@@ -1,5 +1,4 @@
-// Runs the gxrm program as a user would and checks its exit status, its
-// output and the files it writes.
+// Runs the gxrm program as a user would and checks its exit status, its output and the files it writes.
 #include <string>
 #include <vector>
 
@@ -17,12 +16,12 @@ TEST_F(Gxrm, RefusalsExitTwoWithOneLineAndChangeNothing) {
   fs::copy_file(Data("problems.gxrm"), dir_ / "p.gxrm");
   WriteFile(dir_ / "text.json", "{\"format\": \n  [1,}");
   WriteFile(dir_ / "m.json", MinimalModel());
+  WriteFile(dir_ / "a.svg", "<svg xmlns=\"http://www.w3.org/2000/svg\"><g/></svg>");
   const std::string before = ReadFile(dir_ / "a.gxrm"), broken = Data("broken.gxrm");
   const std::vector<std::pair<Args, Args>> rows = {
       {{}, {"subcommand is required"}},
       {{"bogus"}, {"unknown command 'bogus'"}},
       {{"dump"}, {"FILE is required"}},
-      {{"build", "only-json.json"}, {"FILE is required"}},
       {{"sample", "--floors", "0"}, {"--floors"}},
       {{"sample", "--bays", "3"}, {"--bays"}},
       {{"dump", "x.gxrm", "--type", "墙"}, {"unknown component type '墙'"}},
@@ -36,6 +35,9 @@ TEST_F(Gxrm, RefusalsExitTwoWithOneLineAndChangeNothing) {
       {{"dump", "folder.gxrm"}, {"folder.gxrm", "Is a directory"}},
       {{"check", broken}, {"broken.gxrm: line 3, column 3: mismatched tag"}},
       {{"info", Data("problems.gxrm")}, {"problems.gxrm", "0x80004003"}},  // the reader trips over it
+      // What is no model, read by the reader and by the model interface.
+      {{"check", "a.svg"}, {"a.svg: not a GXRM model: its root element is <svg>"}},
+      {{"report", "a.svg"}, {"a.svg: not a GXRM model: its root element is <svg>"}},
       // An unknown floor lists the file's floors, or the closest of many.
       {{"dump", "a.gxrm", "--floor", "3F"},
        {"a.gxrm: no floor named '3F' (its floors: \"第1层\", \"第2层\")"}},
@@ -64,8 +66,8 @@ TEST_F(Gxrm, RefusalsExitTwoWithOneLineAndChangeNothing) {
   EXPECT_FALSE(fs::exists(dir_ / "a.html"));
 }
 
-// Each row patches the minimal model into one the writer cannot make; the
-// output file keeps its old bytes and no scratch file is left.
+// Each row patches the minimal model into one the writer cannot make; the output file keeps its old bytes and
+// no scratch file is left.
 TEST_F(Gxrm, BuildRefusesWhatTheWriterCannotWrite) {
   const auto append = [](const std::string& section) {
     return R"({"op": "add", "path": "/sections/-", "value": )" + section + "}";
@@ -156,8 +158,8 @@ TEST_F(Gxrm, SampleIsDeterministicAndInfoCountsItAsTextAndJson) {
   ASSERT_EQ(Run({"sample"}).status, 0);
   EXPECT_EQ(ReadFile(dir_ / "building.gxrm"), first);
   ExpectHas(Out({"info", "building.gxrm"}), {"cross-sections (3):", "calculation rules (3 of 3 nodes):"});
-  // 1 x 2 bays: 6 columns, 5 + 4 frame beams and 2 secondary ones, 4 shear
-  // and 2 brick walls with one opening each, 2 slabs and 2 rooms.
+  // 1 x 2 bays: 6 columns, 5 + 4 frame beams and 2 secondary ones, 4 shear and 2 brick walls with one opening
+  // each, 2 slabs and 2 rooms.
   ASSERT_EQ(Run({"sample", "small.gxrm", "--floors", "2", "--bays", "1", "2"}).status, 0);
   ExpectHas(Out({"info", "small.gxrm"}),
             {"\n  (global)  1/1   2/0   2/0   1/0   1/0     -           2/0      1/0       -\n",
@@ -171,11 +173,11 @@ TEST_F(Gxrm, SampleIsDeterministicAndInfoCountsItAsTextAndJson) {
 
   // info --json: the layout docs/info-json.md gives, with the text output's content.
   const Json info = Json::parse(Out({"info", "small.gxrm", "--json"}));
-  std::vector<std::string> members;
-  for (const auto& item : info.items()) members.push_back(item.key());
-  EXPECT_EQ(members, (std::vector<std::string>{"format", "version", "header", "projectSettings",
-                                               "calculationRules", "floorInformation", "floors",
-                                               "objectLists", "crossSections", "rules"}));
+  std::string members;
+  for (const auto& item : info.items()) members += item.key() + " ";
+  EXPECT_EQ(members,
+            "format version header projectSettings calculationRules floorInformation floors objectLists "
+            "crossSections rules ");
   EXPECT_EQ(info["format"], "gxrm-info/1");
   ASSERT_EQ(info["floors"].size(), 2u);
   EXPECT_EQ(info["floors"][1]["name"], "第2层");
@@ -193,22 +195,16 @@ TEST_F(Gxrm, SampleIsDeterministicAndInfoCountsItAsTextAndJson) {
   EXPECT_EQ(bare_json["objectLists"], Json::array());
 }
 
-// dump -> build -> dump gives the same JSON, also for a hand-written file
-// with escapes, comments and CDATA; a file the writer wrote comes back byte for byte.
-TEST_F(Gxrm, DumpBuildDumpIsIdentityAndWriterFileRebuildsByteForByte) {
-  ASSERT_EQ(Run({"sample", "a.gxrm", "--floors", "3", "--bays", "2", "2"}).status, 0);
-  for (const std::string& file : {std::string("a.gxrm"), Data("roundtrip.gxrm")}) {
-    SCOPED_TRACE(file);
-    const std::string json = Out({"dump", file});
-    EXPECT_EQ(Out({"build", WriteFile(dir_ / "a.json", json), "b.gxrm"}), "");
-    EXPECT_EQ(Out({"dump", "b.gxrm"}), json);
-    if (file == "a.gxrm") EXPECT_EQ(ReadFile(dir_ / "b.gxrm"), ReadFile(dir_ / "a.gxrm"));
-  }
+// dump -> build -> dump gives the same JSON for a hand-written file with escapes, comments and CDATA (for
+// files the writer wrote: the one-floor dump below; the deep rule in the diff tests rebuilds byte for byte).
+TEST_F(Gxrm, DumpBuildDumpIsIdentityForHandWrittenMarkup) {
+  const std::string json = Out({"dump", Data("roundtrip.gxrm")});
+  EXPECT_EQ(Out({"build", WriteFile(dir_ / "a.json", json), "b.gxrm"}), "");
+  EXPECT_EQ(Out({"dump", "b.gxrm"}), json);
 }
 
-// --floor and --type keep only their records, and one floor's dump builds as a
-// one-floor model. A floor whose name repeats is dumped with its own (empty)
-// lists, not those of the first.
+// --floor and --type keep only their records, and one floor's dump builds as a one-floor model. A floor whose
+// name repeats is dumped with its own (empty) lists, not those of the first.
 TEST_F(Gxrm, DumpFiltersRebuildsOneFloorAndWalksEachFloorItself) {
   ASSERT_EQ(Run({"sample", "a.gxrm", "--floors", "3", "--bays", "1", "1"}).status, 0);
   Json all = Dump({"a.gxrm"});
@@ -285,23 +281,9 @@ TEST_F(Gxrm, CheckReportsEveryProblemWithItsLocation) {
   EXPECT_EQ(Out({"check", "m.gxrm"}), "m.gxrm: no problems found\n");
 }
 
-TEST_F(Gxrm, RenameRenamesEveryMatchOfOneFloorAndSavesInPlace) {
-  ASSERT_EQ(Run({"sample", "a.gxrm", "--floors", "2", "--bays", "1", "1"}).status, 0);
-  EXPECT_EQ(Out({"rename", "a.gxrm", "第1层", "框架柱", "KZ-1", "KZ-甲"}), "a.gxrm: 4 instances renamed\n");
-  Json model = Dump({"a.gxrm", "--type", "10"});
-  for (const Json& column : Section(model, "Floor")["objects"]["框架柱"]["instances"])
-    EXPECT_EQ(column["name"], "KZ-甲");
-  EXPECT_EQ(Section(model, "Floor", 1)["objects"]["框架柱"]["instances"][0]["name"], "KZ-1");
-  // No match: exit 1, and the file stays as it was.
-  const std::string before = ReadFile(dir_ / "a.gxrm");
-  const Outcome none = Run({"rename", "a.gxrm", "第1层", "10", "KZ-1", "X"});
-  EXPECT_EQ(none.status, 1);
-  EXPECT_EQ(none.out, "a.gxrm: 0 instances renamed\n");
-  EXPECT_EQ(ReadFile(dir_ / "a.gxrm"), before);
-}
-
-// Every command that reads a model takes a GBK file as its UTF-8 original.
-TEST_F(Gxrm, GbkEncodedFileReadsLikeItsUtf8Original) {
+// Every command that reads a model takes a GBK file as its UTF-8 original. Rename renames every match of one
+// floor and saves in place; with no match it exits 1 and leaves the file.
+TEST_F(Gxrm, GbkEncodedFileReadsLikeItsUtf8OriginalAndRenamesInPlace) {
   ASSERT_EQ(Run({"sample", "s.gxrm", "--floors", "2", "--bays", "1", "1"}).status, 0);
   const std::string model = ReadFile(dir_ / "s.gxrm");
   WriteFile(dir_ / "u.gxrm", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>" + model);
@@ -320,6 +302,15 @@ TEST_F(Gxrm, GbkEncodedFileReadsLikeItsUtf8Original) {
   }
   EXPECT_EQ(Out({"diff", "g.gxrm", "u.gxrm"}), "0 added, 0 removed, 0 changed\n");
   EXPECT_EQ(as_utf8_run(ReadFile(dir_ / "g.html")), ReadFile(dir_ / "u.html"));
+  Json renamed = Dump({"u.gxrm", "--type", "10"});
+  for (const Json& column : Section(renamed, "Floor")["objects"]["框架柱"]["instances"])
+    EXPECT_EQ(column["name"], "KZ-甲");
+  EXPECT_EQ(Section(renamed, "Floor", 1)["objects"]["框架柱"]["instances"][0]["name"], "KZ-1");
+  const std::string before = ReadFile(dir_ / "u.gxrm");
+  const Outcome none = Run({"rename", "u.gxrm", "第1层", "10", "KZ-1", "X"});
+  EXPECT_EQ(none.status, 1);
+  EXPECT_EQ(none.out, "u.gxrm: 0 instances renamed\n");
+  EXPECT_EQ(ReadFile(dir_ / "u.gxrm"), before);
 }
 
 // Type names and numbers both name a type; the documents' examples show the other translations.
@@ -329,34 +320,24 @@ TEST_F(Gxrm, CatalogueListsAndTranslates) {
   ExpectHas(Out({"catalogue"}), {"  0     AXIS        轴网\n", "  40    填充墙          WINDOOR     1\n"});
 }
 
-// What is no model is refused, naming its root.
-TEST_F(Gxrm, ForeignRootsAreRefused) {
-  WriteFile(dir_ / "a.svg", "<svg xmlns=\"http://www.w3.org/2000/svg\"><g/></svg>");
-  for (const char* command : {"info", "dump", "check", "report"})
-    ExpectFailure(Run({command, "a.svg"}), {"a.svg: not a GXRM model: its root element is <svg>"});
-  ExpectFailure(Run({"diff", "a.svg", "a.svg"}), {"<svg>"});
-}
-
 // - reads standard input; --version names the file version written.
 TEST_F(Gxrm, StandardInputAndVersion) {
   ASSERT_EQ(Run({"sample", "a.gxrm", "--floors", "2", "--bays", "1", "1"}).status, 0);
-  EXPECT_EQ(Piped(Quote(GXRM_TOOL) + " info - < a.gxrm"), Out({"info", "a.gxrm"}));
-  EXPECT_EQ(Piped(Quote(GXRM_TOOL) + " info - <" + Quote(Data("broken.gxrm")) + " 2>&1 >/dev/null; echo $?"),
+  EXPECT_EQ(Piped("info - < a.gxrm"), Out({"info", "a.gxrm"}));
+  EXPECT_EQ(Piped("info - <" + Quote(Data("broken.gxrm")) + " 2>&1 >/dev/null; echo $?"),
             "gxrm: standard input: line 3, column 3: mismatched tag\n2\n");
-  for (const char* flag : {"-V", "--version"})
-    ExpectHas(Out({flag}), {"gxrm (GXRMparser ", "writes GXRM files of version 1.0\n"});
+  ExpectHas(Out({"--version"}), {"gxrm (GXRMparser ", "writes GXRM files of version 1.0\n"});
 }
 
-// Without a configuration file the tool names the file it looked for and
-// what follows, beside the library's own message; check reports the
-// versionless root the writer then made.
+// Without a configuration file the tool names the file it looked for and what follows, beside the library's
+// own message; check reports the versionless root the writer then made.
 TEST_F(Gxrm, MissingConfigurationIsExplained) {
   fs::create_directory(dir_ / "lib");
   fs::copy_file(GXRM_LIBRARY_FILE, dir_ / "lib" / GXRM_LIBRARY_SONAME);
-  const std::string command = "cd " + Quote(dir_) + " && LD_LIBRARY_PATH=" + Quote(dir_ / "lib") + " " +
-                              Quote(GXRM_TOOL) + " sample s.gxrm --floors 1 --bays 1 1 >/dev/null 2>err.txt";
-  ASSERT_EQ(std::system(command.c_str()), 0);
-  ExpectHas(ReadFile(dir_ / "err.txt"),
+  const Outcome sample = Shell("LD_LIBRARY_PATH=" + Quote(dir_ / "lib") + " " + Quote(GXRM_TOOL) +
+                               " sample s.gxrm --floors 1 --bays 1 1");
+  ASSERT_EQ(sample.status, 0);
+  ExpectHas(sample.err,
             {"gxrm: 读取配置文件错误!\n",
              "gxrm: no format version in " + (dir_ / "lib" / "GXRMconfig.ini").string(), "empty version"});
   const Outcome check = Run({"check", "s.gxrm"});

@@ -7,7 +7,6 @@ import json
 import math
 import os
 import select
-import shutil
 import subprocess
 import sys
 
@@ -125,8 +124,7 @@ def storeys(page):
 
 def sample():
     run(GXRM, "sample", "old.gxrm", "--floors", "3")
-    shutil.copy(os.path.join(WORK, "old.gxrm"), os.path.join(WORK, "new.gxrm"))
-    run(GXRM, "rename", "new.gxrm", "第2层", "框架柱", "KZ-1", "KZ-9")
+    run(GXRM, "rename", "old.gxrm", "第2层", "框架柱", "KZ-1", "KZ-9", "-o", "new.gxrm")
     run(GXRM, "report", "new.gxrm", "-o", "sample.html", "--diff", "old.gxrm")
     page = Page("sample.html")
     floors = ["第1层", "第2层", "第3层"]
