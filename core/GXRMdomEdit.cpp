@@ -2,6 +2,7 @@
 #include <pugixml.hpp>
 
 #include <cstdint>
+#include <algorithm>
 #include <cstring>
 
 #include "core/GXRMdomImpl.h"
@@ -173,7 +174,21 @@ AttributeWriter DocImpl::EditAttributes(pugi::xml_node element) {
   return AttributeWriter(element);
 }
 
-const char* SharedStrings::Find(std::string_view text) {
+const char* SharedStrings::Find(const char* text) {
+  const uintptr_t place = reinterpret_cast<uintptr_t>(text);
+  Recent* set = &recent_[((place * 0x9E3779B97F4A7C15u) >> 58) * kWays];
+  for (size_t way = 0; way < kWays; ++way) {
+    if (set[way].asked == text && std::strcmp(text, set[way].copy) == 0) return set[way].copy;
+  }
+  const char* copy = Lookup(text);
+  if (copy) {
+    std::move_backward(set, set + kWays - 1, set + kWays);
+    set[0] = {text, copy};
+  }
+  return copy;
+}
+
+const char* SharedStrings::Lookup(std::string_view text) {
   auto found = index_.find(text);
   if (found != index_.end()) return found->data();
   if (text.size() > kMaxLength || index_.size() >= kMaxCount) return nullptr;

@@ -10,6 +10,7 @@
 
 #include <pugixml.hpp>
 
+#include <array>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -88,11 +89,23 @@ struct NavIndex;
 class SharedStrings {
  public:
   // The shared copy of `text`; null when it is too long or the pool is full.
-  const char* Find(std::string_view text);
+  const char* Find(const char* text);
 
  private:
+  const char* Lookup(std::string_view text);
+
   static constexpr size_t kMaxLength = 64;
   static constexpr size_t kMaxCount = 1024;
+  // A parser hands out each attribute name from the same place every time,
+  // and the element names of one depth from one place: a text asked for
+  // again from a place it was lately asked from is found by a comparison or
+  // two, without measuring and hashing it. 64 sets of the 4 latest.
+  struct Recent {
+    const char* asked = nullptr;
+    const char* copy = nullptr;
+  };
+  static constexpr size_t kWays = 4;
+  std::array<Recent, 64 * kWays> recent_{};
   std::deque<std::string> copies_;  // never moved: the nodes point into them
   std::unordered_set<std::string_view> index_;
 };
