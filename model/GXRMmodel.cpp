@@ -54,13 +54,13 @@ CGXRMfileParser& ModelState::Parser() {
 Model::Model(std::shared_ptr<ModelState> state) : state_(std::move(state)) {}
 
 Model Model::Load(const std::string& path, const ModelLoadOptions& options) {
-  return Model(
-      Loaded(path, [&](dom::Document& doc) { return dom::detail::LoadFile(doc, path, DomOptions(options)); }));
+  return Model(Loaded(
+      path, [&](dom::Document& doc) { return dom::detail::LoadFile(doc, path, DomOptions(options)); }));
 }
 
 Model Model::Parse(std::string_view bytes, const std::string& name, const ModelLoadOptions& options) {
-  return Model(
-      Loaded(name, [&](dom::Document& doc) { return dom::detail::LoadText(doc, bytes, DomOptions(options)); }));
+  return Model(Loaded(
+      name, [&](dom::Document& doc) { return dom::detail::LoadText(doc, bytes, DomOptions(options)); }));
 }
 
 std::string Model::Version() const {

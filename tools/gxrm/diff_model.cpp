@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <deque>
 #include <future>
+#include <iterator>
 #include <map>
 #include <string_view>
 #include <unordered_map>
@@ -429,6 +430,27 @@ std::vector<bool> InOrder(const std::vector<std::size_t>& old_place,
 // A repeated floor name's second and later floors are told apart by their number.
 Text Repeat(const Floor& floor) { return floor.nth > 0 ? Text(std::to_string(floor.nth)) : std::nullopt; }
 
+// Runs part(i, out) for each i below `count`, half of them on a second
+// thread, and appends the parts' changes to `out` in the order of i. The
+// parts only read both models, as several threads may.
+template <typename Part>
+void InOrderOnTwoThreads(std::size_t count, const Part& part, std::vector<Change>& out) {
+  std::vector<std::vector<Change>> parts(count);
+  const std::size_t half = count / 2;
+  auto second = std::async(std::launch::async, [&] {
+    for (std::size_t i = half; i < count; ++i) part(i, parts[i]);
+  });
+  try {
+    for (std::size_t i = 0; i < half; ++i) part(i, parts[i]);
+  } catch (...) {
+    second.wait();
+    throw;
+  }
+  second.get();
+  for (std::vector<Change>& changes : parts)
+    std::move(changes.begin(), changes.end(), std::back_inserter(out));
+}
+
 void CompareFloors(const dom::Element& a, const Components& ca, const dom::Element& b, const Components& cb,
                    const Filter& filter, Sink sink) {
   const std::vector<Floor> fa = Floors(a), fb = Floors(b);
@@ -445,30 +467,30 @@ void CompareFloors(const dom::Element& a, const Components& ca, const dom::Eleme
     if (found != pa.end()) old_place.push_back(found->second), new_place.push_back(j);
   }
   const std::vector<bool> kept = InOrder(old_place, new_place, fa.size());
-  for (std::size_t j = 0, c = 0; j < fb.size(); ++j) {
-    const Floor& floor = fb[j];
-    auto found = pa.find(FloorKey(floor.name, floor.nth));
-    const bool common = found != pa.end();
-    const bool moved = common && !kept[c++];
-    if (!wanted(floor)) continue;
-    sink.floor = floor.name;
-    sink.type.reset();
-    if (!common) {
-      sink.Add(What::kAdded, kind::kFloor, floor.name, Repeat(floor));
-      continue;
-    }
-    const Floor& old = fa[found->second];
-    Changes changes;
-    if (moved)
-      changes.push_back({fmt::kFloor, 0, kPositionMark, std::to_string(found->second), std::to_string(j)});
-    CompareElements(old.info, floor.info, fmt::kFloorInfo, changes);
-    CompareElements(old.list, floor.list, fmt::kFloor, changes);
-    if (!changes.empty() && !filter.type_name)
-      sink.Add(What::kChanged, kind::kFloor, floor.name, Repeat(floor), std::move(changes));
-    // A floor's place is that of its "Floor" among them when it has one, and
-    // no component is filed under a place past them.
-    CompareObjectLists(ca, static_cast<int>(found->second), cb, static_cast<int>(j), filter, sink);
-  }
+  std::vector<bool> moved(fb.size(), false);
+  for (std::size_t c = 0; c < kept.size(); ++c) moved[new_place[c]] = !kept[c];
+  InOrderOnTwoThreads(
+      fb.size(),
+      [&](std::size_t j, std::vector<Change>& out) {
+        const Floor& floor = fb[j];
+        if (!wanted(floor)) return;
+        const Sink mine{out, floor.name, std::nullopt};
+        auto found = pa.find(FloorKey(floor.name, floor.nth));
+        if (found == pa.end()) return mine.Add(What::kAdded, kind::kFloor, floor.name, Repeat(floor));
+        const Floor& old = fa[found->second];
+        Changes changes;
+        if (moved[j])
+          changes.push_back(
+              {fmt::kFloor, 0, kPositionMark, std::to_string(found->second), std::to_string(j)});
+        CompareElements(old.info, floor.info, fmt::kFloorInfo, changes);
+        CompareElements(old.list, floor.list, fmt::kFloor, changes);
+        if (!changes.empty() && !filter.type_name)
+          mine.Add(What::kChanged, kind::kFloor, floor.name, Repeat(floor), std::move(changes));
+        // A floor's place is that of its "Floor" among them when it has one, and
+        // no component is filed under a place past them.
+        CompareObjectLists(ca, static_cast<int>(found->second), cb, static_cast<int>(j), filter, mine);
+      },
+      sink.out);
 }
 
 }  // namespace
