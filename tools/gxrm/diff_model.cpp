@@ -7,6 +7,7 @@
 #include <future>
 #include <iterator>
 #include <map>
+#include <numeric>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
@@ -116,11 +117,12 @@ void CompareTrees(const dom::Node& a, const dom::Node& b, Changes& out) {
 
 // A record of a list with the keys it is matched by: a component, or a
 // cross-section's element.
-template <typename Item>
+template <typename Item, typename Key = std::string>
 struct Keyed {
+  using Compared = Item;
   Item item;
-  std::string id;
-  std::string name;
+  Key id;
+  Key name;
 };
 
 std::vector<Keyed<dom::Element>> Keys(const Elements& elements, const char* id_attribute,
@@ -142,8 +144,21 @@ struct IdUse {
 // For each record of `b`, the index of its partner in `a` (kNone: added).
 // Ids that are present and unique on both sides match first; what is left
 // matches by name, the n-th of a name in `a` with the n-th in `b`.
-template <typename Item>
-std::vector<std::size_t> Match(const std::vector<Keyed<Item>>& a, const std::vector<Keyed<Item>>& b) {
+// True when both lists carry the same ids and names in the same order (a
+// list that did not change): Match pairs each record with the one in its place.
+template <typename Record>
+bool SameKeys(const std::vector<Record>& a, const std::vector<Record>& b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [](const Record& x, const Record& y) { return x.id == y.id && x.name == y.name; });
+}
+
+template <typename Record>
+std::vector<std::size_t> Match(const std::vector<Record>& a, const std::vector<Record>& b) {
+  if (SameKeys(a, b)) {
+    std::vector<std::size_t> partner(b.size());
+    std::iota(partner.begin(), partner.end(), std::size_t{0});
+    return partner;
+  }
   std::unordered_map<std::string_view, IdUse> ids;  // one look-up per record and side
   ids.reserve(a.size() + b.size());
   for (std::size_t i = 0; i < a.size(); ++i) {
@@ -189,23 +204,24 @@ struct Sink {
 };
 
 // Matches two record lists and files what was added, removed or changed.
-template <typename Item>
-void CompareKeyed(const std::vector<Keyed<Item>>& a, const std::vector<Keyed<Item>>& b, const char* kind,
+template <typename Record, typename Item = typename Record::Compared>
+void CompareKeyed(const std::vector<Record>& a, const std::vector<Record>& b, const char* kind,
                   void (*compare)(const Item&, const Item&, Changes&), const Sink& sink) {
   const std::vector<std::size_t> partner = Match(a, b);
   std::vector<bool> kept(a.size(), false);
   for (std::size_t j = 0; j < b.size(); ++j) {
     if (partner[j] == kNone) {
-      sink.Add(What::kAdded, kind, b[j].name, b[j].id);
+      sink.Add(What::kAdded, kind, std::string(b[j].name), std::string(b[j].id));
       continue;
     }
     kept[partner[j]] = true;
     Changes changes;
     compare(a[partner[j]].item, b[j].item, changes);
-    if (!changes.empty()) sink.Add(What::kChanged, kind, b[j].name, b[j].id, std::move(changes));
+    if (!changes.empty())
+      sink.Add(What::kChanged, kind, std::string(b[j].name), std::string(b[j].id), std::move(changes));
   }
   for (std::size_t i = 0; i < a.size(); ++i)
-    if (!kept[i]) sink.Add(What::kRemoved, kind, a[i].name, a[i].id);
+    if (!kept[i]) sink.Add(What::kRemoved, kind, std::string(a[i].name), std::string(a[i].id));
 }
 
 // The n-th records of a list of two components, pairwise.
@@ -241,8 +257,9 @@ void CompareSecInfo(const dom::Element& a, const dom::Element& b, Changes& out) 
 }
 
 // The components of one object list and type, keyed for matching.
+// Ids and names point into the model, which stays unchanged meanwhile.
 struct Group {
-  std::vector<Keyed<gxrm::Component>> definitions, instances;
+  std::vector<Keyed<gxrm::Component, std::string_view>> definitions, instances;
 };
 
 // Every component of a model, by its object list (-1: the global list,
