@@ -219,7 +219,10 @@ class Loader : public detail::EventSink {
     staging_ = pugi::xml_node();
   }
 
-  void Start(const char* name, const char** atts) override { OnStart(this, name, atts); }
+  void Start(const char* name, const char** atts, const uint32_t* lengths) override {
+    if (dtd_unread_ && !AttributeEntitiesDeclared()) return;
+    StartElement(name, atts, lengths);
+  }
   void End() override { OnEnd(this, nullptr); }
   bool Close(const char* name) override {
     if (cur_ == staging_ || std::strcmp(cur_.name(), name) != 0) return false;
@@ -343,15 +346,21 @@ class Loader : public detail::EventSink {
   static void OnStart(void* data, const XML_Char* name, const XML_Char** atts) {
     Loader& l = Self(data);
     if (l.dtd_unread_ && !l.AttributeEntitiesDeclared()) return;
-    l.FlushText();
-    pugi::xml_node e = l.cur_.append_child(pugi::node_element);
-    l.impl_.SetSharedName(e, name);
-    for (; *atts; atts += 2) {
+    l.StartElement(name, atts, nullptr);
+  }
+
+  // `lengths`, when known, saves measuring each value.
+  void StartElement(const char* name, const char** atts, const uint32_t* lengths) {
+    FlushText();
+    pugi::xml_node e = cur_.append_child(pugi::node_element);
+    impl_.SetSharedName(e, name);
+    for (size_t i = 0; atts[2 * i]; ++i) {
       pugi::xml_attribute a = e.append_attribute("");
-      l.impl_.SetSharedName(a, atts[0]);
-      a.set_value(atts[1]);
+      impl_.SetSharedName(a, atts[2 * i]);
+      const char* value = atts[2 * i + 1];
+      a.set_value(value, lengths ? lengths[i] : std::strlen(value));
     }
-    l.cur_ = e;
+    cur_ = e;
   }
 
   static void OnEnd(void* data, const XML_Char*) {

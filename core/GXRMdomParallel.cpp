@@ -256,6 +256,18 @@ uint32_t RestReader::InternAttribute(const char* name) {
   return seen.id;
 }
 
+uint32_t RestReader::InternElement(const char* name) {
+  // The elements of one depth have few names: those lately met there are tried first.
+  std::array<uint32_t, 4>& recent = elements_seen_[static_cast<size_t>(depth_) % elements_seen_.size()];
+  for (const uint32_t seen : recent) {
+    if (seen != 0 && std::strcmp(names_.Text(seen - 1).c_str(), name) == 0) return seen - 1;
+  }
+  const uint32_t id = Intern(name);
+  std::move_backward(recent.begin(), recent.end() - 1, recent.end());
+  recent[0] = id + 1;
+  return id;
+}
+
 void RestReader::PutNumber(uint32_t n) { std::memcpy(block_.Room(sizeof n), &n, sizeof n); }
 
 void RestReader::Publish(bool last, bool ok) {
@@ -280,7 +292,7 @@ void RestReader::OnStart(void* data, const XML_Char* name, const XML_Char** atts
   // Names are given before the record that uses them.
   r.ids_.clear();
   for (const XML_Char** a = atts; *a; a += 2) r.ids_.push_back(r.InternAttribute(a[0]));
-  const uint32_t id = r.Intern(name);
+  const uint32_t id = r.InternElement(name);
   r.Put(kStart);
   r.PutNumber(id);
   r.PutNumber(static_cast<uint32_t>(r.ids_.size()));
@@ -382,6 +394,7 @@ class Records {
 bool RestReader::ReplayBlock(const Block& block, EventSink& sink) {
   Records in(block);
   std::vector<const char*> atts;
+  std::vector<uint32_t> lengths;
   while (!in.Done()) {
     switch (in.Kind()) {
       case kName:
@@ -390,12 +403,13 @@ bool RestReader::ReplayBlock(const Block& block, EventSink& sink) {
       case kStart: {
         const char* name = replay_names_[in.Number()].c_str();
         atts.clear();
+        lengths.clear();
         for (uint32_t n = in.Number(); n > 0; --n) {
           atts.push_back(replay_names_[in.Number()].c_str());
-          atts.push_back(in.Text());
+          atts.push_back(in.Text(lengths.emplace_back()));
         }
         atts.push_back(nullptr);
-        sink.Start(name, atts.data());
+        sink.Start(name, atts.data(), lengths.data());
         break;
       }
       case kEnd:

@@ -111,7 +111,8 @@ void SetTreeHandlers(XML_Parser parser, Handlers* data) {
 class EventSink {
  public:
   virtual ~EventSink() = default;
-  virtual void Start(const char* name, const char** attributes) = 0;
+  // `attributes` as expat gives them; `lengths` holds the length of each value.
+  virtual void Start(const char* name, const char** attributes, const uint32_t* lengths) = 0;
   virtual void End() = 0;
   // The end tag of an element opened before the division; false when
   // `name` is not the element open there.
@@ -156,6 +157,8 @@ class GXRM_API RestReader {
   uint32_t Intern(const char* name);
   // As Intern, for the attribute names of one parser, known by their address.
   uint32_t InternAttribute(const char* name);
+  // As Intern, for the name of an element starting at the current depth.
+  uint32_t InternElement(const char* name);
   void Publish(bool last, bool ok);
   bool Stopped();
   static void OnStart(void* data, const XML_Char* name, const XML_Char** atts);
@@ -185,6 +188,8 @@ class GXRM_API RestReader {
     uint32_t id = 0;
   };
   std::array<AttributeSeen, 256> attributes_seen_{};
+  // The latest element names of each depth (number + 1; 0: none).
+  std::array<std::array<uint32_t, 4>, 64> elements_seen_{};
 
   std::mutex lock_;
   std::condition_variable published_;
