@@ -548,7 +548,7 @@ bool LoadInParallel(DocImpl& impl, const Source& source, const detail::LoadOptio
                           : static_cast<size_t>(source.size() * HeadShare(options.keep_blank_text));
   const size_t split = detail::DivisionPoint(source, from);
   if (split == 0 || split >= source.size()) return false;
-  detail::RestReader rest(source, split);
+  detail::RestReader rest(source, split, options.keep_blank_text);
   std::thread reader;
   try {
     reader = std::thread([&rest] { rest.Run(); });

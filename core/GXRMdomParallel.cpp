@@ -5,9 +5,11 @@
 
 #include <algorithm>
 #include <cctype>
-#include <type_traits>
 #include <cstring>
 #include <memory>
+#include <type_traits>
+
+#include "core/GXRMxmlchars.h"
 
 namespace gxrm::dom::detail {
 
@@ -126,6 +128,8 @@ bool RestReader::ReadPiece(size_t& at, bool& ok) {
   SetTreeHandlers(parser_, this);
   depth_ = 0;
   stand_in_closed_ = false;
+  text_.clear();
+  in_cdata_ = false;
   attributes_seen_.fill({});
   if (XML_Parse(parser_, kStandIn.data(), static_cast<int>(kStandIn.size()), false) != XML_STATUS_OK) {
     return fail();
@@ -153,6 +157,7 @@ bool RestReader::ReadPiece(size_t& at, bool& ok) {
       const size_t name_at = at + static_cast<size_t>(XML_GetCurrentByteIndex(parser_)) - kStandIn.size();
       std::string name;
       if (!ClosingTag(name_at, at, name)) return fail();
+      FlushText();
       const uint32_t id = Intern(name.c_str());
       Put(kClose);
       PutNumber(id);
@@ -160,6 +165,7 @@ bool RestReader::ReadPiece(size_t& at, bool& ok) {
     }
     // The end of the document inside the stand-in: what is left must be the
     // epilogue, whose text, all blank, the replay leaves out.
+    FlushText();
     ok = last && depth_ == 1 && IsEpilogue(at);
     return true;
   }
@@ -289,6 +295,7 @@ void RestReader::Publish(bool last, bool ok) {
 void RestReader::OnStart(void* data, const XML_Char* name, const XML_Char** atts) {
   RestReader& r = *static_cast<RestReader*>(data);
   if (r.depth_++ == 0) return;  // the stand-in
+  r.FlushText();
   // Names are given before the record that uses them.
   r.ids_.clear();
   for (const XML_Char** a = atts; *a; a += 2) r.ids_.push_back(r.InternAttribute(a[0]));
@@ -304,6 +311,7 @@ void RestReader::OnStart(void* data, const XML_Char* name, const XML_Char** atts
 
 void RestReader::OnEnd(void* data, const XML_Char*) {
   RestReader& r = *static_cast<RestReader*>(data);
+  r.FlushText();
   if (--r.depth_ == 0) {
     // The document's own end tag of that name: not what this reading expects.
     r.stand_in_closed_ = true;
@@ -314,27 +322,46 @@ void RestReader::OnEnd(void* data, const XML_Char*) {
 }
 
 void RestReader::OnText(void* data, const XML_Char* s, int len) {
-  RestReader& r = *static_cast<RestReader*>(data);
-  r.Put(kText);
-  r.PutText(s, static_cast<size_t>(len));
+  static_cast<RestReader*>(data)->text_.append(s, static_cast<size_t>(len));
+}
+
+void RestReader::FlushText() {
+  if (text_.empty()) return;
+  if (keep_blank_text_ || in_cdata_ || !xml::IsWhiteSpace(text_)) {
+    Put(kText);
+    PutText(text_.data(), text_.size());
+  }
+  text_.clear();
 }
 
 void RestReader::OnComment(void* data, const XML_Char* s) {
   RestReader& r = *static_cast<RestReader*>(data);
+  r.FlushText();
   r.Put(kComment);
   r.PutText(s, std::strlen(s));
 }
 
 void RestReader::OnPi(void* data, const XML_Char* target, const XML_Char* s) {
   RestReader& r = *static_cast<RestReader*>(data);
+  r.FlushText();
   r.Put(kPi);
   r.PutText(target, std::strlen(target));
   r.PutText(s, std::strlen(s));
 }
 
-void RestReader::OnCdataStart(void* data) { static_cast<RestReader*>(data)->Put(kCdataStart); }
+void RestReader::OnCdataStart(void* data) {
+  RestReader& r = *static_cast<RestReader*>(data);
+  r.FlushText();
+  r.Put(kCdataStart);
+  r.in_cdata_ = true;
+}
 
-void RestReader::OnCdataEnd(void* data) { static_cast<RestReader*>(data)->Put(kCdataEnd); }
+void RestReader::OnCdataEnd(void* data) {
+  RestReader& r = *static_cast<RestReader*>(data);
+  r.FlushText();
+  r.Put(kCdataEnd);
+  r.in_cdata_ = false;
+}
 
 // ---- The replaying thread ----
 

@@ -128,7 +128,9 @@ class EventSink {
 // hands the events to the thread that calls Replay, a block at a time.
 class GXRM_API RestReader {
  public:
-  RestReader(const Source& source, size_t from) : source_(source), from_(from) {}
+  // Blank text between tags is left out unless `keep_blank_text`, as the tree leaves it out.
+  RestReader(const Source& source, size_t from, bool keep_blank_text)
+      : source_(source), from_(from), keep_blank_text_(keep_blank_text) {}
   RestReader(const RestReader&) = delete;
   RestReader& operator=(const RestReader&) = delete;
 
@@ -151,6 +153,9 @@ class GXRM_API RestReader {
   bool ClosingTag(size_t name_at, size_t& after, std::string& name) const;
   bool IsEpilogue(size_t at) const;
   void Put(Kind kind) { *block_.Room(1) = kind; }
+  // Records the text met since the last other event: one event however
+  // expat divided it, none when it is blank text the tree would drop.
+  void FlushText();
   void PutNumber(uint32_t n);
   void PutText(const char* text, size_t length);  // length-prefixed, null-terminated
   // The number of `name`, which is given in the block the first time.
@@ -177,6 +182,9 @@ class GXRM_API RestReader {
 
   const Source& source_;
   const size_t from_;
+  const bool keep_blank_text_;
+  std::string text_;  // met since the last other event
+  bool in_cdata_ = false;
   XML_Parser parser_ = nullptr;
   int depth_ = 0;  // open elements of the piece, its stand-in parent counted
   bool stand_in_closed_ = false;

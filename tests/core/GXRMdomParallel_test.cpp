@@ -17,14 +17,15 @@ using gxrm::dom::detail::LoadPath;
 using gxrm_test::LoadOutcome;
 
 // Every kind of node and reference, line ends of both kinds, blank text made
-// of references only.
+// of references only, blank CDATA, text that starts with a blank line.
 const char kVaried[] =
     "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"no\"?>\r\n"
     "<!-- top --><?top pi\r\nline?>\n"
     "<r a=\"x&amp;&lt;&gt;&quot;'&#9;&#10;&#13;y\" b=\"\" c=\"\xE4\xB8\xAD\t1\r\n2\">\r\n"
     "  <empty/><empty2></empty2>&#32;&#10;<e>&#x20;</e>\n"
     "  <e>t&amp;&lt;&gt;\"'&#9;\r z \xE4\xB8\xAD ]]&gt;</e>\n"
-    "  <c><![CDATA[raw <&>\r\n text]]><![CDATA[]]></c>\n"
+    "  <c><![CDATA[raw <&>\r\n text]]><![CDATA[]]></c><c><![CDATA[ \n ]]>\n <![CDATA[]]> </c>\n"
+    "  <e>\r\n  x\n</e>\n"
     "  <!-- co-m\r --><?pi data ?><?pi2?>\n"
     "  <deep><a><b x='1'><c/></b></a></deep><f>a<b/>c<!--x-->d<![CDATA[e]]></f>\n"
     "</r>\n"
