@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "core/GXRMtreeImpl.h"
+#include "core/GXRMxmlchars.h"
 #include "model/GXRMmodelImpl.h"
 
 namespace gxrm {
@@ -207,6 +208,45 @@ bool Component::SameContent(const Component& other) const {
 }
 
 bool Component::operator==(const Component& other) const { return element_ == other.element_; }
+
+namespace {
+
+bool IsBlankText(pugi::xml_node n) { return n.type() == pugi::node_pcdata && xml::IsWhiteSpace(n.value()); }
+
+// `n` or the first sibling after it that is not blank text.
+pugi::xml_node Compared(pugi::xml_node n) {
+  while (n && IsBlankText(n)) n = n.next_sibling();
+  return n;
+}
+
+bool SameNode(pugi::xml_node a, pugi::xml_node b) {
+  return a.type() == b.type() && std::strcmp(a.name(), b.name()) == 0 &&
+         std::strcmp(a.value(), b.value()) == 0 && SameAttributes(a, b);
+}
+
+}  // namespace
+
+// Both trees in step, in document order, without recursion: `x` and `y` are
+// the nodes to compare next, `up_x` and `up_y` their parents.
+bool SameTree(const dom::Node& a, const dom::Node& b) {
+  const pugi::xml_node top_a = Access::Pugi(a), top_b = Access::Pugi(b);
+  if (!top_a || !top_b) return !top_a && !top_b;
+  if (!SameNode(top_a, top_b)) return false;
+  pugi::xml_node up_x = top_a, up_y = top_b;
+  pugi::xml_node x = Compared(top_a.first_child()), y = Compared(top_b.first_child());
+  while (true) {
+    if (x && y) {
+      if (!SameNode(x, y)) return false;
+      up_x = x, up_y = y;
+      x = Compared(x.first_child()), y = Compared(y.first_child());
+      continue;
+    }
+    if (x || y) return false;
+    if (up_x == top_a) return true;
+    x = Compared(up_x.next_sibling()), y = Compared(up_y.next_sibling());
+    up_x = up_x.parent(), up_y = up_y.parent();
+  }
+}
 
 ComponentView::ComponentView(const ModelState& state, const void* element, const std::string& floor,
                              int floor_index, GXRM_objType_base::Type type, bool is_type)

@@ -157,6 +157,42 @@ TEST(ModelEdit, SameContentSeesEachEditOfAttributesOrRecords) {
   EXPECT_FALSE(One(a, "name=KZ2").SameContent(a.ById("t2").at(0)));  // an instance and a type definition
 }
 
+// SameTree: equal byte for byte, blank text left out; any other difference,
+// at any depth, tells the trees apart.
+TEST(ModelSameTree, SeesEveryDifferenceButBlankText) {
+  const std::string base = "<r a='1' b='2'><l><c x='1'/><c y='2'>t<!--c--><?p d?><![CDATA[d]]></c></l><e/></r>";
+  const std::pair<const char*, bool> cases[] = {
+      {"<r a='1' b='2'><l><c x='1'/><c y='2'>t<!--c--><?p d?><![CDATA[d]]></c></l><e/></r>", true},
+      {"<r b='2' a='1'><l><c x='1'/><c y='2'>t<!--c--><?p d?><![CDATA[d]]></c></l><e/></r>", false},
+      {"<r a='1' b='2'><l><c x='1'/><c y='3'>t<!--c--><?p d?><![CDATA[d]]></c></l><e/></r>", false},
+      {"<r a='1' b='2'><l><c x='1'/><c y='2'>u<!--c--><?p d?><![CDATA[d]]></c></l><e/></r>", false},
+      {"<r a='1' b='2'><l><c x='1'/><c y='2'>t<!--d--><?p d?><![CDATA[d]]></c></l><e/></r>", false},
+      {"<r a='1' b='2'><l><c x='1'/><c y='2'>t<!--c--><?p e?><![CDATA[d]]></c></l><e/></r>", false},
+      {"<r a='1' b='2'><l><c x='1'/><c y='2'>t<!--c--><?p d?><![CDATA[ ]]></c></l><e/></r>", false},
+      {"<r a='1' b='2'><l><c x='1'/><c y='2'>t<!--c--><?p d?><![CDATA[d]]></c></l></r>", false},
+      {"<r a='1' b='2'><l><c x='1'/><c y='2'>t<!--c--><?p d?><![CDATA[d]]></c></l><e/><e/></r>", false},
+      {"<r a='1' b='2'><l><c x='1'/><c y='2'>t<!--c--><?p d?><![CDATA[d]]><c/></c></l><e/></r>", false},
+      {"<r a='1' b='2'><l><c x='1'><c/></c><c y='2'>t<!--c--><?p d?><![CDATA[d]]></c></l><e/></r>", false},
+      {"<r a='1' b='2'><l><c x='1'/><c y='2'>t<!--c--><?p d?><![CDATA[d]]></c></l><f/></r>", false},
+  };
+  gxrm::dom::Document a = gxrm::dom::Document::create(), b = gxrm::dom::Document::create();
+  ASSERT_TRUE(a.loadXML(base));
+  for (const auto& [xml, same] : cases) {
+    ASSERT_TRUE(b.loadXML(xml)) << xml;
+    EXPECT_EQ(gxrm::SameTree(a.documentElement(), b.documentElement()), same) << xml;
+    EXPECT_EQ(gxrm::SameTree(b.documentElement(), a.documentElement()), same) << xml;
+  }
+  ASSERT_TRUE(b.loadXML(base));
+  gxrm::dom::Node l = b.documentElement().firstChild();
+  b.documentElement().appendChild(b.createTextNode("\n\t "));
+  l.appendChild(b.createTextNode(" "));
+  EXPECT_TRUE(gxrm::SameTree(a.documentElement(), b.documentElement()));
+  l.appendChild(b.createTextNode("x"));
+  EXPECT_FALSE(gxrm::SameTree(a.documentElement(), b.documentElement()));
+  EXPECT_TRUE(gxrm::SameTree(gxrm::dom::Node(), gxrm::dom::Node()));
+  EXPECT_FALSE(gxrm::SameTree(a.documentElement(), gxrm::dom::Node()));
+}
+
 TEST(ModelEdit, FloorsRenameTogetherWithTheirInformation) {
   const std::string path = WriteModel("floors.gxrm");
   gxrm::Model m = gxrm::Model::Load(path);

@@ -266,10 +266,12 @@ struct Group {
 // else the floor's place among the "Floor" elements) and type.
 class Components {
  public:
-  explicit Components(const gxrm::Model& model) {
+  // Those of the lists `compared` marks, by list place + 1 (0: the global list).
+  Components(const gxrm::Model& model, const std::vector<bool>& compared) {
     Key key{};
     Group* group = nullptr;  // that of `key`: components come group by group
     model.Visit("is=any", [&](const gxrm::ComponentView& c) {
+      if (!compared[static_cast<std::size_t>(c.FloorIndex() + 1)]) return;
       const Key mine{c.FloorIndex(), c.Type()};
       if (!group || mine != key) key = mine, group = &groups_[key];
       (c.IsType() ? group->definitions : group->instances).push_back({c.Handle(), c.Id(), c.Name()});
@@ -447,32 +449,69 @@ std::vector<bool> InOrder(const std::vector<std::size_t>& old_place,
 // A repeated floor name's second and later floors are told apart by their number.
 Text Repeat(const Floor& floor) { return floor.nth > 0 ? Text(std::to_string(floor.nth)) : std::nullopt; }
 
-// Runs part(i, out) for each i below `count`, half of them on a second
-// thread, and appends the parts' changes to `out` in the order of i. The
-// parts only read both models, as several threads may.
+// Runs part(i) for each i below `count`, half of them on a second thread.
+// The parts only read both models, as several threads may.
 template <typename Part>
-void InOrderOnTwoThreads(std::size_t count, const Part& part, std::vector<Change>& out) {
-  std::vector<std::vector<Change>> parts(count);
+void OnTwoThreads(std::size_t count, const Part& part) {
   const std::size_t half = count / 2;
   auto second = std::async(std::launch::async, [&] {
-    for (std::size_t i = half; i < count; ++i) part(i, parts[i]);
+    for (std::size_t i = half; i < count; ++i) part(i);
   });
   try {
-    for (std::size_t i = 0; i < half; ++i) part(i, parts[i]);
+    for (std::size_t i = 0; i < half; ++i) part(i);
   } catch (...) {
     second.wait();
     throw;
   }
   second.get();
+}
+
+// As OnTwoThreads with part(i, out), and appends the parts' changes to `out` in the order of i.
+template <typename Part>
+void InOrderOnTwoThreads(std::size_t count, const Part& part, std::vector<Change>& out) {
+  std::vector<std::vector<Change>> parts(count);
+  OnTwoThreads(count, [&](std::size_t i) { part(i, parts[i]); });
   for (std::vector<Change>& changes : parts)
     std::move(changes.begin(), changes.end(), std::back_inserter(out));
 }
 
-void CompareFloors(const dom::Element& a, const Components& ca, const dom::Element& b, const Components& cb,
-                   const Filter& filter, Sink sink) {
-  const std::vector<Floor> fa = Floors(a), fb = Floors(b);
+// The floors a filter leaves in.
+bool Wanted(const Floor& floor, const Filter& filter) { return !filter.floor || *filter.floor == floor.name; }
+
+// Marks the object lists whose components are compared, by list place + 1
+// (0: the global list): those of the floors both models have and the
+// filter leaves in, and the global list, unless the two trees are the same.
+std::pair<std::vector<bool>, std::vector<bool>> ListsToCompare(const dom::Element& a,
+                                                               const std::vector<Floor>& fa,
+                                                               const dom::Element& b,
+                                                               const std::vector<Floor>& fb,
+                                                               const Filter& filter) {
+  std::vector<bool> in_a(fa.size() + 1, false), in_b(fb.size() + 1, false);
+  const Places pa = PlacesOf(fa);
+  std::vector<std::pair<std::size_t, std::size_t>> common;  // (old place, new place)
+  for (std::size_t j = 0; j < fb.size(); ++j) {
+    auto found = pa.find(FloorKey(fb[j].name, fb[j].nth));
+    if (found != pa.end() && Wanted(fb[j], filter)) common.emplace_back(found->second, j);
+  }
+  std::vector<char> same(common.size());
+  OnTwoThreads(common.size(), [&](std::size_t k) {
+    same[k] = gxrm::SameTree(fa[common[k].first].list, fb[common[k].second].list);
+  });
+  for (std::size_t k = 0; k < common.size(); ++k) {
+    if (!same[k]) in_a[common[k].first + 1] = in_b[common[k].second + 1] = true;
+  }
+  if (!filter.floor &&
+      !gxrm::SameTree(walk::Section(a, fmt::kGlobalObjList), walk::Section(b, fmt::kGlobalObjList))) {
+    in_a[0] = in_b[0] = true;
+  }
+  return {std::move(in_a), std::move(in_b)};
+}
+
+// `compared` marks the new model's lists whose components are compared.
+void CompareFloors(const std::vector<Floor>& fa, const Components& ca, const std::vector<Floor>& fb,
+                   const Components& cb, const std::vector<bool>& compared, const Filter& filter, Sink sink) {
   const Places pa = PlacesOf(fa), pb = PlacesOf(fb);
-  const auto wanted = [&](const Floor& floor) { return !filter.floor || *filter.floor == floor.name; };
+  const auto wanted = [&](const Floor& floor) { return Wanted(floor, filter); };
   for (const Floor& floor : fa) {
     if (pb.count(FloorKey(floor.name, floor.nth)) > 0 || !wanted(floor)) continue;
     sink.floor = floor.name;
@@ -505,7 +544,8 @@ void CompareFloors(const dom::Element& a, const Components& ca, const dom::Eleme
           mine.Add(What::kChanged, kind::kFloor, floor.name, Repeat(floor), std::move(changes));
         // A floor's place is that of its "Floor" among them when it has one, and
         // no component is filed under a place past them.
-        CompareObjectLists(ca, static_cast<int>(found->second), cb, static_cast<int>(j), filter, mine);
+        if (compared[j + 1])
+          CompareObjectLists(ca, static_cast<int>(found->second), cb, static_cast<int>(j), filter, mine);
       },
       sink.out);
 }
@@ -568,9 +608,12 @@ std::vector<Change> Compare(const gxrm::Model& old_model, const gxrm::Model& new
                             const Filter& filter) {
   const dom::Element old_root = old_model.Document().documentElement();
   const dom::Element new_root = new_model.Document().documentElement();
+  const std::vector<Floor> old_floors = Floors(old_root), new_floors = Floors(new_root);
+  const auto [old_lists, new_lists] = ListsToCompare(old_root, old_floors, new_root, new_floors, filter);
   // The two models' components are gathered side by side, one on each core.
-  auto gathering = std::async(std::launch::async, [&] { return Components(new_model); });
-  const Components old_components(old_model);
+  auto gathering =
+      std::async(std::launch::async, [&, &lists = new_lists] { return Components(new_model, lists); });
+  const Components old_components(old_model, old_lists);
   const Components new_components = gathering.get();
   std::vector<Change> changes;
   const Sink sink{changes, std::nullopt, std::nullopt};
@@ -581,8 +624,8 @@ std::vector<Change> Compare(const gxrm::Model& old_model, const gxrm::Model& new
     CompareCrossSections(old_root, new_root, sink);
     CompareRules(old_root, new_root, sink);
   }
-  if (!filter.floor) CompareObjectLists(old_components, -1, new_components, -1, filter, sink);
-  CompareFloors(old_root, old_components, new_root, new_components, filter, sink);
+  if (new_lists[0]) CompareObjectLists(old_components, -1, new_components, -1, filter, sink);
+  CompareFloors(old_floors, old_components, new_floors, new_components, new_lists, filter, sink);
   return changes;
 }
 
