@@ -530,7 +530,12 @@ double HeadShare(bool keep_blank_text) { return keep_blank_text ? 0.24 : 0.3; }
 // document must be read again the strict way.
 bool ParallelHead(Loader& loader, detail::RestReader& rest, const Source& source, size_t split,
                   bool& strict) {
-  if (!loader.RunHead(source, split)) return false;  // refused in the part before: that error stands
+  // A refusal in the part before may differ from the whole document's where
+  // the part ends inside a token: the strict way gives the error.
+  if (!loader.RunHead(source, split)) {
+    strict = true;
+    return false;
+  }
   if (loader.SawDocumentType()) {
     rest.Cancel();
     return loader.RunRest(source, split);
@@ -566,7 +571,10 @@ bool LoadInParallel(DocImpl& impl, const Source& source, const detail::LoadOptio
   }
   rest.Cancel();
   reader.join();
-  if (strict) loader.Discard();
+  if (strict) {
+    loader.Discard();
+    impl.parseError = ParseError();
+  }
   if (options.taken && loader.SawDocumentType()) *options.taken = detail::LoadPath::kStrict;
   return !strict;
 }

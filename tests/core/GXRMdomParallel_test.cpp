@@ -91,7 +91,9 @@ TEST(ParallelLoad, RefusesWhatTheStrictWayRefusesWhereverTheDocumentIsDivided) {
   const std::string valid = kVaried;
   ExpectSameOutcome(valid, "the whole", 1);
   // End tags that close as many elements as were open, not the ones open.
-  for (const char* xml : {"<r><a>x<b/></x></r>", "<r><a><b/></a></x>", "<r><a><b/></a></r></r>"}) {
+  // Junk after the root that a division ends inside: expat's error depends on what follows.
+  for (const char* xml : {"<r><a>x<b/></x></r>", "<r><a><b/></a></x>", "<r><a><b/></a></r></r>",
+                          "<r99/>0000963<a><b>a\xff\xa6</b></a>"}) {
     ExpectSameOutcome(xml, xml, 1);
   }
   for (size_t at = 0; at < valid.size(); ++at) {
