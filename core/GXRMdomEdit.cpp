@@ -176,15 +176,12 @@ AttributeWriter DocImpl::EditAttributes(pugi::xml_node element) {
 
 const char* SharedStrings::Find(const char* text) {
   const uintptr_t place = reinterpret_cast<uintptr_t>(text);
-  Recent* set = &recent_[((place * 0x9E3779B97F4A7C15u) >> 58) * kWays];
-  for (size_t way = 0; way < kWays; ++way) {
-    if (set[way].asked == text && std::strcmp(text, set[way].copy) == 0) return set[way].copy;
-  }
+  Recent<Asked>& set = recent_[(place * 0x9E3779B97F4A7C15u) >> 58];
+  const Asked* seen =
+      set.Find([text](const Asked& a) { return a.asked == text && std::strcmp(text, a.copy) == 0; });
+  if (seen) return seen->copy;
   const char* copy = Lookup(text);
-  if (copy) {
-    std::move_backward(set, set + kWays - 1, set + kWays);
-    set[0] = {text, copy};
-  }
+  if (copy) set.Push({text, copy});
   return copy;
 }
 

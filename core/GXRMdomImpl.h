@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "core/GXRMdom.h"
+#include "core/GXRMrecentImpl.h"
 
 namespace gxrm::dom::detail {
 
@@ -100,12 +101,11 @@ class SharedStrings {
   // and the element names of one depth from one place: a text asked for
   // again from a place it was lately asked from is found by a comparison or
   // two, without measuring and hashing it. 64 sets of the 4 latest.
-  struct Recent {
-    const char* asked = nullptr;
-    const char* copy = nullptr;
+  struct Asked {
+    const char* asked;
+    const char* copy;
   };
-  static constexpr size_t kWays = 4;
-  std::array<Recent, 64 * kWays> recent_{};
+  std::array<Recent<Asked>, 64> recent_{};
   std::deque<std::string> copies_;  // never moved: the nodes point into them
   std::unordered_set<std::string_view> index_;
 };

@@ -264,13 +264,12 @@ uint32_t RestReader::InternAttribute(const char* name) {
 
 uint32_t RestReader::InternElement(const char* name) {
   // The elements of one depth have few names: those lately met there are tried first.
-  std::array<uint32_t, 4>& recent = elements_seen_[static_cast<size_t>(depth_) % elements_seen_.size()];
-  for (const uint32_t seen : recent) {
-    if (seen != 0 && std::strcmp(names_.Text(seen - 1).c_str(), name) == 0) return seen - 1;
-  }
+  Recent<uint32_t>& recent = elements_seen_[static_cast<size_t>(depth_) % elements_seen_.size()];
+  const uint32_t* seen =
+      recent.Find([&](uint32_t id) { return std::strcmp(names_.Text(id).c_str(), name) == 0; });
+  if (seen) return *seen;
   const uint32_t id = Intern(name);
-  std::move_backward(recent.begin(), recent.end() - 1, recent.end());
-  recent[0] = id + 1;
+  recent.Push(id);
   return id;
 }
 

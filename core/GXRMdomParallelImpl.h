@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "core/GXRMapi.h"
+#include "core/GXRMrecentImpl.h"
 
 namespace gxrm::dom::detail {
 
@@ -196,8 +197,8 @@ class GXRM_API RestReader {
     uint32_t id = 0;
   };
   std::array<AttributeSeen, 256> attributes_seen_{};
-  // The latest element names of each depth (number + 1; 0: none).
-  std::array<std::array<uint32_t, 4>, 64> elements_seen_{};
+  // The numbers of the latest element names of each depth.
+  std::array<Recent<uint32_t>, 64> elements_seen_{};
 
   std::mutex lock_;
   std::condition_variable published_;
