@@ -8,6 +8,7 @@
 #include <iterator>
 #include <map>
 #include <numeric>
+#include <optional>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
@@ -611,10 +612,12 @@ std::vector<Change> Compare(const gxrm::Model& old_model, const gxrm::Model& new
   const std::vector<Floor> old_floors = Floors(old_root), new_floors = Floors(new_root);
   const auto [old_lists, new_lists] = ListsToCompare(old_root, old_floors, new_root, new_floors, filter);
   // The two models' components are gathered side by side, one on each core.
-  auto gathering =
-      std::async(std::launch::async, [&, &lists = new_lists] { return Components(new_model, lists); });
-  const Components old_components(old_model, old_lists);
-  const Components new_components = gathering.get();
+  std::optional<Components> gathered[2];
+  OnTwoThreads(2, [&, &old = old_lists, &fresh = new_lists](std::size_t i) {
+    gathered[i].emplace(i == 0 ? old_model : new_model, i == 0 ? old : fresh);
+  });
+  const Components& old_components = *gathered[0];
+  const Components& new_components = *gathered[1];
   std::vector<Change> changes;
   const Sink sink{changes, std::nullopt, std::nullopt};
   const bool whole = !filter.floor && !filter.type_name;
