@@ -42,6 +42,38 @@ bool RecordsMatch() {
   return match;
 }
 
+bool LineFeedMarksWork() {
+  static const bool works = [] {
+    if (!RecordsMatch()) return false;
+    pugi::xml_document d;
+    pugi::xml_node e = d.append_child("e");
+    if (!e || HasLeadingLineFeed(RecordOf(e))) return false;
+    MarkLeadingLineFeed(e);
+    pugi::xml_node c = e.append_child("c");
+    bool kept = c && e.set_name("longer name") && e.append_attribute("a").set_value("v") && e.remove_child(c) &&
+                HasLeadingLineFeed(RecordOf(e)) && e.type() == pugi::node_element &&
+                std::strcmp(e.name(), "longer name") == 0 && !HasLeadingLineFeed(RecordOf(d.append_copy(e)));
+    return kept;
+  }();
+  return works;
+}
+
+void CopyLineFeedMarks(pugi::xml_node source, pugi::xml_node copy) {
+  if (!LineFeedMarksWork()) return;
+  // Both trees walked in step, depth first, without recursion.
+  pugi::xml_node s = source, c = copy;
+  while (s) {
+    if (HasLeadingLineFeed(RecordOf(s))) MarkLeadingLineFeed(c);
+    if (s.first_child()) {
+      s = s.first_child(), c = c.first_child();
+      continue;
+    }
+    while (s != source && !s.next_sibling()) s = s.parent(), c = c.parent();
+    if (s == source) return;
+    s = s.next_sibling(), c = c.next_sibling();
+  }
+}
+
 namespace {
 
 // Checks the header bits against what pugixml does with them: it marks the
@@ -121,7 +153,9 @@ pugi::xml_node DocImpl::AppendNew(pugi::xml_node parent, pugi::xml_node_type typ
 
 pugi::xml_node DocImpl::AppendCopy(pugi::xml_node parent, pugi::xml_node source) {
   ChildrenChanging(parent);
-  return Allocated(parent.append_copy(source));
+  pugi::xml_node copy = Allocated(parent.append_copy(source));
+  CopyLineFeedMarks(source, copy);
+  return copy;
 }
 
 bool DocImpl::AppendMove(pugi::xml_node parent, pugi::xml_node child) {

@@ -21,6 +21,7 @@
 
 #include "core/GXRMdomImpl.h"
 #include "core/GXRMdomLoadImpl.h"
+#include "core/GXRMrecordImpl.h"
 #include "core/GXRMdomParallelImpl.h"
 #include "core/GXRMtextImpl.h"
 #include "core/GXRMxmlchars.h"
@@ -154,7 +155,10 @@ class Loader : public detail::EventSink {
 
  public:
   // `impl` holds no shown node (see Cleared).
-  Loader(DocImpl& impl, bool keep_blank_text) : impl_(impl), keep_blank_text_(keep_blank_text) {
+  Loader(DocImpl& impl, const detail::LoadOptions& options)
+      : impl_(impl),
+        keep_blank_text_(options.keep_blank_text),
+        line_feed_marks_(options.keep_blank_text && detail::LineFeedMarksWork()) {
     staging_ = impl_.limbo.append_child(pugi::node_element);
     cur_ = staging_;
   }
@@ -335,6 +339,9 @@ class Loader : public detail::EventSink {
     if (text_.empty()) return;
     if (!xml::IsWhiteSpace(text_)) {
       cur_.append_child(pugi::node_pcdata).set_value(text_.c_str());
+    } else if (line_feed_marks_ && text_ == "\n" && cur_ != staging_ && !cur_.first_child() &&
+               !detail::HasLeadingLineFeed(detail::RecordOf(cur_))) {
+      detail::MarkLeadingLineFeed(cur_);
     } else if (keep_blank_text_) {
       impl_.SetSharedValue(cur_.append_child(pugi::node_pcdata), text_.c_str());
     }
@@ -461,6 +468,7 @@ class Loader : public detail::EventSink {
 
   DocImpl& impl_;
   bool keep_blank_text_;
+  bool line_feed_marks_;
   XML_Parser parser_ = nullptr;
   bool chinese_ = false;
   std::string raw_encoding_;
@@ -522,9 +530,9 @@ bool MayGoParallel(const Source& source, const detail::LoadOptions& options) {
 }
 
 // The share of the document the calling thread parses: it also builds the
-// tree of the rest from the other thread's events, a larger tree when the
-// blank text stays (measured on the benchmarks' large model).
-double HeadShare(bool keep_blank_text) { return keep_blank_text ? 0.24 : 0.3; }
+// tree of the rest from the other thread's events (measured on the
+// benchmarks' large model, with and without its layout).
+constexpr double kHeadShare = 0.3;
 
 // The calling thread's side of the parallel way. Sets `strict` when the
 // document must be read again the strict way.
@@ -550,7 +558,7 @@ bool ParallelHead(Loader& loader, detail::RestReader& rest, const Source& source
 bool LoadInParallel(DocImpl& impl, const Source& source, const detail::LoadOptions& options, bool& loaded) {
   const size_t from = options.divide_from
                           ? options.divide_from
-                          : static_cast<size_t>(source.size() * HeadShare(options.keep_blank_text));
+                          : static_cast<size_t>(source.size() * kHeadShare);
   const size_t split = detail::DivisionPoint(source, from);
   if (split == 0 || split >= source.size()) return false;
   detail::RestReader rest(source, split, options.keep_blank_text);
@@ -560,7 +568,7 @@ bool LoadInParallel(DocImpl& impl, const Source& source, const detail::LoadOptio
   } catch (const std::system_error&) {
     return false;  // no thread to be had: the strict way needs none
   }
-  Loader loader(impl, options.keep_blank_text);
+  Loader loader(impl, options);
   bool strict = false;
   try {
     loaded = ParallelHead(loader, rest, source, split, strict);
@@ -587,7 +595,7 @@ bool Load(DocImpl& impl, const Source& source, const detail::LoadOptions& option
   bool loaded = false;
   if (MayGoParallel(source, options) && LoadInParallel(impl, source, options, loaded)) return loaded;
   if (options.taken) *options.taken = detail::LoadPath::kStrict;
-  Loader loader(impl, options.keep_blank_text);
+  Loader loader(impl, options);
   return strict(loader);
 }
 
@@ -606,7 +614,7 @@ bool detail::LoadFile(Document& doc, const std::string& path, const LoadOptions&
   struct stat info;
   if (!file || ::fstat(::fileno(file.get()), &info) != 0) {
     const std::string reason = "cannot open '" + path + "': " + std::strerror(errno);
-    return Loader(Cleared(impl), options.keep_blank_text).Fail(-1, reason);
+    return Loader(Cleared(impl), options).Fail(-1, reason);
   }
   // Only a regular file's size is known beforehand.
   const bool regular = S_ISREG(info.st_mode);

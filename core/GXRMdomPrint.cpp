@@ -114,6 +114,7 @@ struct PugiView {
   static Attribute Next(Attribute a) { return a.next_attribute(); }
   static const char* Name(Attribute a) { return a.name(); }
   static const char* Value(Attribute a) { return a.value(); }
+  static bool LeadingLineFeed(Node) { return false; }  // marks need matching records
 };
 
 struct RecordView {
@@ -130,6 +131,7 @@ struct RecordView {
   static Attribute Next(Attribute a) { return a->next_attribute; }
   static const char* Name(Attribute a) { return a->name ? a->name : ""; }
   static const char* Value(Attribute a) { return a->value ? a->value : ""; }
+  static bool LeadingLineFeed(Node n) { return HasLeadingLineFeed(n); }
 };
 
 template <typename View>
@@ -143,7 +145,9 @@ void AppendStartTag(Output& out, typename View::Node element) {
     AppendEscaped(out, View::Value(a), kAttributeSpecials);
     out.Append('"');
   }
-  if (View::FirstChild(element)) {
+  if (View::LeadingLineFeed(element)) {
+    out.Append(">\n", 2);
+  } else if (View::FirstChild(element)) {
     out.Append('>');
   } else {
     out.Append("/>", 2);
@@ -195,6 +199,8 @@ void PrintTree(typename View::Node top, Output& out) {
       n = View::FirstChild(n);
       continue;
     }
+    // A line feed alone is content too: its element has an end tag.
+    if (View::Type(n) == pugi::node_element && View::LeadingLineFeed(n)) AppendEndTag<View>(out, n);
     // Close the elements this node was the last child of.
     while (n != top && !View::NextSibling(n)) {
       n = View::Parent(n);

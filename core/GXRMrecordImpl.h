@@ -47,8 +47,23 @@ constexpr uintptr_t kTypeBits = 15;
 constexpr uintptr_t kNameOwned = 32;
 constexpr uintptr_t kValueOwned = 16;
 constexpr uintptr_t kShared = 64;
+// A bit pugixml leaves alone: an element whose content starts with a line
+// feed kept as this mark, not as a text node of its own (see LineFeedMarks).
+constexpr uintptr_t kLeadingLineFeed = 128;
 
 // True when pugixml lays out its records as above (checked once, on first use).
 bool RecordsMatch();
+
+// True when elements can carry the line-feed mark: the records match and
+// pugixml keeps the bit through changes to the element (checked once).
+bool LineFeedMarksWork();
+
+// Whether `element` starts with a line feed kept as a mark. The mark is only
+// ever set where LineFeedMarksWork().
+inline bool HasLeadingLineFeed(const NodeRecord* element) { return element->header & kLeadingLineFeed; }
+inline void MarkLeadingLineFeed(pugi::xml_node element) { RecordOf(element)->header |= kLeadingLineFeed; }
+
+// Gives the elements of `copy` the marks of those of `source`, which it copies node for node.
+void CopyLineFeedMarks(pugi::xml_node source, pugi::xml_node copy);
 
 }  // namespace gxrm::dom::detail

@@ -213,7 +213,9 @@ class GXRM_API Component {
 struct ModelLoadOptions {
   /// Keep the white space between elements, so that a save changes only the
   /// lines an edit touches. A model that is only read (compared, reported)
-  /// may drop it: a node less per element, and a faster load.
+  /// may drop it: a faster load. A line feed alone at the start of an
+  /// element (one per element in a file the library wrote) is kept as a mark
+  /// on the element, not as a text node: Document() shows no node for it.
   bool keep_layout = true;
   /// Read on the calling thread alone, for a caller that loads several
   /// files side by side and so keeps the processors busy itself.
@@ -271,7 +273,8 @@ class GXRM_API Model {
   std::string ToString() const;
 
   /// The document underneath, for readers of sections the model does not
-  /// cover (project sections, cross-sections, rules).
+  /// cover (project sections, cross-sections, rules). Its elements carry
+  /// the kept line feeds that start them as marks, not as text nodes.
   dom::Document Document() const;
 
  private:

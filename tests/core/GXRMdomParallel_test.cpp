@@ -28,6 +28,7 @@ const char kVaried[] =
     "  <e>\r\n  x\n</e>\n"
     "  <!-- co-m\r --><?pi data ?><?pi2?>\n"
     "  <deep><a><b x='1'><c/></b></a></deep><f>a<b/>c<!--x-->d<![CDATA[e]]></f>\n"
+    "  <m>\n</m><m>\r\n<x/>\n</m><m>&#10;<!--c--></m><m>\n\n</m>\n"
     "</r>\n"
     "<!-- after --><?end?>\n";
 

@@ -7,10 +7,12 @@
 
 #include "core/GXRMdomImpl.h"
 #include "core/GXRMdomLoadImpl.h"
+#include "core/GXRMrecordImpl.h"
 
 namespace gxrm_test {
 
-// Every node in document order, one line each, indented by depth; no recursion.
+// Every node in document order, one line each, indented by depth, line-feed
+// marks shown; no recursion.
 inline std::string TreeText(pugi::xml_node top) {
   std::string text;
   int depth = 0;
@@ -18,6 +20,7 @@ inline std::string TreeText(pugi::xml_node top) {
     text.append(static_cast<size_t>(depth) * 2, ' ');
     text += std::to_string(n.type()) + " <" + n.name() + "> [" + n.value() + "]";
     for (pugi::xml_attribute a : n.attributes()) text += std::string(" ") + a.name() + "=[" + a.value() + "]";
+    if (gxrm::dom::detail::HasLeadingLineFeed(gxrm::dom::detail::RecordOf(n))) text += " +line feed";
     text += '\n';
     if (n.first_child()) {
       n = n.first_child();
