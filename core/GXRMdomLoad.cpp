@@ -21,8 +21,8 @@
 
 #include "core/GXRMdomImpl.h"
 #include "core/GXRMdomLoadImpl.h"
-#include "core/GXRMrecordImpl.h"
 #include "core/GXRMdomParallelImpl.h"
+#include "core/GXRMrecordImpl.h"
 #include "core/GXRMtextImpl.h"
 #include "core/GXRMxmlchars.h"
 
