@@ -72,13 +72,33 @@ void HandleLink::TakePlace(DocImpl* old_doc, HandleLink& source, DocImpl* doc) n
   ReplaceLocked(source);
 }
 
-DocImpl::DocImpl() {
-  limbo = doc.append_child(pugi::node_element);
+DocImpl::DocImpl() { MakeLimbo(); }
+
+void DocImpl::MakeLimbo() {
+  limbo = doc.prepend_child(pugi::node_element);
   if (!limbo || !limbo.set_name("gxrm-limbo")) throw std::bad_alloc();
   // pugixml's moves mark the document as one whose node order may differ
   // from that of its parsed text; relinking (AppendMove) does not, so one
   // move marks it here for good.
-  doc.append_move(limbo);
+  doc.prepend_move(limbo);
+}
+
+bool DocImpl::HoldsNothing() const {
+  return doc.first_child() == limbo && !limbo.first_child() && !limbo.next_sibling();
+}
+
+bool DocImpl::ParseInPlace(char* buffer, size_t size, unsigned options) {
+  ChildrenChanging(doc);
+  const bool parsed = doc.load_buffer_inplace_own(buffer, size, options, pugi::encoding_utf8);
+  if (!parsed) doc.reset();
+  MakeLimbo();
+  return parsed;
+}
+
+void DocImpl::ForgetParsed() {
+  ChildrenChanging(doc);
+  doc.reset();
+  MakeLimbo();
 }
 
 pugi::xml_node DocImpl::Root() const {

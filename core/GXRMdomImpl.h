@@ -172,6 +172,17 @@ struct DocImpl {
   // "Type" level (four below the document) change.
   uint64_t TypeGeneration() const { return type_generation_; }
 
+  // True when the document has no node, in the tree or out of it.
+  bool HoldsNothing() const;
+  // Makes the tree the one pugixml parses from `buffer` (`size` bytes of
+  // UTF-8, allocated with pugixml's allocation function), whose strings
+  // stay in the buffer, which the document owns and frees at its next parse
+  // or its end. Only where HoldsNothing(). False, with nothing in the tree,
+  // when pugixml refuses the text.
+  bool ParseInPlace(char* buffer, size_t size, unsigned options);
+  // Empties a document ParseInPlace filled, freeing its buffer.
+  void ForgetParsed();
+
   // The root element, or an empty node.
   pugi::xml_node Root() const;
   // The first node shown at document level.
@@ -220,6 +231,9 @@ struct DocImpl {
     }
     return -1;
   }
+
+  // Makes the limbo, the document's first child.
+  void MakeLimbo();
 
   SharedStrings shared_;
   static constexpr int kTypeDepth = 4;

@@ -14,11 +14,10 @@
 #include <map>
 #include <memory>
 #include <set>
-#include <system_error>
-#include <thread>
 #include <string>
 #include <vector>
 
+#include "core/GXRMdomCheckedImpl.h"
 #include "core/GXRMdomImpl.h"
 #include "core/GXRMdomLoadImpl.h"
 #include "core/GXRMdomParallelImpl.h"
@@ -562,23 +561,13 @@ bool LoadInParallel(DocImpl& impl, const Source& source, const detail::LoadOptio
   const size_t split = detail::DivisionPoint(source, from);
   if (split == 0 || split >= source.size()) return false;
   detail::RestReader rest(source, split, options.keep_blank_text);
-  std::thread reader;
-  try {
-    reader = std::thread([&rest] { rest.Run(); });
-  } catch (const std::system_error&) {
-    return false;  // no thread to be had: the strict way needs none
-  }
   Loader loader(impl, options);
   bool strict = false;
-  try {
-    loaded = ParallelHead(loader, rest, source, split, strict);
-  } catch (...) {
-    rest.Cancel();
-    reader.join();
-    throw;
+  // No thread to be had: the strict way needs none.
+  if (!detail::BesideRest(rest, [&] { loaded = ParallelHead(loader, rest, source, split, strict); })) {
+    loader.Discard();
+    return false;
   }
-  rest.Cancel();
-  reader.join();
   if (strict) {
     loader.Discard();
     impl.parseError = ParseError();
@@ -587,13 +576,40 @@ bool LoadInParallel(DocImpl& impl, const Source& source, const detail::LoadOptio
   return !strict;
 }
 
+// The share of the document the calling thread checks with expat, beside
+// parsing it all with pugixml.
+constexpr double kCheckedHeadShare = 0.3;
+
+// Reads `source` with pugixml, checked by expat; false when it must be read
+// the strict way, with nothing built.
+bool LoadCheckedBy(DocImpl& impl, const Source& source, const detail::LoadOptions& options) {
+  const size_t from = options.divide_from
+                          ? options.divide_from
+                          : static_cast<size_t>(source.size() * kCheckedHeadShare);
+  const size_t split = detail::DivisionPoint(source, from);
+  if (split == 0 || split >= source.size()) return false;
+  if (!detail::LoadChecked(impl, source, split)) return false;
+  if (options.taken) *options.taken = detail::LoadPath::kChecked;
+  return true;
+}
+
+// Loads `source` into `impl`: a large UTF-8 document on two threads when
+// a processor is free, parsed by pugixml and checked by expat into a
+// document that holds nothing, or else read by expat in two parts; any
+// other document, and any the two-thread ways cannot take, by `strict`.
 bool Load(DocImpl& impl, const Source& source, const detail::LoadOptions& options,
           const std::function<bool(Loader&)>& strict) {
   const Counted counted;
   Cleared(impl);
   if (options.taken) *options.taken = detail::LoadPath::kParallel;
   bool loaded = false;
-  if (MayGoParallel(source, options) && LoadInParallel(impl, source, options, loaded)) return loaded;
+  if (MayGoParallel(source, options)) {
+    if (!options.keep_blank_text && impl.HoldsNothing()) {
+      if (LoadCheckedBy(impl, source, options)) return true;
+    } else if (LoadInParallel(impl, source, options, loaded)) {
+      return loaded;
+    }
+  }
   if (options.taken) *options.taken = detail::LoadPath::kStrict;
   Loader loader(impl, options);
   return strict(loader);

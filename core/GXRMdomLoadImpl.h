@@ -13,6 +13,7 @@ namespace gxrm::dom::detail {
 enum class LoadPath {
   kStrict,    // expat's events built the tree
   kParallel,  // expat read the document in two parts, on two threads
+  kChecked,   // pugixml built the tree, expat checked the document on two threads
 };
 
 struct LoadOptions {

@@ -125,7 +125,12 @@ bool RestReader::ReadPiece(size_t& at, bool& ok) {
   Parser parser(XML_ParserCreate("UTF-8"));
   if (!parser) return fail();
   parser_ = parser.get();
-  SetTreeHandlers(parser_, this);
+  if (content_) {
+    SetTreeHandlers(parser_, this);
+  } else {
+    XML_SetUserData(parser_, this);
+    XML_SetElementHandler(parser_, OnDepthStart, OnDepthEnd);
+  }
   depth_ = 0;
   stand_in_closed_ = false;
   text_.clear();
@@ -318,6 +323,18 @@ void RestReader::OnEnd(void* data, const XML_Char*) {
     return;
   }
   r.Put(kEnd);
+}
+
+void RestReader::OnDepthStart(void* data, const XML_Char*, const XML_Char**) {
+  ++static_cast<RestReader*>(data)->depth_;
+}
+
+void RestReader::OnDepthEnd(void* data, const XML_Char*) {
+  RestReader& r = *static_cast<RestReader*>(data);
+  if (--r.depth_ == 0) {
+    r.stand_in_closed_ = true;
+    XML_StopParser(r.parser_, XML_FALSE);
+  }
 }
 
 void RestReader::OnText(void* data, const XML_Char* s, int len) {

@@ -26,6 +26,8 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "core/GXRMapi.h"
@@ -129,9 +131,11 @@ class EventSink {
 // hands the events to the thread that calls Replay, a block at a time.
 class GXRM_API RestReader {
  public:
-  // Blank text between tags is left out unless `keep_blank_text`, as the tree leaves it out.
-  RestReader(const Source& source, size_t from, bool keep_blank_text)
-      : source_(source), from_(from), keep_blank_text_(keep_blank_text) {}
+  // Blank text between tags is left out unless `keep_blank_text`, as the tree
+  // leaves it out. Unless `content`, only the end tags of elements opened
+  // before the division are recorded: the rest is checked, not built.
+  RestReader(const Source& source, size_t from, bool keep_blank_text, bool content = true)
+      : source_(source), from_(from), keep_blank_text_(keep_blank_text), content_(content) {}
   RestReader(const RestReader&) = delete;
   RestReader& operator=(const RestReader&) = delete;
 
@@ -174,6 +178,9 @@ class GXRM_API RestReader {
   static void OnPi(void* data, const XML_Char* target, const XML_Char* s);
   static void OnCdataStart(void* data);
   static void OnCdataEnd(void* data);
+  // The element handlers when only the depth counts.
+  static void OnDepthStart(void* data, const XML_Char* name, const XML_Char** atts);
+  static void OnDepthEnd(void* data, const XML_Char* name);
 
   template <typename Handlers>
   friend void SetTreeHandlers(XML_Parser parser, Handlers* data);
@@ -184,6 +191,7 @@ class GXRM_API RestReader {
   const Source& source_;
   const size_t from_;
   const bool keep_blank_text_;
+  const bool content_;
   std::string text_;  // met since the last other event
   bool in_cdata_ = false;
   XML_Parser parser_ = nullptr;
@@ -209,5 +217,28 @@ class GXRM_API RestReader {
   bool cancelled_ = false;
   std::vector<std::string> replay_names_;
 };
+
+// Runs `work` on the calling thread while `rest` reads on a second one,
+// which is stopped and joined when `work` ends, or raises. False, with
+// `work` not run, when no thread can be had.
+template <typename Work>
+bool BesideRest(RestReader& rest, Work&& work) {
+  std::thread reader;
+  try {
+    reader = std::thread([&rest] { rest.Run(); });
+  } catch (const std::system_error&) {
+    return false;
+  }
+  struct Stop {
+    RestReader& rest;
+    std::thread& reader;
+    ~Stop() {
+      rest.Cancel();
+      reader.join();
+    }
+  } stop{rest, reader};
+  work();
+  return true;
+}
 
 }  // namespace gxrm::dom::detail

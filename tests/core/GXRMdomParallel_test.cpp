@@ -64,14 +64,14 @@ TEST(ParallelLoad, GivesTheStrictTreeOrErrorForEveryTestFile) {
     ExpectSameOutcome(bytes, file.string());
     LoadPath taken;
     LoadOutcome(bytes, false, std::max<size_t>(bytes.size() / 2, 1), &taken);
-    parallel += taken == LoadPath::kParallel;
+    parallel += taken != LoadPath::kStrict;
   }
-  EXPECT_GE(parallel, 10u) << "most test files are UTF-8 and load the parallel way";
+  EXPECT_GE(parallel, 10u) << "most test files are UTF-8 and load on two threads";
 }
 
 TEST(ParallelLoad, TakesThePathItsDocumentAllows) {
   const std::vector<std::pair<std::string, LoadPath>> cases = {
-      {kVaried, LoadPath::kParallel},
+      {kVaried, LoadPath::kChecked},
       {"<!DOCTYPE r [<!ENTITY e 'x'>]><r><a>&e;</a><b>&e;</b></r>", LoadPath::kStrict},
       {"<?xml version='1.0' encoding='GBK'?><r><a/><b/></r>", LoadPath::kStrict},
       {"<?xml version='1.0' encoding='ISO-8859-1'?><r><a/><b/></r>", LoadPath::kStrict},

@@ -1,0 +1,187 @@
+// Reading a large document with pugixml, checked by expat (see GXRMdomCheckedImpl.h).
+#include "core/GXRMdomCheckedImpl.h"
+
+#include <expat.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <vector>
+
+#include "core/GXRMdomImpl.h"
+#include "core/GXRMdomParallelImpl.h"
+#include "core/GXRMxmlchars.h"
+
+namespace gxrm::dom::detail {
+
+namespace {
+
+constexpr size_t kChunk = 256 << 10;  // what expat is fed at a time, in cache
+
+// What pugixml must read for the tree expat's events build: comments, PIs
+// and the declaration.
+constexpr unsigned kParse = pugi::parse_default | pugi::parse_comments | pugi::parse_pi | pugi::parse_declaration;
+
+struct ParserFree {
+  void operator()(XML_Parser p) const { XML_ParserFree(p); }
+};
+using Parser = std::unique_ptr<std::remove_pointer_t<XML_Parser>, ParserFree>;
+
+// Checks the part of a document before the division with expat, keeping
+// the names of the elements open, which the rest must close in turn.
+class HeadCheck : public EventSink {
+ public:
+  // False when expat refuses [0, split) of `source`, or it has a document
+  // type declaration, or it cannot be read.
+  bool Run(const Source& source, size_t split) {
+    parser_.reset(XML_ParserCreate(nullptr));
+    if (!parser_) return false;
+    XML_SetUserData(parser_.get(), this);
+    XML_SetElementHandler(parser_.get(), OnStart, OnEnd);
+    XML_SetStartDoctypeDeclHandler(parser_.get(), OnDoctype);
+    for (size_t at = 0; at < split;) {
+      const size_t n = std::min(kChunk, split - at);
+      void* buffer = XML_GetBuffer(parser_.get(), static_cast<int>(n));
+      if (!buffer || !source.Read(at, n, static_cast<char*>(buffer))) return false;
+      if (XML_ParseBuffer(parser_.get(), static_cast<int>(n), false) != XML_STATUS_OK) return false;
+      at += n;
+    }
+    return !doctype_;
+  }
+
+  // True when the part ends between two tags inside the root: the end tags
+  // of the elements open there complete it.
+  bool EndsBetweenTags() {
+    if (open_.empty()) return false;
+    std::string closing;
+    for (size_t i = open_.size(); i-- > 0;) closing.append("</").append(Name(i)).append(">");
+    XML_SetElementHandler(parser_.get(), nullptr, nullptr);
+    return XML_Parse(parser_.get(), closing.data(), static_cast<int>(closing.size()), true) == XML_STATUS_OK;
+  }
+
+  bool AllClosed() const { return open_.empty(); }
+
+  // The rest's end tags of elements opened here; only those are recorded.
+  bool Close(const char* name) override {
+    if (open_.empty() || Name(open_.size() - 1) != name) return false;
+    names_.resize(open_.back());
+    open_.pop_back();
+    return true;
+  }
+  void Start(const char*, const char**, const uint32_t*) override {}
+  void End() override {}
+  void Text(const char*, int) override {}
+  void Comment(const char*) override {}
+  void Pi(const char*, const char*) override {}
+  void CdataStart() override {}
+  void CdataEnd() override {}
+
+ private:
+  std::string_view Name(size_t i) const {
+    const size_t end = i + 1 < open_.size() ? open_[i + 1] : names_.size();
+    return std::string_view(names_).substr(open_[i], end - open_[i]);
+  }
+  static void OnStart(void* data, const XML_Char* name, const XML_Char**) {
+    HeadCheck& h = *static_cast<HeadCheck*>(data);
+    h.open_.push_back(h.names_.size());
+    h.names_.append(name);
+  }
+  static void OnEnd(void* data, const XML_Char*) {
+    HeadCheck& h = *static_cast<HeadCheck*>(data);
+    h.names_.resize(h.open_.back());
+    h.open_.pop_back();
+  }
+  static void OnDoctype(void* data, const XML_Char*, const XML_Char*, const XML_Char*, int) {
+    HeadCheck& h = *static_cast<HeadCheck*>(data);
+    h.doctype_ = true;
+    XML_StopParser(h.parser_.get(), XML_FALSE);
+  }
+
+  Parser parser_;
+  std::string names_;          // of the open elements, one after another
+  std::vector<size_t> open_;   // where each open element's name starts
+  bool doctype_ = false;
+};
+
+// Parses the whole of `source` with pugixml into `impl`; false when it
+// cannot be read or pugixml refuses it. `plain` tells whether the text has
+// neither character references nor carriage returns, which pugixml reads
+// otherwise than expat.
+bool ParseAll(DocImpl& impl, const Source& source, bool& plain) {
+  const size_t size = source.size();
+  char* buffer = static_cast<char*>(pugi::get_memory_allocation_function()(size));
+  if (!buffer) return false;
+  if (!source.Read(0, size, buffer)) {
+    pugi::get_memory_deallocation_function()(buffer);
+    return false;
+  }
+  const std::string_view text(buffer, size);
+  plain = text.find('\r') == std::string_view::npos && text.find("&#") == std::string_view::npos;
+  return impl.ParseInPlace(buffer, size, kParse);
+}
+
+// The declaration as the strict way makes it: the version, UTF-8, and the
+// standalone status when one is given.
+void RewriteDeclaration(pugi::xml_node decl) {
+  const std::string version = decl.attribute("version").value();
+  const pugi::xml_attribute given = decl.attribute("standalone");
+  const std::string standalone = given ? given.value() : "";
+  while (decl.remove_attribute(decl.first_attribute())) {
+  }
+  decl.append_attribute("version").set_value(version.c_str());
+  decl.append_attribute("encoding").set_value("UTF-8");
+  if (!standalone.empty()) decl.append_attribute("standalone").set_value(standalone.c_str());
+}
+
+// The line ends of a processing instruction as expat reads them: pugixml
+// leaves them as written.
+void ReadLineEnds(pugi::xml_node pi) {
+  const char* value = pi.value();
+  if (!std::strchr(value, '\r')) return;
+  std::string text;
+  for (const char* p = value; *p; ++p) {
+    text += *p == '\r' ? '\n' : *p;
+    if (*p == '\r' && p[1] == '\n') ++p;
+  }
+  pi.set_value(text.c_str());
+}
+
+// Makes pugixml's tree what expat's events build: the declaration is
+// rewritten and, unless the text was `plain`, text that is blank once its
+// references are read is no node and processing instructions have their
+// line ends read.
+void AsExpatBuilds(DocImpl& impl, bool plain) {
+  if (impl.FirstShown().type() == pugi::node_declaration) RewriteDeclaration(impl.FirstShown());
+  if (plain) return;
+  for (pugi::xml_node n = impl.FirstShown(); n;) {
+    pugi::xml_node next = n.first_child() ? n.first_child() : pugi::xml_node();
+    for (pugi::xml_node up = n; !next && up; up = up.parent()) next = up.next_sibling();
+    if (n.type() == pugi::node_pcdata && xml::IsWhiteSpace(n.value())) n.parent().remove_child(n);
+    if (n.type() == pugi::node_pi) ReadLineEnds(n);
+    n = next;
+  }
+}
+
+}  // namespace
+
+bool LoadChecked(DocImpl& impl, const Source& source, size_t split) {
+  RestReader rest(source, split, false, false);
+  HeadCheck head;
+  bool accepted = false;
+  bool plain = false;
+  const bool ran = BesideRest(rest, [&] {
+    // A document type declaration stands before the root, in the head.
+    accepted = head.Run(source, split) && head.EndsBetweenTags() && ParseAll(impl, source, plain) &&
+               rest.Replay(head) && head.AllClosed() && source.Unchanged();
+  });
+  if (accepted) {
+    AsExpatBuilds(impl, plain);
+  } else if (ran) {
+    impl.ForgetParsed();
+  }
+  return accepted;
+}
+
+}  // namespace gxrm::dom::detail
