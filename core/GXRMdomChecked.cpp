@@ -29,24 +29,25 @@ struct ParserFree {
 };
 using Parser = std::unique_ptr<std::remove_pointer_t<XML_Parser>, ParserFree>;
 
-// Checks the part of a document before the division with expat, keeping
-// the names of the elements open, which the rest must close in turn.
-class HeadCheck : public EventSink {
+// Checks a document, or its part before a division, with expat. For a
+// part it keeps the names of the elements open, which the rest must close
+// in turn.
+class ExpatCheck : public EventSink {
  public:
-  // False when expat refuses [0, split) of `source`, or it has a document
-  // type declaration, or it cannot be read.
-  bool Run(const Source& source, size_t split) {
+  // False when expat refuses [0, end) of `source` (the whole when `whole`),
+  // or it has a document type declaration, or it cannot be read.
+  bool Run(const Source& source, size_t end, bool whole) {
     parser_.reset(XML_ParserCreate(nullptr));
     if (!parser_) return false;
     XML_SetUserData(parser_.get(), this);
-    XML_SetElementHandler(parser_.get(), OnStart, OnEnd);
+    if (!whole) XML_SetElementHandler(parser_.get(), OnStart, OnEnd);
     XML_SetStartDoctypeDeclHandler(parser_.get(), OnDoctype);
-    for (size_t at = 0; at < split;) {
-      const size_t n = std::min(kChunk, split - at);
+    for (size_t at = 0; at < end;) {
+      const size_t n = std::min(kChunk, end - at);
       void* buffer = XML_GetBuffer(parser_.get(), static_cast<int>(n));
       if (!buffer || !source.Read(at, n, static_cast<char*>(buffer))) return false;
-      if (XML_ParseBuffer(parser_.get(), static_cast<int>(n), false) != XML_STATUS_OK) return false;
       at += n;
+      if (XML_ParseBuffer(parser_.get(), static_cast<int>(n), whole && at == end) != XML_STATUS_OK) return false;
     }
     return !doctype_;
   }
@@ -84,17 +85,17 @@ class HeadCheck : public EventSink {
     return std::string_view(names_).substr(open_[i], end - open_[i]);
   }
   static void OnStart(void* data, const XML_Char* name, const XML_Char**) {
-    HeadCheck& h = *static_cast<HeadCheck*>(data);
+    ExpatCheck& h = *static_cast<ExpatCheck*>(data);
     h.open_.push_back(h.names_.size());
     h.names_.append(name);
   }
   static void OnEnd(void* data, const XML_Char*) {
-    HeadCheck& h = *static_cast<HeadCheck*>(data);
+    ExpatCheck& h = *static_cast<ExpatCheck*>(data);
     h.names_.resize(h.open_.back());
     h.open_.pop_back();
   }
   static void OnDoctype(void* data, const XML_Char*, const XML_Char*, const XML_Char*, int) {
-    HeadCheck& h = *static_cast<HeadCheck*>(data);
+    ExpatCheck& h = *static_cast<ExpatCheck*>(data);
     h.doctype_ = true;
     XML_StopParser(h.parser_.get(), XML_FALSE);
   }
@@ -168,17 +169,30 @@ void AsExpatBuilds(DocImpl& impl, bool plain) {
 
 bool LoadChecked(DocImpl& impl, const Source& source, size_t split) {
   RestReader rest(source, split, false, false);
-  HeadCheck head;
+  ExpatCheck head;
   bool accepted = false;
   bool plain = false;
   const bool ran = BesideRest(rest, [&] {
     // A document type declaration stands before the root, in the head.
-    accepted = head.Run(source, split) && head.EndsBetweenTags() && ParseAll(impl, source, plain) &&
+    accepted = head.Run(source, split, false) && head.EndsBetweenTags() && ParseAll(impl, source, plain) &&
                rest.Replay(head) && head.AllClosed() && source.Unchanged();
   });
   if (accepted) {
     AsExpatBuilds(impl, plain);
   } else if (ran) {
+    impl.ForgetParsed();
+  }
+  return accepted;
+}
+
+bool LoadCheckedOnOneThread(DocImpl& impl, const Source& source) {
+  ExpatCheck whole;
+  bool plain = false;
+  const bool accepted = whole.Run(source, source.size(), true) && ParseAll(impl, source, plain) &&
+                        source.Unchanged();
+  if (accepted) {
+    AsExpatBuilds(impl, plain);
+  } else {
     impl.ForgetParsed();
   }
   return accepted;

@@ -7,7 +7,7 @@
 // rest, read as the parallel way reads it (see GXRMdomParallelImpl.h). The
 // tree is kept only when expat accepts every part, and is then made what
 // expat's events build. Anything else is left to the strict way, which
-// gives the document's error.
+// gives the document's error. On one thread, the check comes first.
 #pragma once
 
 #include <cstddef>
@@ -22,5 +22,8 @@ class Source;
 // read the strict way: refused, with a document type declaration, or
 // unreadable.
 bool LoadChecked(DocImpl& impl, const Source& source, size_t split);
+// As LoadChecked, on the calling thread alone: expat checks the whole
+// document, then pugixml parses it.
+bool LoadCheckedOnOneThread(DocImpl& impl, const Source& source);
 
 }  // namespace gxrm::dom::detail

@@ -515,11 +515,14 @@ class Counted {
   Counted& operator=(const Counted&) = delete;
 };
 
-// True when `source` may be read the parallel way: a large UTF-8 document,
-// and a processor free for a second thread beside every load in progress.
-bool MayGoParallel(const Source& source, const detail::LoadOptions& options) {
+// True when a processor is free for a second thread beside every load in progress.
+bool SecondThreadFree(const detail::LoadOptions& options) {
+  return !options.one_thread && (options.divide_from != 0 || g_loads.load() + 1 <= UsableCpus());
+}
+
+// True when `source` may be read another way than the strict one: a large UTF-8 document.
+bool IsLargeUtf8(const Source& source, const detail::LoadOptions& options) {
   if (source.size() == 0 || source.size() < options.parallel_from) return false;
-  if (g_loads.load() + 1 > UsableCpus() && options.divide_from == 0) return false;
   char head[1024];
   const size_t n = std::min(sizeof head, source.size());
   if (!source.Read(0, n, head)) return false;
@@ -580,33 +583,41 @@ bool LoadInParallel(DocImpl& impl, const Source& source, const detail::LoadOptio
 // parsing it all with pugixml.
 constexpr double kCheckedHeadShare = 0.3;
 
-// Reads `source` with pugixml, checked by expat; false when it must be read
-// the strict way, with nothing built.
-bool LoadCheckedBy(DocImpl& impl, const Source& source, const detail::LoadOptions& options) {
+// Reads `source` with pugixml, checked by expat on two threads when `two`;
+// false when it must be read the strict way, with nothing built.
+bool LoadCheckedBy(DocImpl& impl, const Source& source, const detail::LoadOptions& options, bool two) {
+  using detail::LoadPath;
+  if (!two) {
+    if (!detail::LoadCheckedOnOneThread(impl, source)) return false;
+    if (options.taken) *options.taken = LoadPath::kCheckedOnOneThread;
+    return true;
+  }
   const size_t from = options.divide_from
                           ? options.divide_from
                           : static_cast<size_t>(source.size() * kCheckedHeadShare);
   const size_t split = detail::DivisionPoint(source, from);
   if (split == 0 || split >= source.size()) return false;
   if (!detail::LoadChecked(impl, source, split)) return false;
-  if (options.taken) *options.taken = detail::LoadPath::kChecked;
+  if (options.taken) *options.taken = LoadPath::kChecked;
   return true;
 }
 
-// Loads `source` into `impl`: a large UTF-8 document on two threads when
-// a processor is free, parsed by pugixml and checked by expat into a
-// document that holds nothing, or else read by expat in two parts; any
-// other document, and any the two-thread ways cannot take, by `strict`.
+// Loads `source` into `impl`. A large UTF-8 document is parsed by pugixml
+// and checked by expat, on two threads when a processor is free, into a
+// document that holds nothing and drops blank text; else on two threads it
+// is read by expat in two parts. Any other document, and any those ways
+// cannot take, is read by `strict`.
 bool Load(DocImpl& impl, const Source& source, const detail::LoadOptions& options,
           const std::function<bool(Loader&)>& strict) {
   const Counted counted;
   Cleared(impl);
   if (options.taken) *options.taken = detail::LoadPath::kParallel;
   bool loaded = false;
-  if (MayGoParallel(source, options)) {
+  if (IsLargeUtf8(source, options)) {
+    const bool two = SecondThreadFree(options);
     if (!options.keep_blank_text && impl.HoldsNothing()) {
-      if (LoadCheckedBy(impl, source, options)) return true;
-    } else if (LoadInParallel(impl, source, options, loaded)) {
+      if (LoadCheckedBy(impl, source, options, two)) return true;
+    } else if (two && LoadInParallel(impl, source, options, loaded)) {
       return loaded;
     }
   }

@@ -14,6 +14,7 @@ enum class LoadPath {
   kStrict,    // expat's events built the tree
   kParallel,  // expat read the document in two parts, on two threads
   kChecked,   // pugixml built the tree, expat checked the document on two threads
+  kCheckedOnOneThread,  // the same on one thread
 };
 
 struct LoadOptions {
@@ -23,9 +24,13 @@ struct LoadOptions {
   // the element, which the printer writes back, and shows as no node: a file
   // the library wrote has one per element, and a node costs 64 bytes.
   bool keep_blank_text = false;
-  // Smaller documents are read the strict way alone: threads would cost more
-  // than they save. 0 lets every document try the parallel way.
+  // Smaller documents are read the strict way alone: threads, or a second
+  // parse, would cost more than they save. 0 lets every document try the
+  // other ways.
   size_t parallel_from = size_t{1} << 20;
+  // Read on the calling thread alone, for a caller that loads several files
+  // side by side.
+  bool one_thread = false;
   // For tests: where the division is looked for (0: the library's choice),
   // whatever the number of processors.
   size_t divide_from = 0;

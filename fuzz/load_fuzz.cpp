@@ -1,7 +1,7 @@
-// libFuzzer target: arbitrary bytes loaded the strict way and the parallel
-// way, divided where the input's first byte points, keeping and dropping
-// blank text. Both must give the same tree or the same error; any
-// difference is a finding.
+// libFuzzer target: arbitrary bytes loaded the strict way, on two threads
+// divided where the input's first byte points, and the other ways on one
+// thread, keeping and dropping blank text. All must give the same tree or
+// the same error; any difference is a finding.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -17,8 +17,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (bool keep : {false, true}) {
     const std::string strict = gxrm_test::LoadOutcome(bytes, keep);
     const std::string parallel = gxrm_test::LoadOutcome(bytes, keep, divide_from);
-    if (strict != parallel) {
-      std::fprintf(stderr, "strict:\n%s\nparallel:\n%s\n", strict.c_str(), parallel.c_str());
+    const std::string alone = gxrm_test::LoadOutcome(bytes, keep, 0, nullptr, true);
+    if (strict != parallel || strict != alone) {
+      std::fprintf(stderr, "strict:\n%s\ntwo threads:\n%s\none thread:\n%s\n", strict.c_str(), parallel.c_str(),
+                   alone.c_str());
       std::abort();
     }
   }

@@ -37,7 +37,7 @@ std::shared_ptr<ModelState> Loaded(const std::string& name, LoadInto&& load) {
 dom::detail::LoadOptions DomOptions(const ModelLoadOptions& options) {
   dom::detail::LoadOptions dom_options;
   dom_options.keep_blank_text = options.keep_layout;
-  if (options.one_thread) dom_options.parallel_from = static_cast<size_t>(-1);
+  dom_options.one_thread = options.one_thread;
   return dom_options;
 }
 

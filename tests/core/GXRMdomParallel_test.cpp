@@ -49,6 +49,7 @@ std::vector<fs::path> TestFiles() {
 void ExpectSameOutcome(const std::string& bytes, const std::string& what, size_t from = 0) {
   for (bool keep : {false, true}) {
     const std::string strict = LoadOutcome(bytes, keep);
+    EXPECT_EQ(LoadOutcome(bytes, keep, 0, nullptr, true), strict) << what << ", on one thread";
     for (size_t at = from ? from : bytes.size() / 2; at <= bytes.size(); at = bytes.find('<', at + 1)) {
       EXPECT_EQ(LoadOutcome(bytes, keep, std::max<size_t>(at, 1)), strict)
           << what << (keep ? ", blank text kept" : "") << ", divided from " << at;
@@ -81,6 +82,8 @@ TEST(ParallelLoad, TakesThePathItsDocumentAllows) {
     LoadPath taken;
     LoadOutcome(xml, false, xml.size() / 2, &taken);
     EXPECT_EQ(taken, path) << xml;
+    LoadOutcome(xml, false, 0, &taken, true);
+    EXPECT_EQ(taken, path == LoadPath::kChecked ? LoadPath::kCheckedOnOneThread : path) << xml;
     ExpectSameOutcome(xml, xml, 1);
   }
 }

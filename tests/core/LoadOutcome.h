@@ -36,15 +36,17 @@ inline std::string TreeText(pugi::xml_node top) {
   return text;
 }
 
-// Loads `bytes` the strict way, or the parallel way divided at the first
-// element start from `divide_from` (1 and up), and tells what came of it.
+// Loads `bytes` the strict way, or on two threads divided at the first
+// element start from `divide_from` (1 and up), or, `alone`, any way but the
+// strict one on one thread, and tells what came of it.
 inline std::string LoadOutcome(std::string_view bytes, bool keep_blank_text, size_t divide_from = 0,
-                               gxrm::dom::detail::LoadPath* taken = nullptr) {
+                               gxrm::dom::detail::LoadPath* taken = nullptr, bool alone = false) {
   namespace dom = gxrm::dom;
   dom::detail::LoadOptions options;
   options.keep_blank_text = keep_blank_text;
-  options.parallel_from = divide_from ? 0 : static_cast<size_t>(-1);
+  options.parallel_from = divide_from || alone ? 0 : static_cast<size_t>(-1);
   options.divide_from = divide_from;
+  options.one_thread = alone;
   options.taken = taken;
   dom::Document doc = dom::Document::create();
   if (!dom::detail::LoadText(doc, bytes, options)) {
