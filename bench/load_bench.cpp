@@ -7,8 +7,8 @@
 // their fastest runs: wall time (target: at most 1.0) and CPU time of the
 // whole process, both threads of the load counted (target: at most 1.6).
 // BM_LoadOneCore and BM_StrictOneCore run on one processor: the load there
-// takes the strict way of reading, which is what every load took before
-// loads went parallel (target: no slower).
+// reads on one thread, against the strict way of reading, which is what
+// every load took before loads went parallel (target: no slower).
 //
 // Default (CI): 3 floors.  Full measurement: load_bench --floors=50
 #include <benchmark/benchmark.h>

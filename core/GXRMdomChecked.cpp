@@ -3,6 +3,7 @@
 
 #include <expat.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
