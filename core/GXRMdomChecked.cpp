@@ -13,6 +13,7 @@
 
 #include "core/GXRMdomImpl.h"
 #include "core/GXRMdomParallelImpl.h"
+#include "core/GXRMrecordImpl.h"
 #include "core/GXRMxmlchars.h"
 
 namespace gxrm::dom::detail {
@@ -107,21 +108,107 @@ class ExpatCheck : public EventSink {
   bool doctype_ = false;
 };
 
-// Parses the whole of `source` with pugixml into `impl`; false when it
-// cannot be read or pugixml refuses it. `plain` tells whether the text has
-// neither character references nor carriage returns, which pugixml reads
-// otherwise than expat.
-bool ParseAll(DocImpl& impl, const Source& source, bool& plain) {
+// The line feeds that start elements, found in the raw text: a flag per
+// element, in document order.
+class LineFeeds {
+ public:
+  // False when the text has blank text between tags other than a line feed
+  // alone that starts an element's content, which only text nodes keep.
+  bool Find(std::string_view text);
+  // Marks the elements of the tree, met in document order; false when they
+  // are not the elements found.
+  bool Mark(const DocImpl& impl) const;
+
+ private:
+  // Where the markup that starts at `at` ends (past its last byte), and
+  // what it is; 0 when it does not end.
+  enum Kind { kStartTag, kEmptyTag, kEndTag, kOther };
+  static size_t MarkupEnd(std::string_view text, size_t at, Kind& kind);
+  std::vector<bool> starts_;
+};
+
+size_t LineFeeds::MarkupEnd(std::string_view text, size_t at, Kind& kind) {
+  auto past = [&](std::string_view close, size_t from) {
+    const size_t end = text.find(close, from);
+    return end == std::string_view::npos ? 0 : end + close.size();
+  };
+  kind = kOther;
+  const char second = at + 1 < text.size() ? text[at + 1] : '\0';
+  if (second == '!') {
+    const std::string_view rest = text.substr(at);
+    if (rest.compare(0, 4, "<!--") == 0) return past("-->", at + 4);
+    if (rest.compare(0, 9, "<![CDATA[") == 0) return past("]]>", at + 9);
+    return 0;  // a document type declaration
+  }
+  if (second == '?') return past("?>", at + 2);
+  if (second == '/') {
+    kind = kEndTag;
+    return past(">", at + 2);
+  }
+  // A start tag: its attribute values may hold '>'.
+  for (size_t i = at + 1; i < text.size(); ++i) {
+    if (text[i] == '"' || text[i] == '\'') {
+      i = text.find(text[i], i + 1);
+      if (i == std::string_view::npos) return 0;
+    } else if (text[i] == '>') {
+      kind = text[i - 1] == '/' ? kEmptyTag : kStartTag;
+      return i + 1;
+    }
+  }
+  return 0;
+}
+
+bool LineFeeds::Find(std::string_view text) {
+  int depth = 0;
+  for (size_t at = text.find('<'); at != std::string_view::npos;) {
+    Kind kind;
+    const size_t end = MarkupEnd(text, at, kind);
+    if (end == 0) return false;
+    if (kind == kStartTag || kind == kEmptyTag) starts_.push_back(false);
+    depth += kind == kStartTag ? 1 : kind == kEndTag ? -1 : 0;
+    at = text.find('<', end);
+    const std::string_view between = text.substr(end, (at == std::string_view::npos ? text.size() : at) - end);
+    if (depth <= 0 || between.empty() || !xml::IsWhiteSpace(between)) continue;
+    if (between != "\n" || kind != kStartTag) return false;
+    starts_.back() = true;
+  }
+  return true;
+}
+
+bool LineFeeds::Mark(const DocImpl& impl) const {
+  size_t k = 0;
+  for (pugi::xml_node n = impl.FirstShown(); n;) {
+    if (n.type() == pugi::node_element) {
+      if (k == starts_.size()) return false;
+      if (starts_[k++]) MarkLeadingLineFeed(n);
+    }
+    pugi::xml_node next = n.first_child();
+    for (pugi::xml_node up = n; !next && up; up = up.parent()) next = up.next_sibling();
+    n = next;
+  }
+  return k == starts_.size();
+}
+
+// Parses the whole of `source` with pugixml into `impl`. `plain` tells
+// whether the text has neither character references nor carriage returns,
+// which pugixml reads otherwise than expat. With `feeds`, the layout is
+// kept: the text must be plain and its blank text line feeds that `feeds`
+// finds, or the document goes another way.
+CheckedLoad ParseAll(DocImpl& impl, const Source& source, LineFeeds* feeds, bool& plain) {
   const size_t size = source.size();
   char* buffer = static_cast<char*>(pugi::get_memory_allocation_function()(size));
-  if (!buffer) return false;
+  if (!buffer) return CheckedLoad::kRefused;
   if (!source.Read(0, size, buffer)) {
     pugi::get_memory_deallocation_function()(buffer);
-    return false;
+    return CheckedLoad::kRefused;
   }
   const std::string_view text(buffer, size);
   plain = text.find('\r') == std::string_view::npos && text.find("&#") == std::string_view::npos;
-  return impl.ParseInPlace(buffer, size, kParse);
+  if (feeds && !(plain && LineFeedMarksWork() && feeds->Find(text))) {
+    pugi::get_memory_deallocation_function()(buffer);
+    return CheckedLoad::kOtherWay;
+  }
+  return impl.ParseInPlace(buffer, size, kParse) ? CheckedLoad::kLoaded : CheckedLoad::kRefused;
 }
 
 // The declaration as the strict way makes it: the version, UTF-8, and the
@@ -166,37 +253,47 @@ void AsExpatBuilds(DocImpl& impl, bool plain) {
   }
 }
 
-}  // namespace
-
-bool LoadChecked(DocImpl& impl, const Source& source, size_t split) {
-  RestReader rest(source, split, false, false);
-  ExpatCheck head;
-  bool accepted = false;
-  bool plain = false;
-  const bool ran = BesideRest(rest, [&] {
-    // A document type declaration stands before the root, in the head.
-    accepted = head.Run(source, split, false) && head.EndsBetweenTags() && ParseAll(impl, source, plain) &&
-               rest.Replay(head) && head.AllClosed() && source.Unchanged();
-  });
-  if (accepted) {
+// Makes the parsed tree what expat's events build and gives it the line
+// feeds found; drops it unless `outcome` says it was loaded.
+CheckedLoad Finish(DocImpl& impl, CheckedLoad outcome, bool plain, const LineFeeds* feeds) {
+  if (outcome == CheckedLoad::kLoaded) {
     AsExpatBuilds(impl, plain);
-  } else if (ran) {
-    impl.ForgetParsed();
+    if (!feeds || feeds->Mark(impl)) return outcome;
+    outcome = CheckedLoad::kOtherWay;
   }
-  return accepted;
+  impl.ForgetParsed();
+  return outcome;
 }
 
-bool LoadCheckedOnOneThread(DocImpl& impl, const Source& source) {
-  ExpatCheck whole;
+}  // namespace
+
+CheckedLoad LoadChecked(DocImpl& impl, const Source& source, size_t split, bool keep_layout) {
+  RestReader rest(source, split, false, false);
+  ExpatCheck head;
+  LineFeeds feeds;
   bool plain = false;
-  const bool accepted = whole.Run(source, source.size(), true) && ParseAll(impl, source, plain) &&
-                        source.Unchanged();
-  if (accepted) {
-    AsExpatBuilds(impl, plain);
-  } else {
-    impl.ForgetParsed();
+  CheckedLoad outcome = CheckedLoad::kRefused;
+  BesideRest(rest, [&] {
+    // A document type declaration stands before the root, in the head.
+    if (!head.Run(source, split, false) || !head.EndsBetweenTags()) return;
+    outcome = ParseAll(impl, source, keep_layout ? &feeds : nullptr, plain);
+    if (outcome == CheckedLoad::kLoaded && !(rest.Replay(head) && head.AllClosed() && source.Unchanged())) {
+      outcome = CheckedLoad::kRefused;
+    }
+  });
+  return Finish(impl, outcome, plain, keep_layout ? &feeds : nullptr);
+}
+
+CheckedLoad LoadCheckedOnOneThread(DocImpl& impl, const Source& source, bool keep_layout) {
+  ExpatCheck whole;
+  LineFeeds feeds;
+  bool plain = false;
+  CheckedLoad outcome = CheckedLoad::kRefused;
+  if (whole.Run(source, source.size(), true)) {
+    outcome = ParseAll(impl, source, keep_layout ? &feeds : nullptr, plain);
+    if (outcome == CheckedLoad::kLoaded && !source.Unchanged()) outcome = CheckedLoad::kRefused;
   }
-  return accepted;
+  return Finish(impl, outcome, plain, keep_layout ? &feeds : nullptr);
 }
 
 }  // namespace gxrm::dom::detail

@@ -17,13 +17,19 @@ namespace gxrm::dom::detail {
 struct DocImpl;
 class Source;
 
+// How a checked load ended: its tree kept; the document left to the strict
+// way (refused, with a document type declaration, or unreadable), or to
+// another way that keeps its layout.
+enum class CheckedLoad { kLoaded, kRefused, kOtherWay };
+
 // Loads the UTF-8 `source` into `impl`, which holds nothing, checking it
-// divided at `split`; false, with nothing built, when the document is to be
-// read the strict way: refused, with a document type declaration, or
-// unreadable.
-bool LoadChecked(DocImpl& impl, const Source& source, size_t split);
+// divided at `split`; nothing is built unless it is loaded. With
+// `keep_layout`, only a document whose blank text between tags is a line
+// feed alone starting an element's content (a file the library wrote) is
+// taken: the line feeds become marks on their elements.
+CheckedLoad LoadChecked(DocImpl& impl, const Source& source, size_t split, bool keep_layout);
 // As LoadChecked, on the calling thread alone: expat checks the whole
 // document, then pugixml parses it.
-bool LoadCheckedOnOneThread(DocImpl& impl, const Source& source);
+CheckedLoad LoadCheckedOnOneThread(DocImpl& impl, const Source& source, bool keep_layout);
 
 }  // namespace gxrm::dom::detail

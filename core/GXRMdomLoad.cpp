@@ -583,30 +583,32 @@ bool LoadInParallel(DocImpl& impl, const Source& source, const detail::LoadOptio
 // parsing it all with pugixml.
 constexpr double kCheckedHeadShare = 0.3;
 
-// Reads `source` with pugixml, checked by expat on two threads when `two`;
-// false when it must be read the strict way, with nothing built.
-bool LoadCheckedBy(DocImpl& impl, const Source& source, const detail::LoadOptions& options, bool two) {
+// Reads `source` with pugixml, checked by expat on two threads when `two`.
+detail::CheckedLoad LoadCheckedBy(DocImpl& impl, const Source& source, const detail::LoadOptions& options,
+                                  bool two) {
+  using detail::CheckedLoad;
   using detail::LoadPath;
+  const bool keep = options.keep_blank_text;
   if (!two) {
-    if (!detail::LoadCheckedOnOneThread(impl, source)) return false;
-    if (options.taken) *options.taken = LoadPath::kCheckedOnOneThread;
-    return true;
+    const CheckedLoad outcome = detail::LoadCheckedOnOneThread(impl, source, keep);
+    if (outcome == CheckedLoad::kLoaded && options.taken) *options.taken = LoadPath::kCheckedOnOneThread;
+    return outcome;
   }
   const size_t from = options.divide_from
                           ? options.divide_from
                           : static_cast<size_t>(source.size() * kCheckedHeadShare);
   const size_t split = detail::DivisionPoint(source, from);
-  if (split == 0 || split >= source.size()) return false;
-  if (!detail::LoadChecked(impl, source, split)) return false;
-  if (options.taken) *options.taken = LoadPath::kChecked;
-  return true;
+  if (split == 0 || split >= source.size()) return CheckedLoad::kOtherWay;
+  const CheckedLoad outcome = detail::LoadChecked(impl, source, split, keep);
+  if (outcome == CheckedLoad::kLoaded && options.taken) *options.taken = LoadPath::kChecked;
+  return outcome;
 }
 
 // Loads `source` into `impl`. A large UTF-8 document is parsed by pugixml
 // and checked by expat, on two threads when a processor is free, into a
-// document that holds nothing and drops blank text; else on two threads it
-// is read by expat in two parts. Any other document, and any those ways
-// cannot take, is read by `strict`.
+// document that holds nothing; else on two threads it is read by expat in
+// two parts. Any other document, and any those ways cannot take, is read
+// by `strict`.
 bool Load(DocImpl& impl, const Source& source, const detail::LoadOptions& options,
           const std::function<bool(Loader&)>& strict) {
   const Counted counted;
@@ -615,9 +617,10 @@ bool Load(DocImpl& impl, const Source& source, const detail::LoadOptions& option
   bool loaded = false;
   if (IsLargeUtf8(source, options)) {
     const bool two = SecondThreadFree(options);
-    if (!options.keep_blank_text && impl.HoldsNothing()) {
-      if (LoadCheckedBy(impl, source, options, two)) return true;
-    } else if (two && LoadInParallel(impl, source, options, loaded)) {
+    const detail::CheckedLoad checked =
+        impl.HoldsNothing() ? LoadCheckedBy(impl, source, options, two) : detail::CheckedLoad::kOtherWay;
+    if (checked == detail::CheckedLoad::kLoaded) return true;
+    if (checked == detail::CheckedLoad::kOtherWay && two && LoadInParallel(impl, source, options, loaded)) {
       return loaded;
     }
   }

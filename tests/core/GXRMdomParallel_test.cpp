@@ -88,6 +88,22 @@ TEST(ParallelLoad, TakesThePathItsDocumentAllows) {
   }
 }
 
+// Kept layout: a file whose only blank text is a line feed starting an
+// element's content (as the library writes) goes the checked way, its line
+// feeds as marks; one with other blank text goes the way that keeps it.
+TEST(ParallelLoad, KeepsTheLayoutOfAWrittenFileTheCheckedWay) {
+  const std::string written =
+      "<r a=\"x>y\" b='q\"/'>\n<e/><f>\n</f><g>\n<!--c--><h x=\"1\">\n<i>\n</i></h>t<j/></g>"
+      "<k>\n<![CDATA[\n]]></k><l>\n<?p d?></l></r>\n";
+  const std::string indented = "<r>\n\t<a>\n\t</a>\n</r>";
+  for (const std::string& xml : {written, indented}) {
+    LoadPath taken;
+    LoadOutcome(xml, true, xml.size() / 2, &taken);
+    EXPECT_EQ(taken == LoadPath::kChecked, xml == written) << xml;
+    ExpectSameOutcome(xml, xml, 1);
+  }
+}
+
 // Every division of a document of every kind of node, and of copies with one
 // byte dropped, or a '<' or "]]>" written in, at every place: whatever the
 // strict way refuses or accepts, the parallel way does too.
