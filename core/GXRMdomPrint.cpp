@@ -97,43 +97,6 @@ void AppendEscaped(Output& out, const char* text, const Specials& specials) {
   }
 }
 
-// How the printer reaches nodes and attributes: through pugixml's accessors,
-// or, the layout checked, through its records, which spares a call per step
-// on the path of every saved document.
-struct PugiView {
-  using Node = pugi::xml_node;
-  using Attribute = pugi::xml_attribute;
-  static pugi::xml_node AsPugi(Node n) { return n; }
-  static pugi::xml_node_type Type(Node n) { return n.type(); }
-  static const char* Name(Node n) { return n.name(); }
-  static const char* Value(Node n) { return n.value(); }
-  static Node Parent(Node n) { return n.parent(); }
-  static Node FirstChild(Node n) { return n.first_child(); }
-  static Node NextSibling(Node n) { return n.next_sibling(); }
-  static Attribute FirstAttribute(Node n) { return n.first_attribute(); }
-  static Attribute Next(Attribute a) { return a.next_attribute(); }
-  static const char* Name(Attribute a) { return a.name(); }
-  static const char* Value(Attribute a) { return a.value(); }
-  static bool LeadingLineFeed(Node) { return false; }  // marks need matching records
-};
-
-struct RecordView {
-  using Node = const NodeRecord*;
-  using Attribute = const AttributeRecord*;
-  static pugi::xml_node AsPugi(Node n) { return NodeOf(n); }
-  static pugi::xml_node_type Type(Node n) { return static_cast<pugi::xml_node_type>(n->header & kTypeBits); }
-  static const char* Name(Node n) { return n->name ? n->name : ""; }
-  static const char* Value(Node n) { return n->value ? n->value : ""; }
-  static Node Parent(Node n) { return n->parent; }
-  static Node FirstChild(Node n) { return n->first_child; }
-  static Node NextSibling(Node n) { return n->next_sibling; }
-  static Attribute FirstAttribute(Node n) { return n->first_attribute; }
-  static Attribute Next(Attribute a) { return a->next_attribute; }
-  static const char* Name(Attribute a) { return a->name ? a->name : ""; }
-  static const char* Value(Attribute a) { return a->value ? a->value : ""; }
-  static bool LeadingLineFeed(Node n) { return HasLeadingLineFeed(n); }
-};
-
 template <typename View>
 void AppendStartTag(Output& out, typename View::Node element) {
   out.Append('<');

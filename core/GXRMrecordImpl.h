@@ -66,4 +66,41 @@ inline void MarkLeadingLineFeed(pugi::xml_node element) { RecordOf(element)->hea
 // Gives the elements of `copy` the marks of those of `source`, which it copies node for node.
 void CopyLineFeedMarks(pugi::xml_node source, pugi::xml_node copy);
 
+// How a walk over a whole tree (printing, comparing) reaches nodes and
+// attributes: through pugixml's accessors, or, where RecordsMatch(), through
+// its records, which spares a call per step.
+struct PugiView {
+  using Node = pugi::xml_node;
+  using Attribute = pugi::xml_attribute;
+  static pugi::xml_node AsPugi(Node n) { return n; }
+  static pugi::xml_node_type Type(Node n) { return n.type(); }
+  static const char* Name(Node n) { return n.name(); }
+  static const char* Value(Node n) { return n.value(); }
+  static Node Parent(Node n) { return n.parent(); }
+  static Node FirstChild(Node n) { return n.first_child(); }
+  static Node NextSibling(Node n) { return n.next_sibling(); }
+  static Attribute FirstAttribute(Node n) { return n.first_attribute(); }
+  static Attribute Next(Attribute a) { return a.next_attribute(); }
+  static const char* Name(Attribute a) { return a.name(); }
+  static const char* Value(Attribute a) { return a.value(); }
+  static bool LeadingLineFeed(Node) { return false; }  // marks need matching records
+};
+
+struct RecordView {
+  using Node = const NodeRecord*;
+  using Attribute = const AttributeRecord*;
+  static pugi::xml_node AsPugi(Node n) { return NodeOf(n); }
+  static pugi::xml_node_type Type(Node n) { return static_cast<pugi::xml_node_type>(n->header & kTypeBits); }
+  static const char* Name(Node n) { return n->name ? n->name : ""; }
+  static const char* Value(Node n) { return n->value ? n->value : ""; }
+  static Node Parent(Node n) { return n->parent; }
+  static Node FirstChild(Node n) { return n->first_child; }
+  static Node NextSibling(Node n) { return n->next_sibling; }
+  static Attribute FirstAttribute(Node n) { return n->first_attribute; }
+  static Attribute Next(Attribute a) { return a->next_attribute; }
+  static const char* Name(Attribute a) { return a->name ? a->name : ""; }
+  static const char* Value(Attribute a) { return a->value ? a->value : ""; }
+  static bool LeadingLineFeed(Node n) { return HasLeadingLineFeed(n); }
+};
+
 }  // namespace gxrm::dom::detail

@@ -1,6 +1,7 @@
 // GXRMcomponent.cpp: reading and changing one component.
 #include <cstring>
 
+#include "core/GXRMrecordImpl.h"
 #include "core/GXRMtreeImpl.h"
 #include "core/GXRMxmlchars.h"
 #include "model/GXRMmodelImpl.h"
@@ -211,41 +212,66 @@ bool Component::operator==(const Component& other) const { return element_ == ot
 
 namespace {
 
-bool IsBlankText(pugi::xml_node n) { return n.type() == pugi::node_pcdata && xml::IsWhiteSpace(n.value()); }
+// The walk of SameTree, through pugixml or through its records (see RecordView).
+template <typename View>
+struct TreeCompare {
+  using Node = typename View::Node;
+  using Attribute = typename View::Attribute;
 
-// `n` or the first sibling after it that is not blank text.
-pugi::xml_node Compared(pugi::xml_node n) {
-  while (n && IsBlankText(n)) n = n.next_sibling();
-  return n;
-}
+  static bool SameText(const char* a, const char* b) { return a == b || std::strcmp(a, b) == 0; }
 
-bool SameNode(pugi::xml_node a, pugi::xml_node b) {
-  return a.type() == b.type() && std::strcmp(a.name(), b.name()) == 0 &&
-         std::strcmp(a.value(), b.value()) == 0 && SameAttributes(a, b);
-}
+  static bool IsBlankText(Node n) {
+    return View::Type(n) == pugi::node_pcdata && xml::IsWhiteSpace(View::Value(n));
+  }
+
+  // `n` or the first sibling after it that is not blank text.
+  static Node Compared(Node n) {
+    while (n && IsBlankText(n)) n = View::NextSibling(n);
+    return n;
+  }
+
+  static bool SameNode(Node a, Node b) {
+    if (View::Type(a) != View::Type(b) || !SameText(View::Name(a), View::Name(b)) ||
+        !SameText(View::Value(a), View::Value(b))) {
+      return false;
+    }
+    Attribute x = View::FirstAttribute(a), y = View::FirstAttribute(b);
+    for (; x && y; x = View::Next(x), y = View::Next(y)) {
+      if (!SameText(View::Name(x), View::Name(y)) || !SameText(View::Value(x), View::Value(y))) return false;
+    }
+    return !x && !y;
+  }
+
+  // Both trees in step, in document order, without recursion: `x` and `y`
+  // are the nodes to compare next, `up_x` and `up_y` their parents.
+  static bool Same(Node top_a, Node top_b) {
+    if (!SameNode(top_a, top_b)) return false;
+    Node up_x = top_a, up_y = top_b;
+    Node x = Compared(View::FirstChild(top_a)), y = Compared(View::FirstChild(top_b));
+    while (true) {
+      if (x && y) {
+        if (!SameNode(x, y)) return false;
+        up_x = x, up_y = y;
+        x = Compared(View::FirstChild(x)), y = Compared(View::FirstChild(y));
+        continue;
+      }
+      if (x || y) return false;
+      if (up_x == top_a) return true;
+      x = Compared(View::NextSibling(up_x)), y = Compared(View::NextSibling(up_y));
+      up_x = View::Parent(up_x), up_y = View::Parent(up_y);
+    }
+  }
+};
 
 }  // namespace
 
-// Both trees in step, in document order, without recursion: `x` and `y` are
-// the nodes to compare next, `up_x` and `up_y` their parents.
 bool SameTree(const dom::Node& a, const dom::Node& b) {
   const pugi::xml_node top_a = Access::Pugi(a), top_b = Access::Pugi(b);
   if (!top_a || !top_b) return !top_a && !top_b;
-  if (!SameNode(top_a, top_b)) return false;
-  pugi::xml_node up_x = top_a, up_y = top_b;
-  pugi::xml_node x = Compared(top_a.first_child()), y = Compared(top_b.first_child());
-  while (true) {
-    if (x && y) {
-      if (!SameNode(x, y)) return false;
-      up_x = x, up_y = y;
-      x = Compared(x.first_child()), y = Compared(y.first_child());
-      continue;
-    }
-    if (x || y) return false;
-    if (up_x == top_a) return true;
-    x = Compared(up_x.next_sibling()), y = Compared(up_y.next_sibling());
-    up_x = up_x.parent(), up_y = up_y.parent();
+  if (dom::detail::RecordsMatch()) {
+    return TreeCompare<dom::detail::RecordView>::Same(dom::detail::RecordOf(top_a), dom::detail::RecordOf(top_b));
   }
+  return TreeCompare<dom::detail::PugiView>::Same(top_a, top_b);
 }
 
 ComponentView::ComponentView(const ModelState& state, const void* element, const std::string& floor,
