@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "core/GXRMdomImpl.h"
@@ -189,26 +190,42 @@ bool LineFeeds::Mark(const DocImpl& impl) const {
   return k == starts_.size();
 }
 
-// Parses the whole of `source` with pugixml into `impl`. `plain` tells
-// whether the text has neither character references nor carriage returns,
-// which pugixml reads otherwise than expat. With `feeds`, the layout is
-// kept: the text must be plain and its blank text line feeds that `feeds`
-// finds, or the document goes another way.
-CheckedLoad ParseAll(DocImpl& impl, const Source& source, LineFeeds* feeds, bool& plain) {
-  const size_t size = source.size();
-  char* buffer = static_cast<char*>(pugi::get_memory_allocation_function()(size));
-  if (!buffer) return CheckedLoad::kRefused;
-  if (!source.Read(0, size, buffer)) {
-    pugi::get_memory_deallocation_function()(buffer);
-    return CheckedLoad::kRefused;
+// The whole text of a document, in a buffer pugixml may take over.
+class WholeText {
+ public:
+  // Reads `source`; empty when it cannot be read or memory cannot be had.
+  explicit WholeText(const Source& source)
+      : buffer_(static_cast<char*>(pugi::get_memory_allocation_function()(source.size()))), size_(source.size()) {
+    if (buffer_ && !source.Read(0, size_, buffer_)) Free();
   }
-  const std::string_view text(buffer, size);
-  plain = text.find('\r') == std::string_view::npos && text.find("&#") == std::string_view::npos;
-  if (feeds && !(plain && LineFeedMarksWork() && feeds->Find(text))) {
-    pugi::get_memory_deallocation_function()(buffer);
-    return CheckedLoad::kOtherWay;
+  ~WholeText() { Free(); }
+  WholeText(const WholeText&) = delete;
+  WholeText& operator=(const WholeText&) = delete;
+
+  explicit operator bool() const { return buffer_ != nullptr; }
+  std::string_view View() const { return std::string_view(buffer_, size_); }
+  // Hands the buffer over; the text is empty afterwards.
+  char* Release() { return std::exchange(buffer_, nullptr); }
+
+ private:
+  void Free() {
+    if (buffer_) pugi::get_memory_deallocation_function()(buffer_);
+    buffer_ = nullptr;
   }
-  return impl.ParseInPlace(buffer, size, kParse) ? CheckedLoad::kLoaded : CheckedLoad::kRefused;
+  char* buffer_;
+  size_t size_;
+};
+
+// Parses `text` with pugixml into `impl`, in place. `plain` tells whether
+// the text has neither character references nor carriage returns, which
+// pugixml reads otherwise than expat. With `feeds`, the layout is kept: the
+// text must be plain and its blank text line feeds that `feeds` finds, or
+// the document goes another way.
+CheckedLoad ParseAll(DocImpl& impl, WholeText& text, LineFeeds* feeds, bool& plain) {
+  const std::string_view view = text.View();
+  plain = view.find('\r') == std::string_view::npos && view.find("&#") == std::string_view::npos;
+  if (feeds && !(plain && LineFeedMarksWork() && feeds->Find(view))) return CheckedLoad::kOtherWay;
+  return impl.ParseInPlace(text.Release(), view.size(), kParse) ? CheckedLoad::kLoaded : CheckedLoad::kRefused;
 }
 
 // The declaration as the strict way makes it: the version, UTF-8, and the
@@ -276,7 +293,8 @@ CheckedLoad LoadChecked(DocImpl& impl, const Source& source, size_t split, bool 
   BesideRest(rest, [&] {
     // A document type declaration stands before the root, in the head.
     if (!head.Run(source, split, false) || !head.EndsBetweenTags()) return;
-    outcome = ParseAll(impl, source, keep_layout ? &feeds : nullptr, plain);
+    WholeText text(source);
+    if (text) outcome = ParseAll(impl, text, keep_layout ? &feeds : nullptr, plain);
     if (outcome == CheckedLoad::kLoaded && !(rest.Replay(head) && head.AllClosed() && source.Unchanged())) {
       outcome = CheckedLoad::kRefused;
     }
@@ -289,8 +307,9 @@ CheckedLoad LoadCheckedOnOneThread(DocImpl& impl, const Source& source, bool kee
   LineFeeds feeds;
   bool plain = false;
   CheckedLoad outcome = CheckedLoad::kRefused;
-  if (whole.Run(source, source.size(), true)) {
-    outcome = ParseAll(impl, source, keep_layout ? &feeds : nullptr, plain);
+  WholeText text(source);
+  if (text && whole.Run(Source(text.View()), source.size(), true)) {
+    outcome = ParseAll(impl, text, keep_layout ? &feeds : nullptr, plain);
     if (outcome == CheckedLoad::kLoaded && !source.Unchanged()) outcome = CheckedLoad::kRefused;
   }
   return Finish(impl, outcome, plain, keep_layout ? &feeds : nullptr);

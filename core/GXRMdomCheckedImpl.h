@@ -28,8 +28,8 @@ enum class CheckedLoad { kLoaded, kRefused, kOtherWay };
 // feed alone starting an element's content (a file the library wrote) is
 // taken: the line feeds become marks on their elements.
 CheckedLoad LoadChecked(DocImpl& impl, const Source& source, size_t split, bool keep_layout);
-// As LoadChecked, on the calling thread alone: expat checks the whole
-// document, then pugixml parses it.
+// As LoadChecked, on the calling thread alone: the text is read once,
+// expat checks it whole, then pugixml parses it.
 CheckedLoad LoadCheckedOnOneThread(DocImpl& impl, const Source& source, bool keep_layout);
 
 }  // namespace gxrm::dom::detail
